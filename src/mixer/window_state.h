@@ -1,0 +1,53 @@
+#pragma once
+
+#include "columns.h"
+#include "compounds.h"
+#include "flow_info.h"
+#include "mixer_state.h"
+#include "totalizer.h"
+
+#include <cstdint>
+#include <string>
+
+// The main window's variables besides its controls, with their start values.
+// One instance lives in TForm1; the areas take the members they need.
+struct TWindowState {
+    TMixerState MixerState = TMixerState::Unknown;
+    TMixerState MixerStateOld = TMixerState::Unknown;
+    double DataStoredLast = 0.0;  // day count of the last stored log row
+    std::string MixingMethod;     // one of the planner's method names
+
+    double DesiredFlowAGramsperMinute = 0.0;
+    double DesiredFlowBGramsperMinute = 0.0;
+    double PossibleMinFlowAGramsperMinute = 0.0;
+    double PossibleMaxFlowAGramsperMinute = 0.0;
+    double PossibleMinFlowBGramsperMinute = 0.0;
+    double PossibleMaxFlowBGramsperMinute = 0.0;
+
+    TFlowInfo FIA;  // controller 1, gas A
+    TFlowInfo FIB;  // controller 2, gas B
+    TCompound A;    // the chosen gas A
+    TCompound B;    // the chosen gas B
+    TCompound H2OC; // the table entry of water, looked up at start-up
+
+    TTotalizer TotalizerA;
+    TTotalizer TotalizerB;
+
+    bool FlowASetToConstant = false;
+    bool FlowBSetToConstant = false;
+    double DilutionStartTime = 0.0;  // day count
+    double H2OTime = 0.0;            // days gas B spent in the bubbler
+    double H2OFractioninB = 0.0;
+    std::int32_t Counter = 0;        // gas A pulses in this plan
+
+    bool V1O = false;
+    bool V2O = false;
+    bool V3O = false;
+    bool V4O = false;
+    bool V5O = false;
+    bool V6O = false;
+
+    bool ppmUpdating = false;
+
+    TColumnTable P;  // the 17 log column descriptions
+};

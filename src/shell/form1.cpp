@@ -1,0 +1,69 @@
+#include "form1.h"
+
+#include "compounds.h"
+#include "operator_dialogs.h"
+#include "schematic.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+
+TForm1::TForm1(TFormServices services, QWidget* parent)
+    : QWidget(parent)
+    , Clock_(services.clock)
+    , Dialogs_(services.dialogs)
+{
+    BuildLayout();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(250);
+    // A tick arrives through the event queue, so it never interrupts a
+    // handler; ticks that fall due meanwhile are not queued up.
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+
+    Guarded([this] { FormCreate(); });
+    Timer1->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    // The window opens on the Setup page.
+    PageControl1->setCurrentIndex(0);
+
+    // The schematic is drawn once; valve marks are drawn onto it later.
+    Schematic = DrawSchematic();
+    RefreshSchematic();
+
+    WindowState.H2OC = GetCompound("H2O");
+}
+
+void TForm1::FormClose()
+{
+}
+
+void TForm1::Timer1Timer()
+{
+    // The mixer is in Unknown until the operator presses a state button;
+    // in Unknown a tick does nothing.
+}
+
+void TForm1::RefreshSchematic()
+{
+    Image1->setPixmap(QPixmap::fromImage(Schematic));
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    Guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::ShowError(const QString& text)
+{
+    Dialogs_.ShowError(this, text);
+}

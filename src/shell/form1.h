@@ -1,0 +1,128 @@
+#pragma once
+
+#include "window_state.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <exception>
+#include <utility>
+
+class Clock;
+class TOperatorDialogs;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTableView;
+class QTabWidget;
+class QTimer;
+
+// What the window needs from outside: the clock and the operator's dialogs.
+struct TFormServices {
+    Clock& clock;
+    TOperatorDialogs& dialogs;
+};
+
+// The main window. It lays out the controls, keeps the window-level
+// variables and forwards its handlers; the behaviour lives in the areas.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm1(TFormServices services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Runs one handler the way the toolkit runs an event handler: an error
+    // that escapes it is shown in the error box with its message, and the
+    // program goes on with the next event.
+    template <class Handler>
+    void Guarded(Handler&& handler)
+    {
+        try {
+            std::forward<Handler>(handler)();
+        } catch (const std::exception& e) {
+            ShowError(QString::fromStdString(e.what()));
+        } catch (...) {
+            ShowError(QStringLiteral("Unknown error"));
+        }
+    }
+
+    void FormCreate();
+    void FormClose();
+    void Timer1Timer();
+
+    // Puts the current schematic picture into Image1.
+    void RefreshSchematic();
+
+    TWindowState WindowState;
+    QImage Schematic;
+
+    // Controls, named as their objectName.
+    QTabWidget* PageControl1 = nullptr;
+
+    QWidget* Setup = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QPushButton* ButtonSetupFindPorts = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QListWidget* ListBoxPortSolenoid = nullptr;
+    QLabel* Label2 = nullptr;
+    QListWidget* ListBoxPortMFC = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QPushButton* ButtonSetupValidate = nullptr;
+    QLabel* Label3 = nullptr;
+    QPlainTextEdit* MemoSetupFeedback = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label5 = nullptr;
+    QListWidget* ListBoxSetupGas1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QListWidget* ListBoxSetupGas2 = nullptr;
+    QGroupBox* GroupBox5 = nullptr;
+    QCheckBox* CheckBoxSolenoidOK = nullptr;
+    QCheckBox* CheckBoxMFCOK = nullptr;
+    QCheckBox* CheckBoxGasesSelected = nullptr;
+    QLabel* Label4 = nullptr;
+
+    QWidget* TabSheet1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* OperationPanel = nullptr;
+    QLabel* Image1 = nullptr;
+    QPlainTextEdit* Memo4 = nullptr;
+    QGroupBox* GroupBox7 = nullptr;
+    QPlainTextEdit* Memo3 = nullptr;
+    QGroupBox* GroupBox9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label8 = nullptr;
+    QGroupBox* GroupBox8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* LabelStatus = nullptr;
+    QPushButton* ButtonStop = nullptr;
+    QPushButton* ButtonFlush = nullptr;
+    QPushButton* ButtonBypass = nullptr;
+    QPushButton* ButtonDilution = nullptr;
+
+    QWidget* TabSheet2 = nullptr;
+    QTableView* StringGrid1 = nullptr;
+
+    QWidget* TabSheet3 = nullptr;
+    QPlainTextEdit* MemoDevFeedback = nullptr;
+
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();        // form1_layout.cpp
+    void ShowError(const QString& text);
+
+    Clock& Clock_;
+    TOperatorDialogs& Dialogs_;
+};

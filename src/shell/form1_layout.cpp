@@ -1,0 +1,227 @@
+// The window's controls with their names, captions, positions and fonts.
+#include "form1.h"
+
+#include "fonts.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class W>
+W* Make(QWidget* parent, const char* name, int left, int top, int width = -1, int height = -1)
+{
+    W* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if (width >= 0)
+        w->setGeometry(left, top, width, height);
+    else
+        w->move(left, top);
+    return w;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& caption,
+                  Qt::Alignment align = Qt::AlignLeft)
+{
+    QLabel* l = Make<QLabel>(parent, name, left, top);
+    l->setText(caption);
+    l->setAlignment(align | Qt::AlignVCenter);
+    l->adjustSize();
+    return l;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, int left, int top, int width, int height,
+                     const QString& caption)
+{
+    QGroupBox* g = Make<QGroupBox>(parent, name, left, top, width, height);
+    g->setTitle(caption);
+    return g;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, int left, int top, int width, int height,
+                        const QString& caption, const QString& hint = {})
+{
+    QPushButton* b = Make<QPushButton>(parent, name, left, top, width, height);
+    b->setText(caption);
+    if (!hint.isEmpty())
+        b->setToolTip(hint);
+    return b;
+}
+
+QCheckBox* MakeMark(QWidget* parent, const char* name, int left, int top, const QString& caption)
+{
+    QCheckBox* c = Make<QCheckBox>(parent, name, left, top);
+    c->setText(caption);
+    c->adjustSize();
+    c->setEnabled(false);  // only the program sets the marks
+    return c;
+}
+
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name)
+{
+    auto* m = new QPlainTextEdit(parent);
+    m->setObjectName(QString::fromLatin1(name));
+    m->setFont(ReportFont());
+    m->setReadOnly(true);
+    m->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    return m;
+}
+
+QListWidget* MakeList(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    QListWidget* l = Make<QListWidget>(parent, name, left, top, width, height);
+    l->setSelectionMode(QAbstractItemView::SingleSelection);
+    return l;
+}
+
+} // namespace
+
+void TForm1::BuildLayout()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Dilutra"));
+    setFont(UiFont());
+    resize(964, 666);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    outer->addWidget(PageControl1);
+
+    // Setup page: five numbered steps.
+    Setup = new QWidget;
+    Setup->setObjectName(QStringLiteral("Setup"));
+    PageControl1->addTab(Setup, QStringLiteral("Setup"));
+
+    GroupBox1 = MakeGroup(Setup, "GroupBox1", 3, 3, 262, 62, QStringLiteral("1. List ports"));
+    ButtonSetupFindPorts = MakeButton(GroupBox1, "ButtonSetupFindPorts", 11, 22, 238, 25, QStringLiteral("Find ports"));
+
+    GroupBox2 = MakeGroup(Setup, "GroupBox2", 3, 71, 262, 394, QStringLiteral("2. Select ports"));
+    Label1 = MakeLabel(GroupBox2, "Label1", 11, 19, QStringLiteral("Port for Solenoid control"));
+    ListBoxPortSolenoid = MakeList(GroupBox2, "ListBoxPortSolenoid", 11, 38, 116, 307);
+    Label2 = MakeLabel(GroupBox2, "Label2", 139, 19, QStringLiteral("Port for MFC control"));
+    ListBoxPortMFC = MakeList(GroupBox2, "ListBoxPortMFC", 139, 38, 110, 307);
+
+    GroupBox3 = MakeGroup(Setup, "GroupBox3", 271, 3, 266, 462, QStringLiteral("3. Validate"));
+    ButtonSetupValidate = MakeButton(GroupBox3, "ButtonSetupValidate", 11, 22, 246, 25,
+                                     QStringLiteral("Validate ports && equipment"));
+    Label3 = MakeLabel(GroupBox3, "Label3", 11, 87, QStringLiteral("Feedback"));
+    MemoSetupFeedback = MakeMemo(GroupBox3, "MemoSetupFeedback");
+    MemoSetupFeedback->setGeometry(11, 106, 246, 306);
+    MemoSetupFeedback->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    GroupBox4 = MakeGroup(Setup, "GroupBox4", 543, 3, 321, 334, QStringLiteral("4. Select operating gases"));
+    Label7 = MakeLabel(GroupBox4, "Label7", 11, 27, QStringLiteral("Click each list box and and wait few seconds"));
+    Label5 = MakeLabel(GroupBox4, "Label5", 11, 87, QStringLiteral("Gas A, to be diluted"));
+    ListBoxSetupGas1 = MakeList(GroupBox4, "ListBoxSetupGas1", 11, 106, 134, 207);
+    ListBoxSetupGas1->addItems({QStringLiteral("O2"), QStringLiteral("5%H2,95%Ar")});
+    Label6 = MakeLabel(GroupBox4, "Label6", 163, 87, QStringLiteral("Gas B, diluting"));
+    ListBoxSetupGas2 = MakeList(GroupBox4, "ListBoxSetupGas2", 163, 106, 134, 207);
+    ListBoxSetupGas2->addItems({QStringLiteral("Ar"), QStringLiteral("N2")});
+
+    GroupBox5 = MakeGroup(Setup, "GroupBox5", 543, 343, 321, 122, QStringLiteral("5. Conclusion"));
+    CheckBoxSolenoidOK = MakeMark(GroupBox5, "CheckBoxSolenoidOK", 16, 24, QStringLiteral("Solenoid control is OK"));
+    CheckBoxMFCOK = MakeMark(GroupBox5, "CheckBoxMFCOK", 16, 47, QStringLiteral("MFC control is OK"));
+    CheckBoxGasesSelected = MakeMark(GroupBox5, "CheckBoxGasesSelected", 16, 70, QStringLiteral("Gases are selected"));
+    Label4 = MakeLabel(GroupBox5, "Label4", 11, 93, QStringLiteral("Proceed to Operation tab when all 3 are checked"));
+
+    // Operation page: the schematic and the controls on the left, the plan
+    // report on the right behind a splitter.
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Operation"));
+    auto* opLayout = new QHBoxLayout(TabSheet1);
+    opLayout->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Horizontal, TabSheet1);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(6);
+    Splitter1->setChildrenCollapsible(false);
+    opLayout->addWidget(Splitter1);
+
+    OperationPanel = new QWidget;
+    OperationPanel->setObjectName(QStringLiteral("OperationPanel"));
+    OperationPanel->setMinimumSize(0, 0);
+    Splitter1->addWidget(OperationPanel);
+    Memo4 = MakeMemo(nullptr, "Memo4");
+    Memo4->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Splitter1->addWidget(Memo4);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({964 - 325 - 6, 325});
+
+    Image1 = Make<QLabel>(OperationPanel, "Image1", 3, 3, 998, 318);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    GroupBox7 = MakeGroup(OperationPanel, "GroupBox7", 5, 327, 332, 221, QStringLiteral("Flow program"));
+    Memo3 = new QPlainTextEdit(GroupBox7);
+    Memo3->setObjectName(QStringLiteral("Memo3"));
+    Memo3->setGeometry(2, 15, 327, 34);
+    Memo3->setFrameShape(QFrame::NoFrame);
+    Memo3->setReadOnly(true);
+    Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo3->viewport()->setAutoFillBackground(false);
+    Memo3->setPlainText(QStringLiteral("Creates desired mixture at desired flow and keeps it indefinitely."));
+
+    GroupBox9 = MakeGroup(GroupBox7, "GroupBox9", 16, 39, 272, 154, QStringLiteral("Fractions ppm"));
+    Label10 = MakeLabel(GroupBox9, "Label10", 73, 24, QStringLiteral("Gas A"), Qt::AlignRight);
+    Label11 = MakeLabel(GroupBox9, "Label11", 74, 51, QStringLiteral("Gas B"), Qt::AlignRight);
+    Label12 = MakeLabel(GroupBox9, "Label12", 80, 78, QStringLiteral("H2O"), Qt::AlignRight);
+    Label8 = MakeLabel(GroupBox9, "Label8", 45, 126, QStringLiteral("pH2O (atm)"), Qt::AlignRight);
+
+    GroupBox8 = MakeGroup(OperationPanel, "GroupBox8", 343, 327, 258, 221, QStringLiteral("Operating status"));
+    Label9 = MakeLabel(GroupBox8, "Label9", 14, 24, QStringLiteral("Mixer status:"));
+    LabelStatus = MakeLabel(GroupBox8, "LabelStatus", 83, 24, QStringLiteral("Undefined"));
+    LabelStatus->setMinimumWidth(170);
+    ButtonStop = MakeButton(GroupBox8, "ButtonStop", 14, 51, 79, 30, QStringLiteral("Stop"),
+                            QStringLiteral("Stops whatever the mixer is doing and closes all valves as quickly as possible. "
+                                           "Note, that disconnecting the main power is more reliable way to disable the "
+                                           "mixer in case of emergency."));
+    ButtonFlush = MakeButton(GroupBox8, "ButtonFlush", 14, 87, 79, 30, QStringLiteral("Flush"),
+                             QStringLiteral("Short procedure to remove some of the existing gases in the mixer. Multiple "
+                                            "rounds of flushing may be required when input gas types are changed."));
+    ButtonBypass = MakeButton(GroupBox8, "ButtonBypass", 14, 123, 79, 30, QStringLiteral("Bypass"),
+                              QStringLiteral("Switch immediately from diluted mixture to pure, dry gas B."));
+    ButtonDilution = MakeButton(GroupBox8, "ButtonDilution", 14, 159, 79, 30, QStringLiteral("Dilution"),
+                                QStringLiteral("Create mixture according user wishes."));
+
+    // Output page: the log table fills the page.
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Output"));
+    auto* outLayout = new QVBoxLayout(TabSheet2);
+    outLayout->setContentsMargins(0, 0, 0, 0);
+    StringGrid1 = new QTableView(TabSheet2);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setFont(UiFont());
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    outLayout->addWidget(StringGrid1);
+
+    // Debug page: the diagnostic memo fills the page.
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("Debug"));
+    auto* dbgLayout = new QVBoxLayout(TabSheet3);
+    dbgLayout->setContentsMargins(0, 0, 0, 0);
+    MemoDevFeedback = MakeMemo(TabSheet3, "MemoDevFeedback");
+    MemoDevFeedback->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemoDevFeedback->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    dbgLayout->addWidget(MemoDevFeedback);
+}

@@ -1,0 +1,37 @@
+#include "day_count.h"
+
+#include <cmath>
+
+namespace {
+
+const QDate DayZero(1899, 12, 30);
+constexpr long long MsPerDay = 86400000LL;
+
+} // namespace
+
+double DateTimeToDayCount(const QDateTime& local)
+{
+    const double days = static_cast<double>(DayZero.daysTo(local.date()));
+    const double fraction = local.time().msecsSinceStartOfDay() / static_cast<double>(MsPerDay);
+    // Before day 0 the time of day still counts forward from midnight, which
+    // in day-count terms means subtracting it from the (negative) whole day.
+    return days >= 0 ? days + fraction : days - fraction;
+}
+
+DayParts SplitDayCount(double days)
+{
+    const double whole = std::trunc(days);
+    long long wholeDays = static_cast<long long>(whole);
+    long long ms = std::llround(std::fabs(days - whole) * MsPerDay);
+    if (ms >= MsPerDay) {
+        ms -= MsPerDay;
+        wholeDays += days < 0 ? -1 : 1;
+    }
+    return {wholeDays, static_cast<int>(ms)};
+}
+
+QDateTime DayCountToDateTime(double days)
+{
+    const DayParts parts = SplitDayCount(days);
+    return QDateTime(DayZero.addDays(parts.days), QTime::fromMSecsSinceStartOfDay(parts.msOfDay));
+}

@@ -1,0 +1,232 @@
+#include "form_fixture.h"
+#include "operator_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace {
+
+QString CaptionOf(QWidget* w)
+{
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title();
+    return {};
+}
+
+} // namespace
+
+TEST(FormStartup, WindowOpensOnSetupWithStatusUndefined)
+{
+    FormFixture f;
+    EXPECT_EQ(f.form.windowTitle(), "Dilutra");
+    EXPECT_EQ(f.form.size(), QSize(964, 666));
+    ASSERT_EQ(f.form.PageControl1->count(), 4);
+    const char* pages[] = {"Setup", "Operation", "Output", "Debug"};
+    const char* names[] = {"Setup", "TabSheet1", "TabSheet2", "TabSheet3"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(f.form.PageControl1->tabText(i), pages[i]);
+        EXPECT_EQ(f.form.PageControl1->widget(i)->objectName(), names[i]);
+    }
+    EXPECT_EQ(f.form.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(f.form.LabelStatus->text(), "Undefined");
+    EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Unknown);
+    EXPECT_EQ(f.form.WindowState.MixerStateOld, TMixerState::Unknown);
+    EXPECT_TRUE(f.dialogs.Errors.isEmpty());
+}
+
+TEST(FormStartup, ControlsCarryTheirNamesCaptionsAndPositions)
+{
+    FormFixture f;
+    struct Case {
+        const char* name;
+        QString caption;
+        QRect geometry;  // empty: position only checked through x, y
+    };
+    const Case cases[] = {
+        {"GroupBox1", "1. List ports", {3, 3, 262, 62}},
+        {"ButtonSetupFindPorts", "Find ports", {11, 22, 238, 25}},
+        {"GroupBox2", "2. Select ports", {3, 71, 262, 394}},
+        {"Label1", "Port for Solenoid control", {11, 19, 0, 0}},
+        {"ListBoxPortSolenoid", "", {11, 38, 116, 307}},
+        {"Label2", "Port for MFC control", {139, 19, 0, 0}},
+        {"ListBoxPortMFC", "", {139, 38, 110, 307}},
+        {"GroupBox3", "3. Validate", {271, 3, 266, 462}},
+        {"ButtonSetupValidate", "Validate ports && equipment", {11, 22, 246, 25}},
+        {"Label3", "Feedback", {11, 87, 0, 0}},
+        {"MemoSetupFeedback", "", {11, 106, 246, 306}},
+        {"GroupBox4", "4. Select operating gases", {543, 3, 321, 334}},
+        {"Label7", "Click each list box and and wait few seconds", {11, 27, 0, 0}},
+        {"Label5", "Gas A, to be diluted", {11, 87, 0, 0}},
+        {"ListBoxSetupGas1", "", {11, 106, 134, 207}},
+        {"Label6", "Gas B, diluting", {163, 87, 0, 0}},
+        {"ListBoxSetupGas2", "", {163, 106, 134, 207}},
+        {"GroupBox5", "5. Conclusion", {543, 343, 321, 122}},
+        {"CheckBoxSolenoidOK", "Solenoid control is OK", {16, 24, 0, 0}},
+        {"CheckBoxMFCOK", "MFC control is OK", {16, 47, 0, 0}},
+        {"CheckBoxGasesSelected", "Gases are selected", {16, 70, 0, 0}},
+        {"Label4", "Proceed to Operation tab when all 3 are checked", {11, 93, 0, 0}},
+        {"Image1", "", {3, 3, 998, 318}},
+        {"GroupBox7", "Flow program", {5, 327, 332, 221}},
+        {"Memo3", "", {2, 15, 327, 34}},
+        {"GroupBox9", "Fractions ppm", {16, 39, 272, 154}},
+        {"Label10", "Gas A", {73, 24, 0, 0}},
+        {"Label11", "Gas B", {74, 51, 0, 0}},
+        {"Label12", "H2O", {80, 78, 0, 0}},
+        {"Label8", "pH2O (atm)", {45, 126, 0, 0}},
+        {"GroupBox8", "Operating status", {343, 327, 258, 221}},
+        {"Label9", "Mixer status:", {14, 24, 0, 0}},
+        {"LabelStatus", "Undefined", {83, 24, 0, 0}},
+        {"ButtonStop", "Stop", {14, 51, 79, 30}},
+        {"ButtonFlush", "Flush", {14, 87, 79, 30}},
+        {"ButtonBypass", "Bypass", {14, 123, 79, 30}},
+        {"ButtonDilution", "Dilution", {14, 159, 79, 30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* w = f.form.findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(w, nullptr);
+        if (!c.caption.isEmpty()) {
+            EXPECT_EQ(CaptionOf(w), c.caption);
+        }
+        EXPECT_EQ(w->pos(), c.geometry.topLeft());
+        if (c.geometry.width() > 0) {
+            EXPECT_EQ(w->size(), c.geometry.size());
+        }
+    }
+    EXPECT_EQ(f.form.findChild<QPlainTextEdit*>("Memo3")->toPlainText(),
+              "Creates desired mixture at desired flow and keeps it indefinitely.");
+}
+
+TEST(FormStartup, GasListsHoldTheirItemsAndNothingIsSelected)
+{
+    FormFixture f;
+    ASSERT_EQ(f.form.ListBoxSetupGas1->count(), 2);
+    EXPECT_EQ(f.form.ListBoxSetupGas1->item(0)->text(), "O2");
+    EXPECT_EQ(f.form.ListBoxSetupGas1->item(1)->text(), "5%H2,95%Ar");
+    ASSERT_EQ(f.form.ListBoxSetupGas2->count(), 2);
+    EXPECT_EQ(f.form.ListBoxSetupGas2->item(0)->text(), "Ar");
+    EXPECT_EQ(f.form.ListBoxSetupGas2->item(1)->text(), "N2");
+    for (QListWidget* l : {f.form.ListBoxSetupGas1, f.form.ListBoxSetupGas2, f.form.ListBoxPortSolenoid,
+                           f.form.ListBoxPortMFC}) {
+        EXPECT_EQ(l->currentRow(), -1) << l->objectName().toStdString();
+        EXPECT_EQ(l->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+    EXPECT_EQ(f.form.ListBoxPortSolenoid->count(), 0);
+}
+
+TEST(FormStartup, MarksAreClearAndOnlyTheProgramCanSetThem)
+{
+    FormFixture f;
+    for (QCheckBox* c : {f.form.CheckBoxSolenoidOK, f.form.CheckBoxMFCOK, f.form.CheckBoxGasesSelected}) {
+        EXPECT_FALSE(c->isChecked());
+        EXPECT_FALSE(c->isEnabled());
+    }
+}
+
+TEST(FormStartup, StateButtonsShowTheirHints)
+{
+    FormFixture f;
+    EXPECT_TRUE(f.form.ButtonStop->toolTip().startsWith("Stops whatever the mixer is doing"));
+    EXPECT_TRUE(f.form.ButtonStop->toolTip().endsWith("in case of emergency."));
+    EXPECT_TRUE(f.form.ButtonFlush->toolTip().startsWith("Short procedure to remove"));
+    EXPECT_EQ(f.form.ButtonBypass->toolTip(), "Switch immediately from diluted mixture to pure, dry gas B.");
+    EXPECT_EQ(f.form.ButtonDilution->toolTip(), "Create mixture according user wishes.");
+}
+
+TEST(FormStartup, ReportMemosAreFixedPitch)
+{
+    FormFixture f;
+    for (QPlainTextEdit* m : {f.form.Memo4, f.form.MemoSetupFeedback, f.form.MemoDevFeedback}) {
+        SCOPED_TRACE(m->objectName().toStdString());
+        EXPECT_TRUE(QFontInfo(m->font()).fixedPitch()) << QFontInfo(m->font()).family().toStdString();
+        EXPECT_EQ(m->font().pointSize(), 8);
+        EXPECT_TRUE(m->toPlainText().isEmpty());
+    }
+    EXPECT_EQ(f.form.font().pointSize(), 8);
+}
+
+TEST(FormStartup, WaterIsLookedUpAndTheSchematicIsShown)
+{
+    FormFixture f;
+    EXPECT_EQ(f.form.WindowState.H2OC.Name, "H2O");
+    EXPECT_EQ(f.form.WindowState.H2OC.MolarMass, 18.01528f);
+    EXPECT_EQ(f.form.Schematic.size(), QSize(998, 315));
+    ASSERT_FALSE(f.form.Image1->pixmap().isNull());
+    EXPECT_EQ(f.form.Image1->pixmap().size(), QSize(998, 315));
+}
+
+TEST(FormStartup, TimerTicksEveryQuarterSecondFromCreation)
+{
+    FormFixture f;
+    EXPECT_TRUE(f.form.Timer1->isActive());
+    EXPECT_EQ(f.form.Timer1->interval(), 250);
+}
+
+TEST(FormStartup, TicksInUnknownChangeNothing)
+{
+    FormFixture f;
+    const QImage before = f.form.Schematic;
+    for (int i = 0; i < 8; ++i) {
+        f.form.Timer1Timer();
+        f.clock.advanceMs(250);
+    }
+    EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Unknown);
+    EXPECT_EQ(f.form.WindowState.MixerStateOld, TMixerState::Unknown);
+    EXPECT_EQ(f.form.WindowState.DataStoredLast, 0.0);
+    EXPECT_EQ(f.form.LabelStatus->text(), "Undefined");
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().isEmpty());
+    EXPECT_TRUE(f.form.Memo4->toPlainText().isEmpty());
+    EXPECT_EQ(f.form.Schematic, before);
+    EXPECT_TRUE(f.clock.sleeps().empty()) << "a tick in Unknown must not wait on any device";
+    EXPECT_TRUE(f.dialogs.Errors.isEmpty());
+}
+
+TEST(FormErrors, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn)
+{
+    FormFixture f;
+    int after = 0;
+    f.form.Guarded([] { throw std::runtime_error("File already exists. Cannot overwrite."); });
+    f.form.Guarded([&] { ++after; });
+    ASSERT_EQ(f.dialogs.Errors.size(), 1);
+    EXPECT_EQ(f.dialogs.Errors[0], "File already exists. Cannot overwrite.");
+    EXPECT_EQ(after, 1);
+    EXPECT_TRUE(f.form.Timer1->isActive());
+}
+
+TEST(FormErrors, TheRealErrorBoxIsModalAndShowsTheMessage)
+{
+    // The real dialogs: the box must appear with the message and return once
+    // the operator presses OK.
+    TQtDialogs dialogs;
+    QString seen;
+    bool modal = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = box->text();
+        modal = box->isModal();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.ShowError(nullptr, QStringLiteral("Molar mass could not be found"));
+    EXPECT_EQ(seen, "Molar mass could not be found");
+    EXPECT_TRUE(modal);
+}
