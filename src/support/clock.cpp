@@ -42,6 +42,11 @@ void RealClock::sleepMs(unsigned ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void RealClock::deviceWaitMs(double ms)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(ms * 1000.0)));
+}
+
 FakeClock::FakeClock(double startDays)
     : startDays_(startDays)
 {

@@ -19,8 +19,14 @@ public:
     virtual double now() const = 0;
     // Local wall-clock day count, for display only.
     virtual double wallNow() const = 0;
-    // Blocks the calling thread for `ms` milliseconds.
+    // Blocks the calling thread for `ms` milliseconds: one of the program's
+    // own waits.
     virtual void sleepMs(unsigned ms) = 0;
+    // Time that a simulated device or line takes (wire time, a reply's
+    // latency, the silence that ends a read). The real clock blocks like a
+    // sleep; the fake clock moves time on without recording it among the
+    // program's waits.
+    virtual void deviceWaitMs(double ms) = 0;
 };
 
 // The operating system's clock.
@@ -30,6 +36,7 @@ public:
     double now() const override;
     double wallNow() const override;
     void sleepMs(unsigned ms) override;
+    void deviceWaitMs(double ms) override;
 
 private:
     double anchorDays_;
@@ -47,6 +54,8 @@ public:
     double now() const override;
     double wallNow() const override;
     void sleepMs(unsigned ms) override;
+    // Same as advanceMs: device time is not one of the program's waits.
+    void deviceWaitMs(double ms) override { advanceMs(ms); }
 
     // Moves time forward without recording a sleep (time spent elsewhere).
     void advanceMs(double ms);
