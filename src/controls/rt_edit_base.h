@@ -31,6 +31,8 @@ public:
     // field shows by itself (a value, the "#" row) are never cut.
     int MaxLength() const;
     void SetMaxLength(int characters);
+    // The edit's own limit would also cut the field's texts; use SetMaxLength.
+    void setMaxLength(int) = delete;
 
     // All text is selected when the field is entered other than by a mouse
     // click (on by default).

@@ -3,6 +3,7 @@
 #include "rt_integer_edit.h"
 
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QGuiApplication>
 
 #include <stdexcept>
@@ -98,6 +99,27 @@ TEST(IntegerEdit, FilterSwallowsWhatCannotFormAnIntegerWithABeep)
         h.Clear();
         EXPECT_EQ(h.beeps.count(), 0) << "select all and Backspace pass the filter";
         h.Type(c.typed);
+        EXPECT_EQ(h.edit->text(), c.text);
+        EXPECT_EQ(h.beeps.count(), c.beeps);
+    }
+}
+
+TEST(IntegerEdit, ComposedInputPassesTheSameFilter)
+{
+    IntegerHost h;
+    h.Enter();
+    h.Clear();
+    struct Case {
+        QString commit;
+        QString text;
+        int beeps;
+    };
+    const Case cases[] = {{"12", "12", 0}, {"3x", "12", 1}, {"-", "12-", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commit.toStdString());
+        QInputMethodEvent composed;
+        composed.setCommitString(c.commit);
+        QApplication::sendEvent(h.edit, &composed);
         EXPECT_EQ(h.edit->text(), c.text);
         EXPECT_EQ(h.beeps.count(), c.beeps);
     }
@@ -271,6 +293,27 @@ TEST(IntegerEdit, CaretSelectionAndSelectAllAreRememberedBetweenVisits)
     h.Leave();
     h.Enter(Qt::TabFocusReason);
     EXPECT_EQ(h.edit->selectedText(), "42");
+}
+
+TEST(IntegerEdit, AHandlerMayCorrectTheFieldItHearsFrom)
+{
+    IntegerHost h;
+    Configure(h.edit, 0, 1000000, 0);
+    h.edit->OnValueChanged = [&](QObject*) {
+        h.notified.push_back(h.edit->Value());
+        if (h.edit->Value() > 100)
+            h.edit->SetValue(100);
+    };
+    h.Enter();
+    h.Clear();
+    h.Type("150");
+    EXPECT_EQ(h.notified, (Values{1, 15, 150, 100}));
+    EXPECT_EQ(h.edit->text(), "100");
+    EXPECT_EQ(h.edit->Value(), 100);
+    h.notified.clear();
+    h.Type("0");
+    EXPECT_EQ(h.notified, (Values{1000, 100})) << "typing goes on after the handler's correction";
+    EXPECT_EQ(h.edit->text(), "100");
 }
 
 TEST(IntegerEdit, AFailingHandlerNeverLeavesTheField)
