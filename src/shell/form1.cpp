@@ -4,6 +4,7 @@
 #include "operator_dialogs.h"
 #include "schematic.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -14,6 +15,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     : QWidget(parent)
     , Clock_(services.clock)
     , Dialogs_(services.dialogs)
+    , Lines_(services.lines)
 {
     BuildLayout();
 
@@ -44,6 +46,12 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
+    // Controllers left running would go on delivering gas after the program
+    // has gone; the results are not examined, the close is never refused.
+    if (CheckBoxMFCOK->isChecked()) {
+        SetMFCFlow(1, 0.0);
+        SetMFCFlow(2, 0.0);
+    }
 }
 
 void TForm1::Timer1Timer()

@@ -1,14 +1,19 @@
 #pragma once
 
+#include "serial_response.h"
 #include "window_state.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <exception>
+#include <string>
 #include <utility>
 
 class Clock;
+class SerialLines;
+struct MfcBus;
 class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
@@ -23,10 +28,13 @@ class QTableView;
 class QTabWidget;
 class QTimer;
 
-// What the window needs from outside: the clock and the operator's dialogs.
+// What the window needs from outside: the clock, the operator's dialogs and
+// the serial lines (the system's ports, and simulated ones when the program
+// runs against simulated equipment).
 struct TFormServices {
     Clock& clock;
     TOperatorDialogs& dialogs;
+    SerialLines& lines;
 };
 
 // The main window. It lays out the controls, keeps the window-level
@@ -59,6 +67,22 @@ public:
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
+
+    // The flow controllers on the port selected in ListBoxPortMFC
+    // (form1_mfc.cpp).
+    void ValidateMFC();
+    // Gas table from the selection of ListBoxSetupGas1 (address 1) or
+    // ListBoxSetupGas2; on success fills FIA or FIB and that controller's
+    // range. Returns "" on success, else the reason.
+    std::string MinMaxFlow(const std::string& Port, std::uint32_t Address);
+    TSerialResponse SetMFCFlow(std::uint32_t Address, double Flow);
+    void ResetRetrieveTotalizers();
+    void ReadTotalizers();
+    // The text of the selected item of ListBoxPortMFC ("" when none).
+    std::string SelectedMfcPort() const;
+
+    // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
+    static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
 
     TWindowState WindowState;
     QImage Schematic;
@@ -129,6 +153,9 @@ private:
     void BuildLayout();        // form1_layout.cpp
     void ShowError(const QString& text);
 
+    MfcBus MfcOn(const std::string& port) const;
+
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;
+    SerialLines& Lines_;
 };

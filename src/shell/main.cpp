@@ -1,6 +1,7 @@
 #include "clock.h"
 #include "form1.h"
 #include "operator_dialogs.h"
+#include "system_serial_lines.h"
 
 #include <QApplication>
 
@@ -11,7 +12,8 @@ int main(int argc, char* argv[])
 
     RealClock clock;
     TQtDialogs dialogs;
-    TForm1 form({clock, dialogs});
+    SystemSerialLines lines;
+    TForm1 form({clock, dialogs, lines});
     form.show();
     return QApplication::exec();
 }

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "flow_info.h"
+#include "serial_response.h"
+#include "totalizer.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class Clock;
+class SerialLines;
+
+// Where the flow controllers are: the lines, the clock and the name of the
+// port both controllers share. Every service opens its own register layer
+// on it, with the controllers' line settings.
+struct MfcBus {
+    SerialLines& lines;
+    Clock& clock;
+    std::string port;
+};
+
+// Receives the lines a service reports to the operator, one at a time.
+using MemoLineSink = std::function<void(const std::string& line)>;
+
+inline constexpr const char* MfcsOk = "MFCs are OK";
+inline constexpr const char* MfcsNotIdentified = "One of more MFC failed to be identified";
+
+// Both identification reads (register 35 of controllers 1 and 2, 20 ms after
+// each); `Ok` when both texts begin with "GSC".
+struct MfcIdentification {
+    TSerialResponse Controller1;
+    TSerialResponse Controller2;
+    bool Ok = false;
+};
+MfcIdentification IdentifyMFCs(const MfcBus& bus);
+
+// Identifies both controllers and reports an empty line and the verdict.
+// Returns whether both identified (the "MFC control is OK" mark).
+bool ValidateMFC(const MfcBus& bus, const MemoLineSink& memo);
+
+// The gas table for a gas list position (from 0; -1 when nothing is
+// selected): position + 2, so the lists' first entries are table 2.
+std::uint16_t GasTableNumber(int listIndex);
+
+// Switches controller `Address` (writes go to controller 1 when `Address` is
+// 1, else to 2) to gas table `gasTable`, reads back the table's names and
+// range, and on success stores them in `flowInfo` and the controller's range
+// in `PossibleMinFlow` and `PossibleMaxFlow`. Fails, leaving all three as
+// they were, unless every frame succeeded, the full scale is finite and
+// above 0 and the dynamic range is at least 1. Returns "" on success, else
+// the reason.
+std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t gasTable, TFlowInfo& flowInfo,
+                       double& PossibleMinFlow, double& PossibleMaxFlow);
+
+// Writes the set-point (g/min, as a 32-bit float) of controller `Address`,
+// then pauses 20 ms. A set-point that is negative or not finite is refused
+// ("Invalid set-point") and nothing is sent.
+TSerialResponse SetMFCFlow(const MfcBus& bus, std::uint32_t Address, double Flow);
+
+// Zeroes both totalizers, then reads each back as its start value (grams)
+// with the time of that reading as StartTime and Time. Value is left alone.
+// A failed read stores NaN. Returns "" when every frame succeeded, else the
+// first failure.
+std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB);
+
+// Reads both totalizers into Value (grams) and Time. A failed read stores
+// NaN. Returns "" when both reads succeeded, else the first failure.
+std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB);

@@ -1,0 +1,122 @@
+#include "modbus_frame.h"
+
+#include <array>
+#include <bit>
+
+namespace {
+
+constexpr std::array<std::uint16_t, 256> MakeCrcTable()
+{
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned n = 0; n < 256; ++n) {
+        std::uint16_t v = static_cast<std::uint16_t>(n);
+        for (int bit = 0; bit < 8; ++bit)
+            v = (v & 1) ? static_cast<std::uint16_t>((v >> 1) ^ 0xA001) : static_cast<std::uint16_t>(v >> 1);
+        table[n] = v;
+    }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> CrcTable = MakeCrcTable();
+
+TArrayOfByte WithCrc(TArrayOfByte frame)
+{
+    const std::uint16_t crc = CalculateCRC16(65535, frame.data(), static_cast<std::uint32_t>(frame.size()));
+    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+    return frame;
+}
+
+TArrayOfByte Header(std::uint32_t DeviceAddress, std::uint8_t function, std::uint32_t MemoryAddress)
+{
+    return {static_cast<std::uint8_t>(DeviceAddress & 0xFF), function,
+            static_cast<std::uint8_t>((MemoryAddress >> 8) & 0xFF), static_cast<std::uint8_t>(MemoryAddress & 0xFF)};
+}
+
+bool CrcMatches(const std::uint8_t* frame, std::size_t length)
+{
+    const std::uint16_t crc = CalculateCRC16(65535, frame, static_cast<std::uint32_t>(length - 2));
+    return frame[length - 2] == (crc & 0xFF) && frame[length - 1] == (crc >> 8);
+}
+
+bool IsTextCharacter(std::uint8_t c)
+{
+    return c == ' ' || c == '%' || c == '*' || c == ',' || c == '/' || c == '_' || (c >= '0' && c <= '9')
+        || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+} // namespace
+
+std::uint16_t CalculateCRC16(std::uint16_t start, const std::uint8_t* data, std::uint32_t count)
+{
+    if (!data || count == 0)
+        return start;
+    std::uint16_t crc = start;
+    for (std::uint32_t i = 0; i < count; ++i)
+        crc = static_cast<std::uint16_t>((crc >> 8) ^ CrcTable[(crc ^ data[i]) & 0xFF]);
+    return crc;
+}
+
+TArrayOfByte ReadRegistersFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t registers)
+{
+    TArrayOfByte frame = Header(DeviceAddress, 3, MemoryAddress);
+    frame.push_back(static_cast<std::uint8_t>(registers >> 8));
+    frame.push_back(static_cast<std::uint8_t>(registers & 0xFF));
+    return WithCrc(std::move(frame));
+}
+
+TArrayOfByte WriteRegisterFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t value)
+{
+    TArrayOfByte frame = Header(DeviceAddress, 6, MemoryAddress);
+    frame.push_back(static_cast<std::uint8_t>(value >> 8));
+    frame.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    return WithCrc(std::move(frame));
+}
+
+TArrayOfByte WriteFloatFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, float value)
+{
+    TArrayOfByte frame = Header(DeviceAddress, 16, MemoryAddress);
+    frame.insert(frame.end(), {0, 2, 4});
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame.push_back(static_cast<std::uint8_t>((bits >> shift) & 0xFF));
+    return WithCrc(std::move(frame));
+}
+
+TReplyLocation LocateReadReply(const std::uint8_t* bytes, std::size_t count, std::uint8_t address,
+                               std::size_t expectedLength)
+{
+    constexpr std::uint8_t function = 3;
+    const auto byteCount = static_cast<std::uint8_t>(expectedLength - 5);
+    if (count >= expectedLength) {
+        for (std::size_t p = count - expectedLength + 1; p-- > 0;) {
+            const std::uint8_t* f = bytes + p;
+            if (f[0] == address && f[1] == function && f[2] == byteCount && CrcMatches(f, expectedLength))
+                return {{}, p};
+        }
+    }
+    if (count != expectedLength)
+        return {StatusWrongAmount, 0};
+    if (!CrcMatches(bytes, count))
+        return {StatusChecksumError, 0};
+    if (bytes[0] != address || bytes[1] != function)
+        return {StatusWrongDevice, 0};
+    return {StatusWrongAmount, 0};  // a valid frame announcing another amount of data
+}
+
+float DecodeF32(const std::uint8_t* data)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(data[0]) << 24 | static_cast<std::uint32_t>(data[1]) << 16
+        | static_cast<std::uint32_t>(data[2]) << 8 | data[3];
+    return std::bit_cast<float>(bits);
+}
+
+std::string DecodeText(const std::uint8_t* data, std::size_t size)
+{
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (IsTextCharacter(data[i]))
+            text.push_back(static_cast<char>(data[i]));
+    }
+    return text;
+}

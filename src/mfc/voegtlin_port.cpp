@@ -1,0 +1,140 @@
+#include "voegtlin_port.h"
+
+#include "clock.h"
+#include "mfc_registers.h"
+#include "modbus_frame.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Pause after every write before the next frame.
+constexpr unsigned PauseAfterWriteMs = 10;
+
+void AppendHexAndInt(TSerialResponse& r, const std::uint8_t* bytes, std::size_t count)
+{
+    char text[8];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(text, sizeof text, "%02X ", bytes[i]);
+        r.AsHex += text;
+        std::snprintf(text, sizeof text, "%u ", static_cast<unsigned>(bytes[i]));
+        r.AsInt += text;
+    }
+}
+
+std::string TrimBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+} // namespace
+
+void TVoegtlinPort::UseControllerLine(const std::string& port)
+{
+    Port = port;
+    BaudRate = 9600;
+    StopBits = 2;
+    Parity = 0;
+    WindowsReadLoopTimeoutMS = 10;
+    ReadoutTimeoutMS = 50;
+}
+
+const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress,
+                                        std::uint16_t registers, TSerialResponse& r)
+{
+    const TArrayOfByte frame = ReadRegistersFrame(DeviceAddress, MemoryAddress, registers);
+    SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
+    if (r.ResponseLength == 0) {
+        r.Status = StatusNoResult;
+        return nullptr;
+    }
+    const std::size_t expected = ReadReplyLength(registers);
+    const TReplyLocation found = LocateReadReply(r.rArray.data(), r.ResponseLength,
+                                                 static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
+    if (!found.Status.empty()) {
+        r.Status = found.Status;
+        return nullptr;
+    }
+    const std::uint8_t* reply = r.rArray.data() + found.Offset;
+    AppendHexAndInt(r, reply, expected);
+    r.Status.clear();
+    return reply + 3;
+}
+
+TSerialResponse TVoegtlinPort::ReadU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress)
+{
+    TSerialResponse r;
+    if (const std::uint8_t* data = Read(DeviceAddress, MemoryAddress, 1, r)) {
+        const int value = data[0] * 256 + data[1];
+        r.AsInteger = value;
+        r.AsFloat = static_cast<float>(value);
+    }
+    return r;
+}
+
+TSerialResponse TVoegtlinPort::ReadU16(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress)
+{
+    return ReadU8(DeviceAddress, MemoryAddress);
+}
+
+TSerialResponse TVoegtlinPort::ReadText(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress,
+                                        std::uint16_t registers, bool trimBlanks)
+{
+    TSerialResponse r;
+    if (const std::uint8_t* data = Read(DeviceAddress, MemoryAddress, registers, r)) {
+        const std::string text = DecodeText(data, 2 * static_cast<std::size_t>(registers));
+        r.AsString = trimBlanks ? TrimBlanks(text) : text;
+    }
+    return r;
+}
+
+TSerialResponse TVoegtlinPort::ReadS8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress)
+{
+    return ReadText(DeviceAddress, MemoryAddress, 4, true);
+}
+
+TSerialResponse TVoegtlinPort::ReadS50(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress)
+{
+    return ReadText(DeviceAddress, MemoryAddress, 25, false);
+}
+
+TSerialResponse TVoegtlinPort::ReadF32(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress)
+{
+    TSerialResponse r;
+    if (const std::uint8_t* data = Read(DeviceAddress, MemoryAddress, 2, r))
+        r.AsFloat = DecodeF32(data);
+    else
+        r.AsFloat = std::bit_cast<float>(std::uint32_t{0xFFC00000}); // quiet NaN
+    return r;
+}
+
+TSerialResponse TVoegtlinPort::Write(const std::vector<std::uint8_t>& frame)
+{
+    TSerialResponse r;
+    SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), false, r);
+    clock().sleepMs(PauseAfterWriteMs);
+    return r;
+}
+
+TSerialResponse TVoegtlinPort::WriteU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress,
+                                       std::uint16_t aValue)
+{
+    return Write(WriteRegisterFrame(DeviceAddress, MemoryAddress, aValue));
+}
+
+TSerialResponse TVoegtlinPort::WriteF32(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, float aValue)
+{
+    // A controller must never be asked for a flow that is not a number, an
+    // infinite one or a negative one, whoever computed it.
+    if (MemoryAddress == RegisterSetPoint && !(std::isfinite(aValue) && aValue >= 0.0f)) {
+        TSerialResponse r;
+        r.Status = StatusInvalidSetPoint;
+        return r;
+    }
+    return Write(WriteFloatFrame(DeviceAddress, MemoryAddress, aValue));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// One serial line as a transaction uses it: the program's end of a port.
+// Implementations: the operating system's ports and simulated lines. A line
+// is made closed, for one port name, by a SerialLines provider.
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    // Opens the port for exclusive use. False when it is missing or in use.
+    virtual bool open() = 0;
+    // Applies the line settings: 8 data bits, `baudRate` bit/s, the parity
+    // code (0 none, 1 odd, 2 even, 3 mark, 4 space) and the stop-bit code
+    // (0 one, 1 one and a half, 2 two); no flow control, DTR and RTS asserted
+    // where the port has them. False when a setting is refused.
+    virtual bool configure(std::int32_t baudRate, std::int32_t parity, std::int32_t stopBits) = 0;
+    // Discards every byte received so far and not yet read.
+    virtual void purge() = 0;
+    // Writes all bytes; false when the write fails.
+    virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
+    // Bytes received and waiting to be read; negative when the port cannot
+    // be queried.
+    virtual int bytesWaiting() = 0;
+    // Reads up to `maxBytes` into `into` (replacing its contents). The read
+    // ends when 20 ms pass without a new byte, when `maxBytes` have arrived,
+    // or after 2760 ms at most. False when the read fails.
+    virtual bool read(std::vector<std::uint8_t>& into, std::size_t maxBytes) = 0;
+    // Closes the port; a closed line may be opened again.
+    virtual void close() = 0;
+};
+
+// The ends of a read, shared by every line.
+inline constexpr int ReadSilenceMs = 20;
+inline constexpr int ReadLimitMs = 2760;

@@ -1,0 +1,126 @@
+#include "serial_port.h"
+
+#include "clock.h"
+#include "day_count.h"
+#include "serial_lines.h"
+
+#include <memory>
+
+std::vector<std::string> GetExistingCommPorts(const SerialLines& lines)
+{
+    return lines.portNames();
+}
+
+TSerialPort::TSerialPort(SerialLines& lines, Clock& clock)
+    : Lines_(lines)
+    , Clock_(clock)
+{
+}
+
+void TSerialPort::Trace(int step)
+{
+    if (!Debug)
+        return;
+    DebugMSG += QStringLiteral("Time  %1: ").arg(step)
+        + DayCountToDateTime(Clock_.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz"))
+        + QStringLiteral("\r\n");
+}
+
+void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse,
+                           TSerialResponse& Result)
+{
+    std::unique_ptr<SerialLine> line;
+    bool opened = false;
+    try {
+        DebugMSG.clear();
+        Trace(1);
+        Result.Status = StatusUnknownProblem;
+        Result.ResponseLength = 0;
+        line = Lines_.makeLine(Port);
+        Transact(line.get(), opened, Data, dataSize, WaitForResponse, Result);
+    } catch (...) {
+        // Abandoned by an unexpected error: the status set first remains.
+    }
+    if (line && opened) {
+        try {
+            line->close();
+        } catch (...) {
+        }
+    }
+}
+
+void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std::uint32_t dataSize,
+                           bool WaitForResponse, TSerialResponse& Result)
+{
+    opened = line && line->open();
+    Trace(2);
+    if (!opened || !line->configure(BaudRate, Parity, StopBits)) {
+        Result.Status = StatusPortInUse;
+        return;
+    }
+    Trace(3);
+    // The read's ends (20 ms of silence, 256 bytes, 2760 ms) and the queue
+    // sizes belong to the line itself; nothing here can be refused.
+    Trace(4);
+    Trace(5);
+
+    // Bytes left over from an earlier exchange (a write's acknowledgement, a
+    // reply that came too late) must not pass for the answer to this request.
+    line->purge();
+
+    if (!line->write(static_cast<const std::uint8_t*>(Data), dataSize)) {
+        Result.Status = StatusWriteFailed;
+        return;
+    }
+    Trace(6);
+
+    if (!WaitForResponse) {
+        Result.Response.clear();
+        Result.Status.clear();
+        return;
+    }
+
+    Clock_.sleepMs(WindowsReadLoopTimeoutMS);
+    Trace(7);
+
+    // "Before the deadline", allowing for the day count's resolution (about
+    // a microsecond) so that a poll falling exactly on it is not made.
+    const double endTime = Clock_.now() + ReadoutTimeoutMS / 1000.0 / 86400.0;
+    constexpr double resolution = 0.01 / 86400000.0;
+    bool dataAvailable = false;
+    while (Clock_.now() + resolution < endTime && !dataAvailable) {
+        dataAvailable = line->bytesWaiting() > 0;
+        Clock_.sleepMs(WindowsReadLoopTimeoutMS);
+    }
+    Trace(8);
+
+    if (!dataAvailable) {
+        Result.Response.clear();
+        Result.Status = StatusTimeout;
+        return;
+    }
+
+    std::vector<std::uint8_t> reply;
+    if (!line->read(reply, ReadBufferBytes)) {
+        Result.Status = StatusReadFailed;
+        return;
+    }
+    if (reply.size() > ReadBufferBytes)
+        reply.resize(ReadBufferBytes);
+
+    QString text;
+    text.reserve(static_cast<qsizetype>(reply.size()));
+    for (std::size_t i = 0; i < reply.size(); ++i) {
+        Result.rArray[i] = reply[i];
+        text.append(QChar(reply[i]));
+    }
+    Result.Response = text;
+    Result.Status.clear();
+    Result.ResponseLength = static_cast<std::uint8_t>(reply.size() % 256);
+    Trace(9);
+
+    if (reply.size() >= 7) {
+        Result.ValueOfFirstWord = reply[3] * 256 + reply[4];
+        Result.ValueOfSecondWord = reply[5] * 256 + reply[6];
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "serial_response.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Clock;
+class SerialLine;
+class SerialLines;
+
+// Transport statuses of SendData.
+inline constexpr const char* StatusUnknownProblem = "Unknown problem reading serial port";
+inline constexpr const char* StatusPortInUse = "Failed to setup Com port, port in use";
+inline constexpr const char* StatusWriteFailed = "Failed to write to Com port";
+inline constexpr const char* StatusTimeout = "Timeout while waiting for response";
+inline constexpr const char* StatusReadFailed = "Failed to read from Com port";
+
+// The largest reply one transaction reads.
+inline constexpr std::size_t ReadBufferBytes = 256;
+
+// The port names the operator can choose from: the system's ports, then any
+// registered simulated lines. Not sorted, not de-duplicated.
+std::vector<std::string> GetExistingCommPorts(const SerialLines& lines);
+
+// One request/response transaction per SendData call: the port is opened,
+// configured, emptied of stale input, written, polled for a reply, read once
+// and closed again. The object only carries the port's settings and a trace.
+class TSerialPort {
+public:
+    TSerialPort(SerialLines& lines, Clock& clock);
+
+    bool Debug = false;        // trace SendData into DebugMSG
+    QString DebugMSG;          // trace of the last SendData call
+    std::string Port;          // port name as GetExistingCommPorts lists it
+    std::uint32_t WindowsReadLoopTimeoutMS = 333; // slept after the write and after every poll
+    std::uint32_t ReadoutTimeoutMS = 1000;        // wait for the first reply byte
+    std::int32_t BaudRate = 9600;
+    std::int32_t StopBits = 0; // 0 one, 1 one and a half, 2 two
+    std::int32_t Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+
+    // Runs one transaction with the `dataSize` bytes at `Data`, awaiting and
+    // reading a reply when `WaitForResponse` is set, into `Result`. Never
+    // throws; every failure is a Status text and the port is always closed.
+    void SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result);
+
+protected:
+    Clock& clock() const { return Clock_; }
+
+private:
+    void Transact(SerialLine* line, bool& opened, const void* Data, std::uint32_t dataSize,
+                  bool WaitForResponse, TSerialResponse& Result);
+    void Trace(int step);
+
+    SerialLines& Lines_;
+    Clock& Clock_;
+};

@@ -1,0 +1,75 @@
+// The window's side of the flow controllers: port and gas table from the
+// Setup page's selections, results into the window's variables.
+#include "form1.h"
+
+#include "mfc_services.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+// The selected row of a single-selection list, -1 when nothing is selected.
+int SelectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+} // namespace
+
+MfcBus TForm1::MfcOn(const std::string& port) const
+{
+    return MfcBus{Lines_, Clock_, port};
+}
+
+std::string TForm1::SelectedMfcPort() const
+{
+    const int row = SelectedRow(ListBoxPortMFC);
+    return row < 0 ? std::string() : ListBoxPortMFC->item(row)->text().toStdString();
+}
+
+void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)
+{
+    // Every line ends in a line break, so an empty line is a line too, also
+    // as the memo's first.
+    QTextCursor end(memo->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(line + QLatin1Char('\n'));
+}
+
+void TForm1::ValidateMFC()
+{
+    const bool ok = ::ValidateMFC(MfcOn(SelectedMfcPort()), [this](const std::string& line) {
+        AddMemoLine(MemoSetupFeedback, QString::fromStdString(line));
+    });
+    CheckBoxMFCOK->setChecked(ok);
+}
+
+std::string TForm1::MinMaxFlow(const std::string& Port, std::uint32_t Address)
+{
+    const bool gasA = Address == 1;
+    const int row = SelectedRow(gasA ? ListBoxSetupGas1 : ListBoxSetupGas2);
+    TWindowState& w = WindowState;
+    return ::MinMaxFlow(MfcOn(Port), Address, GasTableNumber(row), gasA ? w.FIA : w.FIB,
+                        gasA ? w.PossibleMinFlowAGramsperMinute : w.PossibleMinFlowBGramsperMinute,
+                        gasA ? w.PossibleMaxFlowAGramsperMinute : w.PossibleMaxFlowBGramsperMinute);
+}
+
+TSerialResponse TForm1::SetMFCFlow(std::uint32_t Address, double Flow)
+{
+    return ::SetMFCFlow(MfcOn(SelectedMfcPort()), Address, Flow);
+}
+
+void TForm1::ResetRetrieveTotalizers()
+{
+    ::ResetRetrieveTotalizers(MfcOn(SelectedMfcPort()), WindowState.TotalizerA, WindowState.TotalizerB);
+}
+
+void TForm1::ReadTotalizers()
+{
+    ::ReadTotalizers(MfcOn(SelectedMfcPort()), WindowState.TotalizerA, WindowState.TotalizerB);
+}

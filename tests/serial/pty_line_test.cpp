@@ -1,0 +1,79 @@
+// The operating system's serial path, against a device behind a
+// pseudo-terminal. Real clock: keep these few and short.
+#include "clock.h"
+#include "hex_bytes.h"
+#include "pty_host.h"
+#include "scripted_device.h"
+#include "serial_port.h"
+#include "system_serial_lines.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct PtyLine {
+    RealClock clock;
+    ScriptedDevice device;
+    PtyDeviceHost host{device, clock};
+    SystemSerialLines lines;
+    TSerialPort serial{lines, clock};
+
+    PtyLine()
+    {
+        serial.Port = host.portPath();
+        serial.BaudRate = 9600;
+        serial.StopBits = 2;
+        serial.WindowsReadLoopTimeoutMS = 10;
+        serial.ReadoutTimeoutMS = 50;
+    }
+
+    TSerialResponse Send(const std::string& hex, bool wait)
+    {
+        const auto bytes = Hex(hex);
+        TSerialResponse r;
+        serial.SendData(bytes.data(), static_cast<std::uint32_t>(bytes.size()), wait, r);
+        return r;
+    }
+};
+
+} // namespace
+
+TEST(PtyLine, TransactionsRunOverTheSystemPortWithoutStaleBytes)
+{
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    p.device.Replies = {{0.0, Hex("01 06 41 39 00 03 0D FA")}, {0.0, Hex("01 03 02 00 0A 38 43")}};
+
+    // The acknowledgement of a write arrives after the port is closed and
+    // waits in the port's queue ...
+    EXPECT_EQ(p.Send("01 06 41 39 00 03 0D FA", false).Status, "");
+    ASSERT_TRUE(p.host.waitForBytesReceived(8, 2000));
+    // ... and must not be read as the reply to the next request.
+    const TSerialResponse r = p.Send("01 03 41 39 00 01 00 00", true);
+    EXPECT_EQ(r.Status, "");
+    EXPECT_EQ(ToHex({r.rArray.begin(), r.rArray.begin() + r.ResponseLength}), "01 03 02 00 0A 38 43");
+    EXPECT_EQ(r.ValueOfFirstWord, 0x000A);
+    p.host.withModel([](DeviceModel& model) {
+        const auto& received = static_cast<ScriptedDevice&>(model).Received;
+        std::vector<std::uint8_t> all;
+        for (const auto& piece : received)
+            all.insert(all.end(), piece.begin(), piece.end());
+        EXPECT_EQ(ToHex(all), "01 06 41 39 00 03 0D FA 01 03 41 39 00 01 00 00");
+    });
+}
+
+TEST(PtyLine, ASilentDeviceTimesOutAndMissingPortsOrRefusedSettingsFailToOpen)
+{
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    const TSerialResponse silent = p.Send("01 03 00 04 00 02 85 CA", true);
+    EXPECT_EQ(silent.Status, StatusTimeout);
+    EXPECT_EQ(silent.ResponseLength, 0);
+
+    p.serial.Port = "/dev/nonexistent-serial-port";
+    EXPECT_EQ(p.Send("01", true).Status, StatusPortInUse);
+
+    p.serial.Port = p.host.portPath();
+    p.serial.Parity = 5;  // no such parity
+    EXPECT_EQ(p.Send("01", true).Status, StatusPortInUse);
+}
