@@ -1,6 +1,8 @@
 #include "number_picture.h"
 #include "rounding.h"
 
+#include "qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QLocale>

@@ -1,5 +1,7 @@
 #include "time_picture.h"
 
+#include "qt_printers.h"
+
 #include <gtest/gtest.h>
 
 namespace {
