@@ -10,6 +10,8 @@
 
 class Clock;
 class TOperatorDialogs;
+class TRtDoubleEdit;
+class TRtIntegerEdit;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -100,6 +102,10 @@ public:
     QLabel* Label11 = nullptr;
     QLabel* Label12 = nullptr;
     QLabel* Label8 = nullptr;
+    TRtIntegerEdit* RtIntegerEditGasAPPM = nullptr;
+    TRtIntegerEdit* RtIntegerEditGasBPPM = nullptr;
+    TRtIntegerEdit* RtIntegerEditH2Oppm = nullptr;
+    TRtDoubleEdit* RtIntegerEditpH2O = nullptr;
     QGroupBox* GroupBox8 = nullptr;
     QLabel* Label9 = nullptr;
     QLabel* LabelStatus = nullptr;

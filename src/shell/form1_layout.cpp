@@ -2,6 +2,8 @@
 #include "form1.h"
 
 #include "fonts.h"
+#include "rt_double_edit.h"
+#include "rt_integer_edit.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -83,6 +85,18 @@ QListWidget* MakeList(QWidget* parent, const char* name, int left, int top, int 
     QListWidget* l = Make<QListWidget>(parent, name, left, top, width, height);
     l->setSelectionMode(QAbstractItemView::SingleSelection);
     return l;
+}
+
+// Limits first, then the value: a handler attached afterwards hears nothing
+// of the configuration.
+TRtIntegerEdit* MakeIntegerEdit(QWidget* parent, const char* name, int left, int top, int minValue, int maxValue,
+                                int value)
+{
+    auto* e = Make<TRtIntegerEdit>(parent, name, left, top, 121, 21);
+    e->SetMinValue(minValue);
+    e->SetMaxValue(maxValue);
+    e->SetValue(value);
+    return e;
 }
 
 } // namespace
@@ -181,6 +195,16 @@ void TForm1::BuildLayout()
     Label11 = MakeLabel(GroupBox9, "Label11", 74, 51, QStringLiteral("Gas B"), Qt::AlignRight);
     Label12 = MakeLabel(GroupBox9, "Label12", 80, 78, QStringLiteral("H2O"), Qt::AlignRight);
     Label8 = MakeLabel(GroupBox9, "Label8", 45, 126, QStringLiteral("pH2O (atm)"), Qt::AlignRight);
+    RtIntegerEditGasAPPM = MakeIntegerEdit(GroupBox9, "RtIntegerEditGasAPPM", 107, 16, 0, 1000000, 150);
+    RtIntegerEditGasBPPM = MakeIntegerEdit(GroupBox9, "RtIntegerEditGasBPPM", 107, 43, 0, 0, 999850);
+    RtIntegerEditGasBPPM->setEnabled(false);  // the program derives gas B
+    RtIntegerEditH2Oppm = MakeIntegerEdit(GroupBox9, "RtIntegerEditH2Oppm", 107, 70, 0, 35000, 0);
+    RtIntegerEditH2Oppm->SetMaxLength(5);
+    RtIntegerEditpH2O = Make<TRtDoubleEdit>(GroupBox9, "RtIntegerEditpH2O", 107, 124, 121, 21);
+    RtIntegerEditpH2O->SetAsDateTime(false);
+    RtIntegerEditpH2O->SetAsTimeSpan(false);
+    RtIntegerEditpH2O->SetDoHashes(true);
+    RtIntegerEditpH2O->setEnabled(false);  // shows the bubbler's vapour pressure
 
     GroupBox8 = MakeGroup(OperationPanel, "GroupBox8", 343, 327, 258, 221, QStringLiteral("Operating status"));
     Label9 = MakeLabel(GroupBox8, "Label9", 14, 24, QStringLiteral("Mixer status:"));

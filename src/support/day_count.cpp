@@ -24,8 +24,10 @@ DayParts SplitDayCount(double days)
     long long wholeDays = static_cast<long long>(whole);
     long long ms = std::llround(std::fabs(days - whole) * MsPerDay);
     if (ms >= MsPerDay) {
+        // The time of day rounded up to midnight: that is the next calendar
+        // day, whichever side of day 0 the count lies.
         ms -= MsPerDay;
-        wholeDays += days < 0 ? -1 : 1;
+        wholeDays += 1;
     }
     return {wholeDays, static_cast<int>(ms)};
 }

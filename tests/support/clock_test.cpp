@@ -37,6 +37,12 @@ TEST(DayCount, SplitRoundsToTheMillisecondAndCarries)
     const DayParts carry = SplitDayCount(3.0 + (86400000.0 - 0.4) / 86400000.0);
     EXPECT_EQ(carry.days, 4);
     EXPECT_EQ(carry.msOfDay, 0);
+
+    // Before day 0 the fraction still counts forward from midnight, so a
+    // carry moves to the next calendar day there too: -0.9999999999 is
+    // 1899-12-30 23:59:59.99999, which rounds to 1899-12-31 00:00.
+    EXPECT_EQ(DayCountToDateTime(-0.9999999999), QDateTime(QDate(1899, 12, 31), QTime(0, 0)));
+    EXPECT_EQ(DayCountToDateTime(-1.9999999999), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
 }
 
 TEST(FakeClock, SleepsAdvanceTimeAndAreRecordedInOrder)

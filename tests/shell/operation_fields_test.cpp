@@ -1,0 +1,68 @@
+#include "form_fixture.h"
+#include "rt_double_edit.h"
+#include "rt_integer_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+
+TEST(OperationFields, ConcentrationFieldsCarryTheirLimitsAndStartValues)
+{
+    FormFixture f;
+    struct Case {
+        const char* name;
+        TRtIntegerEdit* edit;
+        QPoint pos;
+        int min, max, value, maxLength;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"RtIntegerEditGasAPPM", f.form.RtIntegerEditGasAPPM, {107, 16}, 0, 1000000, 150, 0, true},
+        {"RtIntegerEditGasBPPM", f.form.RtIntegerEditGasBPPM, {107, 43}, 0, 0, 999850, 0, false},
+        {"RtIntegerEditH2Oppm", f.form.RtIntegerEditH2Oppm, {107, 70}, 0, 35000, 0, 5, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(c.edit, nullptr);
+        EXPECT_EQ(f.form.findChild<TRtIntegerEdit*>(QString::fromLatin1(c.name)), c.edit);
+        EXPECT_EQ(c.edit->parentWidget(), f.form.GroupBox9);
+        EXPECT_EQ(c.edit->geometry(), QRect(c.pos, QSize(121, 21)));
+        EXPECT_EQ(c.edit->MinValue(), c.min);
+        EXPECT_EQ(c.edit->MaxValue(), c.max);
+        EXPECT_EQ(c.edit->Value(), c.value);
+        EXPECT_EQ(c.edit->text(), QString::number(c.value));
+        EXPECT_EQ(c.edit->MaxLength(), c.maxLength);
+        EXPECT_EQ(c.edit->isEnabled(), c.enabled);
+        EXPECT_FALSE(c.edit->OnValueChanged) << "the handler is attached after configuration";
+    }
+}
+
+TEST(OperationFields, VapourPressureFieldShowsNumbersAndCannotBeTypedInto)
+{
+    FormFixture f;
+    TRtDoubleEdit* e = f.form.RtIntegerEditpH2O;
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(f.form.findChild<TRtDoubleEdit*>("RtIntegerEditpH2O"), e);
+    EXPECT_EQ(e->parentWidget(), f.form.GroupBox9);
+    EXPECT_EQ(e->geometry(), QRect(107, 124, 121, 21));
+    EXPECT_FALSE(e->isEnabled());
+    EXPECT_FALSE(e->AsDateTime());
+    EXPECT_FALSE(e->AsTimeSpan());
+    EXPECT_TRUE(e->DoHashes());
+    EXPECT_EQ(e->MinValue(), 0.0);
+    EXPECT_EQ(e->MaxValue(), 0.0);
+    EXPECT_EQ(e->Value(), 0.0);
+    EXPECT_EQ(e->text(), "0");
+    EXPECT_FALSE(e->OnValueChanged);
+
+    // A value whose full text is wider than the field is shortened to fit,
+    // not hidden.
+    const double v = 1.0 / 3000.0;
+    const QString full = QStringLiteral("0.000333333333333333");
+    ASSERT_GT(e->fontMetrics().horizontalAdvance(full), e->WinWidth() + 2);
+    e->SetValue(v);
+    EXPECT_TRUE(e->text().startsWith("0.000333")) << e->text().toStdString();
+    EXPECT_LT(e->text().size(), full.size());
+    EXPECT_LE(e->fontMetrics().horizontalAdvance(e->text()), e->WinWidth() + 2);
+    EXPECT_EQ(e->Value(), v);
+}
