@@ -1,5 +1,6 @@
 #pragma once
 
+#include "operator_dialogs.h"
 #include "window_state.h"
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <utility>
 
 class Clock;
+class TLogTableModel;
 class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
@@ -59,6 +61,13 @@ public:
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
+
+    // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
+    void Calculate();
+    void StoreData();
+    void StoreResetMarker();
+    void StringGrid1MouseDown(Qt::MouseButton Button);
+    void Save(const QString& Path);
 
     TWindowState WindowState;
     QImage Schematic;
@@ -116,17 +125,22 @@ public:
 
     QWidget* TabSheet2 = nullptr;
     QTableView* StringGrid1 = nullptr;
+    TLogTableModel* LogTable = nullptr;  // the rows StringGrid1 shows
 
     QWidget* TabSheet3 = nullptr;
     QPlainTextEdit* MemoDevFeedback = nullptr;
 
     QTimer* Timer1 = nullptr;
+    TSaveDialogSetup SaveDialog1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();        // form1_layout.cpp
+    void SetUpLogTable();      // form1_datalog.cpp
+    void SetUpLogColumns();
+    void SetUpSaveDialog();
     void ShowError(const QString& text);
 
     Clock& Clock_;
