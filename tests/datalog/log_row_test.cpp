@@ -115,10 +115,3 @@ TEST(LogRow, UsesTheChosenGasesForMoles)
     in.GasB = "Kr";
     EXPECT_THROW(ComputeLogRow(in), CompoundLookupError);
 }
-
-TEST(LogRow, TheMarkerHoldsOnlyReset)
-{
-    const TLogRowValues marker = ResetMarkerRow();
-    EXPECT_EQ(marker.Mode, "Reset");
-    EXPECT_EQ(marker.Written, PropertyBit(TProperty::Mode));
-}

@@ -37,20 +37,6 @@ TEST(LogTable, StartsWithTheHeaderAndOneEmptyRow)
     EXPECT_EQ(RowTexts(m, 0), QStringList(17, QString()));
 }
 
-TEST(LogTable, ColumnsAreSetUpWithTheirPicturesAndWidths)
-{
-    const TColumnTable p = StandardLogColumns();
-    const int widths[] = {60, 70, 100, 90, 90, 90, 90, 80, 80, 80, 90, 80, 80, 80, 80, 80, 80};
-    for (int i = 0; i < PropertyCount; ++i) {
-        EXPECT_EQ(p[i].ColID, i);
-        EXPECT_EQ(p[i].ColW, widths[i]) << i;
-    }
-    EXPECT_EQ(At(p, TProperty::Time).Format, "hh:mm:ss");
-    EXPECT_TRUE(At(p, TProperty::Mode).Format.isEmpty());
-    EXPECT_EQ(At(p, TProperty::TOTm).Format, "0.000 000");
-    EXPECT_EQ(At(p, TProperty::ppmH2O).Format, "0 000 000");
-}
-
 TEST(LogTable, TheFirstStoredRowFillsRowOneAndLaterRowsAppend)
 {
     TLogTableModel m;
