@@ -118,8 +118,12 @@ void TForm1::StoreData()
     const int row = LogTable->StoreRow(ComputeLogRow(in));
     WindowState.DataStoredLast = Clock_.now();
 
+    // The new row becomes the current one and is scrolled into view, also
+    // while the Output page is not shown.
     const QModelIndex current = StringGrid1->currentIndex();
-    StringGrid1->setCurrentIndex(LogTable->index(row, current.isValid() ? current.column() : 0));
+    const QModelIndex stored = LogTable->index(row, current.isValid() ? current.column() : 0);
+    StringGrid1->setCurrentIndex(stored);
+    StringGrid1->scrollTo(stored);
 }
 
 void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)

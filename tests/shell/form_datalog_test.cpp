@@ -110,6 +110,24 @@ TEST(FormLog, StoreDataWritesTheMomentAndMakesItsRowCurrent)
     EXPECT_EQ(Cell(f, 1, 0), "11:05:08");
     EXPECT_EQ(Cell(f, 1, 2), "") << "no method outside a dilution";
     EXPECT_EQ(f.form.StringGrid1->currentIndex(), f.form.LogTable->index(1, 3));
+
+    // Rows stored while the table is out of sight: the last one is in view
+    // when the operator turns to the Output page, and stays so.
+    for (int i = 0; i < 300; ++i)
+        f.form.StoreData();
+    QTableView* grid = f.form.StringGrid1;
+    f.form.PageControl1->setCurrentWidget(f.form.TabSheet2);
+    f.form.show();
+    QCoreApplication::processEvents();
+    auto inView = [grid](int row) {
+        const QRect r = grid->visualRect(grid->model()->index(row, 0));
+        return r.top() >= 0 && r.bottom() < grid->viewport()->height();
+    };
+    EXPECT_TRUE(inView(301));
+    f.form.StoreData();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(inView(302));
+    EXPECT_FALSE(inView(0));
 }
 
 TEST(FormLog, RowsStaySoundAfterTheGasListsLoseTheirSelection)
