@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <QStringEncoder>
 
-#include <algorithm>
 #include <string>
 
 namespace {
@@ -22,19 +21,22 @@ bool NeedsQuotes(std::string_view cell)
     return false;
 }
 
-void AppendCell(std::string& line, std::string_view cell)
+// Appends a cell, quoted where needed; `keepSpaces` false drops every space
+// (the quoting is decided on the cell as shown, spaces included).
+void AppendCell(std::string& line, std::string_view cell, bool keepSpaces)
 {
-    if (!NeedsQuotes(cell)) {
-        line.append(cell);
-        return;
-    }
-    line += '"';
+    const bool quoted = NeedsQuotes(cell);
+    if (quoted)
+        line += '"';
     for (char c : cell) {
+        if (c == ' ' && !keepSpaces)
+            continue;
         if (c == '"')
             line += '"';
         line += c;
     }
-    line += '"';
+    if (quoted)
+        line += '"';
 }
 
 class TBufferedWriter {
@@ -111,26 +113,22 @@ bool WriteLogFile(QIODevice& device, const QString& memoText, const TLogTableMod
         if (c > 0)
             out += ';';
         const QByteArray caption = encoder.encode(log.headerData(c, Qt::Horizontal).toString());
-        AppendCell(out, std::string_view(caption.constData(), static_cast<std::size_t>(caption.size())));
+        AppendCell(out, std::string_view(caption.constData(), static_cast<std::size_t>(caption.size())), true);
     }
     out += "\r\n";
 
     // Data rows: the shown texts, quoted where needed, then without spaces.
     const QByteArray pointBytes = encoder.encode(QLocale().decimalPoint());
     const std::string_view point(pointBytes.constData(), static_cast<std::size_t>(pointBytes.size()));
-    std::string line;
     std::string cell;
     for (int r = 0; r < log.DataRows(); ++r) {
-        line.clear();
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
-                line += ';';
+                out += ';';
             cell.clear();
             log.AppendCellText(cell, r, c, point);
-            AppendCell(line, cell);
+            AppendCell(out, cell, false);
         }
-        line.erase(std::remove(line.begin(), line.end(), ' '), line.end());
-        out += line;
         out += "\r\n";
         if (!writer.FlushIfFull())
             return false;
