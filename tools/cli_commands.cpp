@@ -2,6 +2,7 @@
 
 #include "cli_mfc.h"
 #include "cli_ports.h"
+#include "cli_plan.h"
 
 const std::vector<CliCommand>& CliCommands()
 {
@@ -13,6 +14,7 @@ const std::vector<CliCommand>& CliCommands()
          "  mfc --port P setpoint --address 1|2 --flow G    write a set-point in g/min\n"
          "  mfc --port P totalizers [--reset]                totalized grams (zeroed first with --reset)",
          RunMfcCommand},
+        {"plan", PlanSynopsis, PlanCommand},
     };
     return commands;
 }

@@ -41,7 +41,12 @@ void TForm1::FormCreate()
     Schematic = DrawSchematic();
     RefreshSchematic();
 
+    SetUpLogTable();
+
     WindowState.H2OC = GetCompound("H2O");
+
+    SetUpLogColumns();
+    SetUpSaveDialog();
 }
 
 void TForm1::FormClose()
