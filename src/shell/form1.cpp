@@ -45,7 +45,12 @@ void TForm1::FormCreate()
     for (unsigned id = 1; id <= 6; ++id)
         SetValveGraphics(id, false);
 
+    SetUpLogTable();
+
     WindowState.H2OC = GetCompound("H2O");
+
+    SetUpLogColumns();
+    SetUpSaveDialog();
 }
 
 void TForm1::FormClose()

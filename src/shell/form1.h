@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial_response.h"
+#include "operator_dialogs.h"
 #include "window_state.h"
 
 #include <QImage>
@@ -15,6 +16,7 @@ class Clock;
 class SerialLines;
 struct MfcBus;
 struct RelayBoard;
+class TLogTableModel;
 class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
@@ -95,6 +97,12 @@ public:
 
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
+    // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
+    void Calculate();
+    void StoreData();
+    void StoreResetMarker();
+    void StringGrid1MouseDown(Qt::MouseButton Button);
+    void Save(const QString& Path);
 
     TWindowState WindowState;
     QImage Schematic;
@@ -152,17 +160,22 @@ public:
 
     QWidget* TabSheet2 = nullptr;
     QTableView* StringGrid1 = nullptr;
+    TLogTableModel* LogTable = nullptr;  // the rows StringGrid1 shows
 
     QWidget* TabSheet3 = nullptr;
     QPlainTextEdit* MemoDevFeedback = nullptr;
 
     QTimer* Timer1 = nullptr;
+    TSaveDialogSetup SaveDialog1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();        // form1_layout.cpp
+    void SetUpLogTable();      // form1_datalog.cpp
+    void SetUpLogColumns();
+    void SetUpSaveDialog();
     void ShowError(const QString& text);
 
     MfcBus MfcOn(const std::string& port) const;

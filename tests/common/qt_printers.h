@@ -1,20 +1,17 @@
 #pragma once
 
+// Readable GoogleTest output for Qt's text types.
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <ostream>
 
-// Readable Qt strings in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
 }
 
-inline void PrintTo(const QStringList& list, std::ostream* os)
+inline void PrintTo(const QByteArray& b, std::ostream* os)
 {
-    *os << '{';
-    for (qsizetype i = 0; i < list.size(); ++i)
-        *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
-    *os << '}';
+    *os << '"' << b.toStdString() << '"';
 }

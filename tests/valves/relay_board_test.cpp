@@ -1,9 +1,11 @@
 #include "clock.h"
 #include "compounds.h"
+#include "pty_host.h"
 #include "relay_board.h"
 #include "relay_board_model.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
+#include "system_serial_lines.h"
 #include "thermistor.h"
 
 #include <gtest/gtest.h>
@@ -155,4 +157,29 @@ TEST(RelayBoard, TransactionsWaitOnlyTheBoardsPollTimes)
     // A silent board: polls for 50 ms, each followed by its 5 ms sleep.
     EXPECT_GE(b.clock.sleptMs(), 50u);
     EXPECT_LE(b.clock.sleptMs(), 60u);
+}
+
+TEST(RelayBoardOnAPseudoTerminal, TheOperatingSystemsSerialPathCarriesAllThreeCommands)
+{
+    RealClock clock;
+    RelayBoardModel model;
+    model.BubblerTemperatureC = 25.0;
+    PtyDeviceHost host(model, clock);
+    ASSERT_TRUE(host.isRunning());
+    SystemSerialLines lines;
+    const RelayBoard board{lines, clock, host.portPath()};
+
+    const TBoardCheck check = CheckRelayBoard(board);
+    EXPECT_TRUE(check.Ok) << check.Response.Status;
+    EXPECT_EQ(SendValvePattern(board, 19).Status, "");
+    const TBubblerReading reading = ReadBubbler(board);
+    ASSERT_TRUE(reading.Thermistor.has_value()) << reading.Problem;
+    EXPECT_NEAR(reading.Thermistor->TemperatureC, 25.0, 0.15);
+
+    host.withModel([](DeviceModel& m) {
+        const auto& relay = static_cast<RelayBoardModel&>(m);
+        EXPECT_EQ(relay.pattern(), 19);
+        ASSERT_EQ(relay.commands().size(), 3u);
+        EXPECT_EQ(relay.commands()[0].Bytes, (std::vector<std::uint8_t>{254, 33}));
+    });
 }
