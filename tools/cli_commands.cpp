@@ -1,8 +1,9 @@
 #include "cli_commands.h"
 
 #include "cli_mfc.h"
-#include "cli_ports.h"
 #include "cli_plan.h"
+#include "cli_ports.h"
+#include "cli_relay.h"
 
 const std::vector<CliCommand>& CliCommands()
 {
@@ -15,6 +16,11 @@ const std::vector<CliCommand>& CliCommands()
          "  mfc --port P totalizers [--reset]                totalized grams (zeroed first with --reset)",
          RunMfcCommand},
         {"plan", PlanSynopsis, PlanCommand},
+        {"relay",
+         "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"
+         "  relay --port P valves B1..B6                     set the six valves, V1 first (110010)\n"
+         "  relay --port P temperature                       bubbler reading: dac, volt, ohm, temperature_c, ph2o_atm",
+         RunRelayCommand},
     };
     return commands;
 }

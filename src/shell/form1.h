@@ -15,6 +15,7 @@
 class Clock;
 class SerialLines;
 struct MfcBus;
+struct RelayBoard;
 class TLogTableModel;
 class TOperatorDialogs;
 class TRtDoubleEdit;
@@ -82,6 +83,17 @@ public:
     void ReadTotalizers();
     // The text of the selected item of ListBoxPortMFC ("" when none).
     std::string SelectedMfcPort() const;
+
+    // The relay board on the port selected in ListBoxPortSolenoid
+    // (form1_valves.cpp). Sends the valve pattern (1 = open), then records
+    // it in V1O..V6O and marks it on the schematic.
+    void SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O);
+    // Marks one valve (1..6) on the schematic and shows the picture.
+    void SetValveGraphics(unsigned ID, bool Open);
+    // Checks the relay board (then the controllers) and sets the marks.
+    void ButtonSetupValidateClick();
+    // Reads the bubbler temperature into the pH2O field.
+    void RtIntegerEditH2OTempValueChanged();
 
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
@@ -167,6 +179,7 @@ private:
     void ShowError(const QString& text);
 
     MfcBus MfcOn(const std::string& port) const;
+    RelayBoard RelayBoardOnSelectedPort() const;
 
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;

@@ -2,26 +2,13 @@
 // the gases from the Setup page, plans, and writes the report into Memo4.
 #include "form1.h"
 
+#include "list_selection.h"
 #include "plan_report.h"
 #include "planner.h"
 #include "rt_integer_edit.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
-
-namespace {
-
-// The selected item's text as 8-bit text, or nothing without a selection.
-bool SelectedName(const QListWidget* list, std::string& name)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    if (selected.isEmpty())
-        return false;
-    name = selected.constFirst()->text().toLocal8Bit().toStdString();
-    return true;
-}
-
-} // namespace
 
 void TForm1::Calculate()
 {
@@ -39,8 +26,10 @@ void TForm1::Calculate()
     StoreResetMarker();
 
     TPlanRequest request;
-    if (!SelectedName(ListBoxSetupGas1, request.GasA) || !SelectedName(ListBoxSetupGas2, request.GasB))
+    if (SelectedRow(ListBoxSetupGas1) < 0 || SelectedRow(ListBoxSetupGas2) < 0)
         return;
+    request.GasA = SelectedText(ListBoxSetupGas1);
+    request.GasB = SelectedText(ListBoxSetupGas2);
     request.a = RtIntegerEditGasAPPM->Value();
     request.b = RtIntegerEditGasBPPM->Value();
     request.w = RtIntegerEditH2Oppm->Value();
