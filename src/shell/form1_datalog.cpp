@@ -47,18 +47,6 @@ private:
     std::function<void(Qt::MouseButton)> handler_;
 };
 
-// Adds lines at the end of a memo. An empty memo shows no line at all, so an
-// empty first line has to be written together with the lines after it.
-void AddMemoLines(QPlainTextEdit* memo, const QStringList& lines)
-{
-    if (memo->document()->isEmpty()) {
-        memo->setPlainText(lines.join(QLatin1Char('\n')));
-        return;
-    }
-    for (const QString& line : lines)
-        memo->appendPlainText(line);
-}
-
 } // namespace
 
 void TForm1::SetUpLogTable()
@@ -143,6 +131,6 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
 void TForm1::Save(const QString& Path)
 {
     const bool saved = SaveLogFile(Path, Memo4->toPlainText(), *LogTable);
-    AddMemoLines(MemoDevFeedback,
-                 {QString(), saved ? QStringLiteral("Saving succeeded") : QStringLiteral("Saving failed")});
+    AddMemoLine(MemoDevFeedback, QString());
+    AddMemoLine(MemoDevFeedback, saved ? QStringLiteral("Saving succeeded") : QStringLiteral("Saving failed"));
 }

@@ -176,7 +176,7 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
     EXPECT_EQ(f.dialogs.SaveProposals[0], QDir(QCoreApplication::applicationDirPath()).filePath("2026-12-09 10_00"));
     EXPECT_EQ(f.dialogs.SaveSetups[0].DefaultExt, "csv");
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
-    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("\nSaving succeeded"));
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("\nSaving succeeded\n"));
 
     const QList<QByteArray> lines = FileLines(f.dialogs.SaveAnswer);
     ASSERT_GE(lines.size(), 8);
@@ -226,7 +226,11 @@ TEST(FormLog, SavingRefusesExistingFilesAndReportsFailures)
 
     // A folder that does not exist: the save fails quietly in the debug memo.
     f.form.Save(dir.filePath("missing/log.csv"));
-    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed");
+    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n");
     f.form.Save(dir.filePath("new.csv"));
-    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n\nSaving succeeded");
+    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n\nSaving succeeded\n");
+    // After other diagnostic lines the result still follows one empty line.
+    TForm1::AddMemoLine(f.form.MemoDevFeedback, "0-1024 DAC = 512");
+    f.form.Save(dir.filePath("third.csv"));
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("0-1024 DAC = 512\n\nSaving succeeded\n"));
 }
