@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -25,12 +24,10 @@ std::string TForm1::SelectedMfcPort() const
 void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)
 {
     // Every line ends in a line break, so an empty line is a line too, also
-    // as the memo's first. A last line written without its break (the save's
-    // result) gets one first, so two lines never run together.
+    // as the memo's first.
     QTextCursor end(memo->document());
     end.movePosition(QTextCursor::End);
-    const QString lead = end.block().text().isEmpty() ? QString() : QStringLiteral("\n");
-    end.insertText(lead + line + QLatin1Char('\n'));
+    end.insertText(line + QLatin1Char('\n'));
 }
 
 void TForm1::ValidateMFC()
