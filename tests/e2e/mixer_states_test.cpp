@@ -84,27 +84,6 @@ TEST(MixerStates, UnsupportedMethodsEndInStandbyWithThreeReportLines)
     }
 }
 
-TEST(MixerStates, PlansTheDispatchCannotDeliverAreTurnedAway)
-{
-    // The planner's own names reach the dispatch unchanged.
-    struct Case {
-        int GasA, Water;
-        const char* Method;
-    };
-    const Case cases[] = {{0, 0, "B pure"}, {1000000, 0, "A pure"}, {10000, 10000, "A (constant) in B/H2O"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Method);
-        RigFixture f;
-        f.Request(c.GasA, c.Water);
-        f.form.ButtonDilution->click();
-        ASSERT_EQ(f.s.MixingMethod, c.Method);
-        f.Tick();
-        EXPECT_TRUE(f.form.Memo4->toPlainText().endsWith(QStringLiteral("\nMixing method ") + c.Method
-                                                         + "\nis not supported yet. Please define new mixture.\n"));
-        EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
-    }
-}
-
 TEST(MixerStates, ARowThatCannotBeStoredStillLetsStopCloseEverything)
 {
     RigFixture f;
@@ -148,16 +127,4 @@ TEST(MixerStates, TheDebugMemoKeepsTheMostRecentFiftyThousandLines)
     // The other memos keep everything.
     EXPECT_EQ(f.form.MemoSetupFeedback->document()->maximumBlockCount(), 0);
     EXPECT_EQ(f.form.Memo4->document()->maximumBlockCount(), 0);
-}
-
-TEST(MixerStates, TraceLinesStayApartFromTheSaveResult)
-{
-    RigFixture f;
-    f.form.Save(QStringLiteral("/nonexistent-folder/log.csv"));
-    f.form.ButtonDilution->click();
-    f.Tick();
-    const QStringList lines = f.DevLines();
-    ASSERT_GE(lines.size(), 3);
-    EXPECT_EQ(lines[1], "Saving failed");
-    EXPECT_TRUE(lines[2].startsWith("Elapsed time          :")) << lines[2].toStdString();
 }
