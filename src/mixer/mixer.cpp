@@ -59,8 +59,8 @@ void TMixer::ButtonDilutionClick()
     S_.MixerState = TMixerState::Dilution;
     Host_.Calculate();
     Host_.ResetRetrieveTotalizers();
-    // Taken after the reset, so the water time and gas A count from the
-    // same start.
+    // The water time counts from here, once the plan and the totalizer
+    // reset are done.
     S_.DilutionStartTime = Clock_.now();
 }
 
