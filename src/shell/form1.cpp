@@ -27,6 +27,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     // handler; ticks that fall due meanwhile are not queued up.
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
     connect(ButtonSetupValidate, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
+    SetUpMixer();
 
     Guarded([this] { FormCreate(); });
     Timer1->start();
@@ -66,12 +67,6 @@ void TForm1::FormClose()
     }
 }
 
-void TForm1::Timer1Timer()
-{
-    // The mixer is in Unknown until the operator presses a state button;
-    // in Unknown a tick does nothing.
-}
-
 void TForm1::RefreshSchematic()
 {
     Image1->setPixmap(QPixmap::fromImage(Schematic));
@@ -80,6 +75,7 @@ void TForm1::RefreshSchematic()
 void TForm1::closeEvent(QCloseEvent* event)
 {
     Guarded([this] { FormClose(); });
+    MixerWindowClosing();
     event->accept();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "serial_response.h"
+#include "mixer.h"
+#include "mixer_host.h"
 #include "operator_dialogs.h"
 #include "window_state.h"
 
@@ -9,6 +11,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -66,7 +69,17 @@ public:
 
     void FormCreate();
     void FormClose();
+
+    // The mixer (form1_mixer.cpp): the state buttons, the tick and the
+    // delivery steps of a dilution tick.
+    void ButtonStopClick();
+    void ButtonFlushClick();
+    void ButtonBypassClick();
+    void ButtonDilutionClick();
     void Timer1Timer();
+    void ConstantFlow();
+    void AinBPulse();
+    void SendH2O();
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
@@ -177,6 +190,9 @@ private:
     void SetUpLogColumns();
     void SetUpSaveDialog();
     void ShowError(const QString& text);
+    class MixerHost;           // form1_mixer.cpp
+    void SetUpMixer();
+    void MixerWindowClosing();
 
     MfcBus MfcOn(const std::string& port) const;
     RelayBoard RelayBoardOnSelectedPort() const;
@@ -184,4 +200,6 @@ private:
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;
     SerialLines& Lines_;
+    std::unique_ptr<TMixerHost> MixerHost_;
+    std::unique_ptr<TMixer> Mixer_;
 };

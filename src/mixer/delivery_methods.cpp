@@ -1,0 +1,148 @@
+// The delivery routines of a dilution tick: the dry path with the planned
+// set-points, gas A in pulses, and water by routing gas B through the
+// bubbler for a share of the time.
+#include "mixer.h"
+
+#include "clock.h"
+#include "mfc_registers.h"
+#include "mixer_host.h"
+#include "number_picture.h"
+#include "time_picture.h"
+#include "voegtlin_port.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr unsigned PauseAfterSetPointMs = 20;
+constexpr unsigned PauseAfterTotalizerMs = 50;
+constexpr unsigned PulseLengthMs = 100;
+constexpr unsigned PauseAfterPulseMs = 50;
+// The set-point of a gas A pulse, g/min: the same in every plan and for
+// every gas.
+constexpr float PulseFlow = 0.015f;
+
+const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
+const QString MassPicture = QStringLiteral("0.000 000 000");
+
+} // namespace
+
+TVoegtlinPort TMixer::ControllerPort() const
+{
+    const MfcBus bus = Host_.Controllers();
+    TVoegtlinPort port(bus.lines, bus.clock);
+    port.UseControllerLine(bus.port);
+    return port;
+}
+
+void TMixer::Trace(const QString& line)
+{
+    Host_.AddDevFeedbackLine(line);
+}
+
+void TMixer::ConstantFlow()
+{
+    Host_.SetValvePositions(0, 0, 0, 1, 1, 0);
+    TVoegtlinPort port = ControllerPort();
+    // A set-point counts as sent only when its write went out; otherwise the
+    // next tick tries again rather than leave the controller at its old
+    // set-point for the whole dilution.
+    if (!S_.FlowASetToConstant) {
+        const TSerialResponse r =
+            port.WriteF32(AddressGasA, RegisterSetPoint, static_cast<float>(S_.DesiredFlowAGramsperMinute));
+        S_.FlowASetToConstant = r.Status.empty();
+        Clock_.sleepMs(PauseAfterSetPointMs);
+    }
+    if (!S_.FlowBSetToConstant) {
+        const TSerialResponse r =
+            port.WriteF32(AddressGasB, RegisterSetPoint, static_cast<float>(S_.DesiredFlowBGramsperMinute));
+        S_.FlowBSetToConstant = r.Status.empty();
+        Clock_.sleepMs(PauseAfterSetPointMs);
+    }
+}
+
+void TMixer::AinBPulse()
+{
+    TVoegtlinPort port = ControllerPort();
+    const TSerialResponse read = port.ReadF32(AddressGasA, RegisterTotalizer);
+    S_.TotalizerA.Value = static_cast<double>(read.AsFloat * 1000.0f);
+    S_.TotalizerA.Time = Clock_.now();
+    Clock_.sleepMs(PauseAfterTotalizerMs);
+
+    const double ElapsedTimeA = (Clock_.now() - S_.TotalizerA.StartTime) * 24 * 60;
+    const double shouldBe = ElapsedTimeA * S_.DesiredFlowAGramsperMinute;
+    Trace(QStringLiteral("Elapsed time          :") + FormatFloat(QStringLiteral("0"), ElapsedTimeA * 60)
+          + QStringLiteral(" s"));
+    Trace(QStringLiteral("Flow should be by now :") + FormatFloat(MassPicture, shouldBe) + QStringLiteral(" g"));
+    Trace(QStringLiteral("Flow is by now        :") + FormatFloat(MassPicture, S_.TotalizerA.Value)
+          + QStringLiteral(" g"));
+
+    if (!read.Status.empty() || !std::isfinite(S_.TotalizerA.Value)) {
+        // Without the delivered mass there is no lag to make up: gas A stays
+        // off until a reading succeeds.
+        Trace(QStringLiteral("Stop flow (totalizer not read)"));
+        port.WriteF32(AddressGasA, RegisterSetPoint, 0.0f);
+        Clock_.sleepMs(PauseAfterPulseMs);
+        return;
+    }
+    if (shouldBe > S_.TotalizerA.Value) {
+        ++S_.Counter;
+        Trace(QStringLiteral("Send more flow ") + QString::number(S_.Counter));
+        port.WriteF32(AddressGasA, RegisterSetPoint, PulseFlow);
+        Clock_.sleepMs(PulseLengthMs);
+        port.WriteF32(AddressGasA, RegisterSetPoint, 0.0f);
+        Clock_.sleepMs(PauseAfterPulseMs);
+        return;
+    }
+    Trace(QStringLiteral("Stop flow"));
+    port.WriteF32(AddressGasA, RegisterSetPoint, 0.0f);
+    Clock_.sleepMs(PauseAfterPulseMs);
+}
+
+void TMixer::SendH2O()
+{
+    // No water asked for: nothing to dose, and no vapour pressure needed.
+    if (!(S_.H2OFractioninB > 0.0))
+        return;
+    // Without a vapour pressure the bubbler time cannot be worked out; a zero
+    // pressure would ask for endless bubbling. Said once per dilution.
+    const double pH2O = Host_.pH2O();
+    if (!(std::isfinite(pH2O) && pH2O > 0.0)) {
+        if (!NoWaterReported_)
+            Trace(QStringLiteral("No valid pH2O: no water pulse"));
+        NoWaterReported_ = true;
+        return;
+    }
+
+    const double Req = (Clock_.now() - S_.DilutionStartTime) * S_.H2OFractioninB / pH2O;
+    if (!(Req > S_.H2OTime))
+        return;
+
+    Trace(QString());
+    Trace(QStringLiteral("Total elapsed time ") + FormatDayCount(DurationPicture, Clock_.now() - S_.DilutionStartTime));
+    Trace(QStringLiteral("Required H2O time  ") + FormatDayCount(DurationPicture, Req));
+    Trace(QStringLiteral("Ratio              ")
+          + FormatFloat(QStringLiteral("0.000"), Req / (Clock_.now() - S_.DilutionStartTime)));
+    Trace(QStringLiteral("H2O actual         ") + FormatDayCount(DurationPicture, S_.H2OTime));
+
+    // The wet path lasts one relay-board transaction, and exactly that time
+    // is credited.
+    Host_.SetValvePositions(1, 1, 0, 0, 1, 0);
+    const double T2 = Clock_.now();
+    Host_.SetValvePositions(0, 0, 0, 1, 1, 0);
+    const double T3 = Clock_.now();
+    S_.H2OTime = S_.H2OTime + (T3 - T2);
+    Trace(QStringLiteral("H2O updated        ") + FormatDayCount(DurationPicture, S_.H2OTime));
+
+    // The row shows the pulse in its Method cell; the planned method is back
+    // in place afterwards, also when the row cannot be stored.
+    const std::string kept = S_.MixingMethod;
+    S_.MixingMethod = "H2O pulse";
+    try {
+        Host_.StoreData();
+    } catch (...) {
+        S_.MixingMethod = kept;
+        throw;
+    }
+    S_.MixingMethod = kept;
+}
