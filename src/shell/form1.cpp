@@ -18,6 +18,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , Lines_(services.lines)
 {
     BuildLayout();
+    ConnectSetupHandlers();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

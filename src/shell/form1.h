@@ -1,5 +1,7 @@
 #pragma once
 
+#include "list_box.h"
+#include "page_control.h"
 #include "serial_response.h"
 #include "window_state.h"
 
@@ -25,7 +27,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTableView;
-class QTabWidget;
 class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
@@ -81,6 +82,15 @@ public:
     // The text of the selected item of ListBoxPortMFC ("" when none).
     std::string SelectedMfcPort() const;
 
+    // The setup workflow (form1_setup.cpp).
+    void ButtonSetupFindPortsClick();
+    void ListBoxSetupGas1Click();
+    void ListBoxSetupGas2Click();
+    void ListBoxSetupGas1KeyUp();
+    void CheckContinue();
+    void PageControl1Changing(bool& AllowChange);
+    void PageControl1Change();
+
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
 
@@ -88,16 +98,16 @@ public:
     QImage Schematic;
 
     // Controls, named as their objectName.
-    QTabWidget* PageControl1 = nullptr;
+    TPageControl* PageControl1 = nullptr;
 
     QWidget* Setup = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QPushButton* ButtonSetupFindPorts = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Label1 = nullptr;
-    QListWidget* ListBoxPortSolenoid = nullptr;
+    TListBox* ListBoxPortSolenoid = nullptr;
     QLabel* Label2 = nullptr;
-    QListWidget* ListBoxPortMFC = nullptr;
+    TListBox* ListBoxPortMFC = nullptr;
     QGroupBox* GroupBox3 = nullptr;
     QPushButton* ButtonSetupValidate = nullptr;
     QLabel* Label3 = nullptr;
@@ -105,9 +115,9 @@ public:
     QGroupBox* GroupBox4 = nullptr;
     QLabel* Label7 = nullptr;
     QLabel* Label5 = nullptr;
-    QListWidget* ListBoxSetupGas1 = nullptr;
+    TListBox* ListBoxSetupGas1 = nullptr;
     QLabel* Label6 = nullptr;
-    QListWidget* ListBoxSetupGas2 = nullptr;
+    TListBox* ListBoxSetupGas2 = nullptr;
     QGroupBox* GroupBox5 = nullptr;
     QCheckBox* CheckBoxSolenoidOK = nullptr;
     QCheckBox* CheckBoxMFCOK = nullptr;
@@ -151,6 +161,9 @@ protected:
 
 private:
     void BuildLayout();        // form1_layout.cpp
+    void ConnectSetupHandlers(); // form1_setup.cpp
+    void GasListClick(std::uint32_t Address);
+    void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
 
     MfcBus MfcOn(const std::string& port) const;
