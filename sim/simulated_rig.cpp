@@ -1,0 +1,11 @@
+#include "simulated_rig.h"
+
+SimulatedRig::SimulatedRig(Clock& clock)
+    : mfcPort(mfc, clock)
+{
+}
+
+void SimulatedRig::registerOn(SerialLines& lines)
+{
+    registerSimulatedPort(lines, MfcPortName, mfcPort);
+}
