@@ -1,7 +1,9 @@
 #include "cli_commands.h"
 
 #include "cli_mfc.h"
+#include "cli_plan.h"
 #include "cli_ports.h"
+#include "cli_relay.h"
 
 const std::vector<CliCommand>& CliCommands()
 {
@@ -13,6 +15,12 @@ const std::vector<CliCommand>& CliCommands()
          "  mfc --port P setpoint --address 1|2 --flow G    write a set-point in g/min\n"
          "  mfc --port P totalizers [--reset]                totalized grams (zeroed first with --reset)",
          RunMfcCommand},
+        {"plan", PlanSynopsis, PlanCommand},
+        {"relay",
+         "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"
+         "  relay --port P valves B1..B6                     set the six valves, V1 first (110010)\n"
+         "  relay --port P temperature                       bubbler reading: dac, volt, ohm, temperature_c, ph2o_atm",
+         RunRelayCommand},
     };
     return commands;
 }

@@ -24,3 +24,7 @@ using TColumnTable = std::array<RColInfo, PropertyCount>;
 
 inline RColInfo& At(TColumnTable& table, TProperty p) { return table[static_cast<int>(p)]; }
 inline const RColInfo& At(const TColumnTable& table, TProperty p) { return table[static_cast<int>(p)]; }
+
+// The log's 17 columns as the window sets them up: captions, pictures,
+// table columns 0 to 16 and widths in pixels.
+TColumnTable StandardLogColumns();

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -26,6 +27,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     // A tick arrives through the event queue, so it never interrupts a
     // handler; ticks that fall due meanwhile are not queued up.
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+    connect(ButtonSetupValidate, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
 
     Guarded([this] { FormCreate(); });
     Timer1->start();
@@ -38,17 +40,27 @@ void TForm1::FormCreate()
     // The window opens on the Setup page.
     PageControl1->setCurrentIndex(0);
 
-    // The schematic is drawn once; valve marks are drawn onto it later.
+    // The schematic is drawn once, with every valve marked closed; no
+    // command goes to the relay board.
     Schematic = DrawSchematic();
-    RefreshSchematic();
+    for (unsigned id = 1; id <= 6; ++id)
+        SetValveGraphics(id, false);
+
+    SetUpLogTable();
 
     WindowState.H2OC = GetCompound("H2O");
+
+    SetUpLogColumns();
+    SetUpSaveDialog();
 }
 
 void TForm1::FormClose()
 {
-    // Controllers left running would go on delivering gas after the program
-    // has gone; the results are not examined, the close is never refused.
+    // Valves and controllers left open would go on delivering gas after the
+    // program has gone; the results are not examined, the close is never
+    // refused.
+    if (CheckBoxSolenoidOK->isChecked())
+        SetValvePositions(0, 0, 0, 0, 0, 0);
     if (CheckBoxMFCOK->isChecked()) {
         SetMFCFlow(1, 0.0);
         SetMFCFlow(2, 0.0);

@@ -3,6 +3,7 @@
 #include "list_box.h"
 #include "page_control.h"
 #include "serial_response.h"
+#include "operator_dialogs.h"
 #include "window_state.h"
 
 #include <QImage>
@@ -16,6 +17,8 @@
 class Clock;
 class SerialLines;
 struct MfcBus;
+struct RelayBoard;
+class TLogTableModel;
 class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
@@ -82,6 +85,17 @@ public:
     // The text of the selected item of ListBoxPortMFC ("" when none).
     std::string SelectedMfcPort() const;
 
+    // The relay board on the port selected in ListBoxPortSolenoid
+    // (form1_valves.cpp). Sends the valve pattern (1 = open), then records
+    // it in V1O..V6O and marks it on the schematic.
+    void SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O);
+    // Marks one valve (1..6) on the schematic and shows the picture.
+    void SetValveGraphics(unsigned ID, bool Open);
+    // Checks the relay board (then the controllers) and sets the marks.
+    void ButtonSetupValidateClick();
+    // Reads the bubbler temperature into the pH2O field.
+    void RtIntegerEditH2OTempValueChanged();
+
     // The setup workflow (form1_setup.cpp).
     void ButtonSetupFindPortsClick();
     void ListBoxSetupGas1Click();
@@ -93,6 +107,12 @@ public:
 
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
+    // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
+    void Calculate();
+    void StoreData();
+    void StoreResetMarker();
+    void StringGrid1MouseDown(Qt::MouseButton Button);
+    void Save(const QString& Path);
 
     TWindowState WindowState;
     QImage Schematic;
@@ -150,23 +170,29 @@ public:
 
     QWidget* TabSheet2 = nullptr;
     QTableView* StringGrid1 = nullptr;
+    TLogTableModel* LogTable = nullptr;  // the rows StringGrid1 shows
 
     QWidget* TabSheet3 = nullptr;
     QPlainTextEdit* MemoDevFeedback = nullptr;
 
     QTimer* Timer1 = nullptr;
+    TSaveDialogSetup SaveDialog1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();        // form1_layout.cpp
+    void SetUpLogTable();      // form1_datalog.cpp
+    void SetUpLogColumns();
+    void SetUpSaveDialog();
     void ConnectSetupHandlers(); // form1_setup.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
 
     MfcBus MfcOn(const std::string& port) const;
+    RelayBoard RelayBoardOnSelectedPort() const;
 
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;

@@ -2,6 +2,7 @@
 // Setup page's selections, results into the window's variables.
 #include "form1.h"
 
+#include "list_selection.h"
 #include "mfc_services.h"
 
 #include <QCheckBox>
@@ -10,17 +11,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace {
-
-// The selected row of a single-selection list, -1 when nothing is selected.
-int SelectedRow(const QListWidget* list)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
-} // namespace
-
 MfcBus TForm1::MfcOn(const std::string& port) const
 {
     return MfcBus{Lines_, Clock_, port};
@@ -28,8 +18,7 @@ MfcBus TForm1::MfcOn(const std::string& port) const
 
 std::string TForm1::SelectedMfcPort() const
 {
-    const int row = SelectedRow(ListBoxPortMFC);
-    return row < 0 ? std::string() : ListBoxPortMFC->item(row)->text().toStdString();
+    return SelectedText(ListBoxPortMFC);
 }
 
 void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)

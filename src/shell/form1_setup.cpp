@@ -4,6 +4,7 @@
 #include "form1.h"
 
 #include "compounds.h"
+#include "list_selection.h"
 #include "operator_dialogs.h"
 #include "serial_lines.h"
 
@@ -34,8 +35,8 @@ void TForm1::ConnectSetupHandlers()
 
 void TForm1::ButtonSetupFindPortsClick()
 {
-    const QString solenoidPort = ListSelectedText(ListBoxPortSolenoid);
-    const QString mfcPort = ListSelectedText(ListBoxPortMFC);
+    const QString solenoidPort = QString::fromStdString(SelectedText(ListBoxPortSolenoid));
+    const QString mfcPort = QString::fromStdString(SelectedText(ListBoxPortMFC));
 
     QStringList names;
     for (const std::string& name : Lines_.portNames())
@@ -87,7 +88,7 @@ void TForm1::GasListClick(std::uint32_t Address)
     WindowState.MixerState = TMixerState::Standby;
     LabelStatus->setText(QStringLiteral("Standby"));
 
-    const int row = ListSelectedRow(list);
+    const int row = SelectedRow(list);
     if (!CheckBoxMFCOK->isChecked()) {
         Dialogs_.ShowMessage(this, QStringLiteral("MFC not validated, cannot select gas yet"));
         RemoveListSelection(list);
@@ -113,8 +114,8 @@ void TForm1::ListBoxSetupGas1KeyUp()
 void TForm1::CheckContinue()
 {
     CheckBoxGasesSelected->setChecked(CheckBoxSolenoidOK->isChecked() && CheckBoxMFCOK->isChecked()
-                                      && ListSelectedRow(ListBoxSetupGas1) >= 0
-                                      && ListSelectedRow(ListBoxSetupGas2) >= 0);
+                                      && SelectedRow(ListBoxSetupGas1) >= 0
+                                      && SelectedRow(ListBoxSetupGas2) >= 0);
 }
 
 void TForm1::PageControl1Changing(bool& AllowChange)

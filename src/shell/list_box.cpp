@@ -1,5 +1,7 @@
 #include "list_box.h"
 
+#include "list_selection.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -9,27 +11,10 @@ TListBox::TListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
-int ListSelectedRow(const QListWidget* list)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
-QString ListSelectedText(const QListWidget* list)
-{
-    const int row = ListSelectedRow(list);
-    return row < 0 ? QString() : list->item(row)->text();
-}
-
 void RemoveListSelection(QListWidget* list)
 {
     list->clearSelection();
     list->setCurrentRow(-1);
-}
-
-int TListBox::SelectedRow() const
-{
-    return ListSelectedRow(this);
 }
 
 QItemSelectionModel::SelectionFlags TListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const
@@ -63,9 +48,9 @@ void TListBox::mouseReleaseEvent(QMouseEvent* event)
 
 void TListBox::keyPressEvent(QKeyEvent* event)
 {
-    const int before = SelectedRow();
+    const int before = SelectedRow(this);
     QListWidget::keyPressEvent(event);
-    if (SelectedRow() != before && OnClick)
+    if (SelectedRow(this) != before && OnClick)
         OnClick(this);
 }
 

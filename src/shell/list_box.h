@@ -31,15 +31,9 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
-    int SelectedRow() const;
-
     bool ClickPending_ = false;
 };
 
-// The selected row of a single-selection list, -1 when nothing is selected.
-int ListSelectedRow(const QListWidget* list);
-// The text of the selected item, empty when nothing is selected.
-QString ListSelectedText(const QListWidget* list);
 // Removes the selection and the current item of a list, as the program does
 // (raises no notification).
 void RemoveListSelection(QListWidget* list);

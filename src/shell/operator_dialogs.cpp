@@ -1,6 +1,8 @@
 #include "operator_dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 void TQtDialogs::ShowMessage(QWidget* parent, const QString& text)
@@ -13,4 +15,20 @@ void TQtDialogs::ShowError(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString TQtDialogs::PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setNameFilters(setup.Filter.split(QStringLiteral(";;")));
+    dialog.setDefaultSuffix(setup.DefaultExt);
+    const QFileInfo proposed(proposedPath);
+    dialog.setDirectory(proposed.absolutePath());
+    dialog.selectFile(proposed.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

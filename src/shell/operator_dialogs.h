@@ -4,6 +4,13 @@
 
 class QWidget;
 
+// How the save dialog is set up: its file-type filter (Qt's form,
+// "Name (*.ext);;Name (*.ext)") and the extension added to a name without one.
+struct TSaveDialogSetup {
+    QString Filter;
+    QString DefaultExt;
+};
+
 // The modal boxes the operator meets. The window shows every message and
 // every error through this seam, so tests can see what the operator would
 // have seen without a dialog blocking them.
@@ -14,6 +21,11 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
     // The error box shown when a handler ends with an error.
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
+    // The file-save dialog, opened on `proposedPath` (folder and name). It
+    // does not ask about overwriting. Returns the chosen path, or an empty
+    // text when the operator cancels.
+    virtual QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup,
+                                       const QString& proposedPath) = 0;
 };
 
 // Real modal message boxes. They run their own event loop while open, so
@@ -22,4 +34,5 @@ class TQtDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
+    QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath) override;
 };

@@ -5,12 +5,22 @@
 #include <QStringList>
 
 // Dialogs that record what the operator would have seen and return at once,
-// as if OK had been pressed.
+// as if OK had been pressed. The save dialog answers SaveAnswer (empty:
+// the operator cancels).
 class RecordingDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    QString PromptSaveFileName(QWidget*, const TSaveDialogSetup& setup, const QString& proposedPath) override
+    {
+        SaveSetups.push_back(setup);
+        SaveProposals << proposedPath;
+        return SaveAnswer;
+    }
 
     QStringList Messages;
     QStringList Errors;
+    QList<TSaveDialogSetup> SaveSetups;
+    QStringList SaveProposals;
+    QString SaveAnswer;
 };

@@ -1,4 +1,5 @@
 #include "form_fixture.h"
+#include "list_selection.h"
 #include "setup_input.h"
 
 #include <gtest/gtest.h>
@@ -119,8 +120,8 @@ TEST(PageGate, ReturnToSetupWithdrawsTheGasesEveryTimeAndClosesTheGateAgain)
     EXPECT_EQ(f.form.PageControl1->currentIndex(), 0);
     EXPECT_EQ(f.dialogs.Messages, QStringList{Withdrawn});
     EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas1), -1);
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas2), -1);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas1), -1);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas2), -1);
     // The equipment stays proven and the controllers keep their tables.
     EXPECT_TRUE(f.form.CheckBoxSolenoidOK->isChecked());
     EXPECT_TRUE(f.form.CheckBoxMFCOK->isChecked());

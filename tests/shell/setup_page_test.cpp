@@ -1,4 +1,5 @@
 #include "form_fixture.h"
+#include "list_selection.h"
 #include "setup_input.h"
 
 #include <gtest/gtest.h>
@@ -79,8 +80,8 @@ TEST(SetupPage, FindPortsFillsBothListsWithTheSameNamesSystemPortsFirst)
     const QStringList expected{"/dev/ttyUSB1", "/dev/ttyS0", "SIM-MFC"};
     EXPECT_EQ(f.Items(f.form.ListBoxPortSolenoid), expected);
     EXPECT_EQ(f.Items(f.form.ListBoxPortMFC), expected);
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxPortSolenoid), -1);
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxPortMFC), -1);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxPortSolenoid), -1);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxPortMFC), -1);
     EXPECT_TRUE(f.dialogs.Messages.isEmpty());
 
     // No port at all leaves both lists empty.
@@ -129,8 +130,8 @@ TEST(SetupPage, FindPortsKeepsPortsThatAreStillThereAndDropsTheMarksOfVanishedOn
         f.lines.system = c.after;
         f.form.ButtonSetupFindPorts->click();
 
-        EXPECT_EQ(ListSelectedText(f.form.ListBoxPortSolenoid), c.solenoidAfter);
-        EXPECT_EQ(ListSelectedText(f.form.ListBoxPortMFC), c.mfcAfter);
+        EXPECT_EQ(QString::fromStdString(SelectedText(f.form.ListBoxPortSolenoid)), c.solenoidAfter);
+        EXPECT_EQ(QString::fromStdString(SelectedText(f.form.ListBoxPortMFC)), c.mfcAfter);
         EXPECT_EQ(f.form.CheckBoxSolenoidOK->isChecked(), c.solenoidMark);
         EXPECT_EQ(f.form.CheckBoxMFCOK->isChecked(), c.mfcMark);
         // A port that went takes the gas mark with it.
@@ -151,8 +152,8 @@ TEST(SetupPage, GasClickBeforeTheControllersAreProvenIsRefusedWithoutContactingT
     ClickItem(f.form.ListBoxSetupGas2, 1);
 
     EXPECT_EQ(f.dialogs.Messages, QStringList{NotValidated});
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas2), -1);
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas1), 0) << "only the clicked list loses its selection";
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas2), -1);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas1), 0) << "only the clicked list loses its selection";
     EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
     EXPECT_TRUE(f.mfc.frames().empty());
     EXPECT_EQ(f.form.WindowState.FIB.Name, "");
@@ -211,16 +212,16 @@ TEST(SetupPage, TheOperatorCannotEmptyAGasListButTheProgramCan)
 {
     ReadyForGases f;
     ClickItem(f.form.ListBoxSetupGas1, 0);
-    ASSERT_EQ(ListSelectedRow(f.form.ListBoxSetupGas1), 0);
+    ASSERT_EQ(SelectedRow(f.form.ListBoxSetupGas1), 0);
     QTest::mouseClick(f.form.ListBoxSetupGas1->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       f.form.ListBoxSetupGas1->visualItemRect(f.form.ListBoxSetupGas1->item(0)).center());
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas1), 0);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas1), 0);
     QTest::keyClick(f.form.ListBoxSetupGas1, Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas1), 0);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas1), 0);
     EXPECT_TRUE(f.dialogs.Messages.isEmpty());
 
     RemoveListSelection(f.form.ListBoxSetupGas1);
-    EXPECT_EQ(ListSelectedRow(f.form.ListBoxSetupGas1), -1);
+    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas1), -1);
 }
 
 TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
@@ -256,8 +257,8 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
 
         EXPECT_EQ(f.dialogs.Messages,
                   QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)});
-        EXPECT_EQ(ListSelectedRow(list), -1);
-        EXPECT_NE(ListSelectedRow(other), -1);
+        EXPECT_EQ(SelectedRow(list), -1);
+        EXPECT_NE(SelectedRow(other), -1);
         EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
         const TWindowState& w = f.form.WindowState;
         EXPECT_EQ(w.FIA.Name, before.FIA.Name);

@@ -1,0 +1,60 @@
+#include "log_row.h"
+
+#include "compounds.h"
+
+TLogRowValues ComputeLogRow(const TLogRowInputs& in)
+{
+    TLogRowValues row;
+    auto put = [&row](TProperty p, double value) {
+        row.Numbers[NumberIndex(p)] = value;
+        row.Written |= PropertyBit(p);
+    };
+
+    row.Time = in.Time;
+    row.Mode = MixerStateName(in.MixerState);
+    row.Method = in.MixerState == TMixerState::Dilution ? in.MixingMethod : std::string();
+    row.Written |= PropertyBit(TProperty::Time) | PropertyBit(TProperty::Mode) | PropertyBit(TProperty::Method);
+
+    put(TProperty::GasA, in.TotalizerA);
+    put(TProperty::GasB, in.TotalizerB);
+
+    // Water: the grams of gas B that went through the bubbler, as moles,
+    // times the vapour pressure gives the moles of water carried.
+    const double bubbledGramsB = in.H2OTime * 24 * 60 * in.DesiredFlowBGramsperMinute;
+    const double molesB = GetMolesPerGram(in.GasB) * bubbledGramsB;
+    const double molesWater = molesB * in.pH2O;
+    const double waterGrams = in.H2OMolarMass * molesWater;
+    put(TProperty::H2O, waterGrams);
+
+    const double totalMass = in.TotalizerA + in.TotalizerB + waterGrams;
+    put(TProperty::TOTg, totalMass);
+    if (totalMass > 0) {
+        put(TProperty::GfracA, in.TotalizerA / totalMass);
+        put(TProperty::GfracB, in.TotalizerB / totalMass);
+        put(TProperty::GfracH2O, waterGrams / totalMass);
+    }
+
+    const double MA = GetMolesPerGram(in.GasA) * in.TotalizerA;
+    const double MB = GetMolesPerGram(in.GasB) * in.TotalizerB;
+    const double MH2O = GetMolesPerGram("H2O") * waterGrams;
+    put(TProperty::MA, MA);
+    put(TProperty::MB, MB);
+    put(TProperty::MH2O, MH2O);
+
+    const double totalMoles = MA + MB + MH2O;
+    put(TProperty::TOTm, totalMoles);
+    if (totalMoles > 0) {
+        put(TProperty::ppmA, MA / totalMoles * 1000000);
+        put(TProperty::ppmB, MB / totalMoles * 1000000);
+        put(TProperty::ppmH2O, MH2O / totalMoles * 1000000);
+    }
+    return row;
+}
+
+TLogRowValues ResetMarkerRow()
+{
+    TLogRowValues row;
+    row.Mode = "Reset";
+    row.Written = PropertyBit(TProperty::Mode);
+    return row;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "columns.h"
+#include "mixer_state.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// What one log row is computed from: the window's variables at the moment
+// the row is stored.
+struct TLogRowInputs {
+    double Time = 0;             // wall-clock day count shown in the Time cell
+    TMixerState MixerState = TMixerState::Unknown;
+    std::string MixingMethod;    // shown only in Dilution
+    double TotalizerA = 0;       // grams of gas A since the totalizer reset
+    double TotalizerB = 0;       // grams of gas B
+    double H2OTime = 0;          // days gas B spent in the bubbler
+    double DesiredFlowBGramsperMinute = 0;
+    double pH2O = 0;             // vapour pressure at the bubbler, atm
+    std::string GasA;            // name of the chosen gas A
+    std::string GasB;            // name of the chosen gas B
+    float H2OMolarMass = 0;      // molar mass of water, g/mol
+};
+
+// Number of numeric columns (GasA .. ppmH2O).
+inline constexpr int LogNumberCount = PropertyCount - 3;
+
+inline constexpr std::uint32_t PropertyBit(TProperty p)
+{
+    return std::uint32_t{1} << static_cast<int>(p);
+}
+
+inline constexpr bool IsNumberProperty(TProperty p)
+{
+    return static_cast<int>(p) >= static_cast<int>(TProperty::GasA);
+}
+
+inline constexpr int NumberIndex(TProperty p)
+{
+    return static_cast<int>(p) - static_cast<int>(TProperty::GasA);
+}
+
+// The cells of one row. Only the cells whose bit is set in Written are
+// stored; the others keep what the table row held before.
+struct TLogRowValues {
+    double Time = 0;
+    std::string Mode;
+    std::string Method;
+    std::array<double, LogNumberCount> Numbers{};
+    std::uint32_t Written = 0;
+
+    double Number(TProperty p) const { return Numbers[NumberIndex(p)]; }
+    bool Has(TProperty p) const { return (Written & PropertyBit(p)) != 0; }
+};
+
+// One row describing the moment: masses of gas A, gas B and the water the
+// bubbler carried, their total, mass fractions, moles and mole fractions in
+// ppm. Fractions are left out while the total mass is not above 0, ppm while
+// the total moles are not. Raises CompoundLookupError for an unknown gas.
+TLogRowValues ComputeLogRow(const TLogRowInputs& in);
+
+// The marker row a planning run leaves: "Reset" in the Mode cell only.
+TLogRowValues ResetMarkerRow();

@@ -1,0 +1,136 @@
+// The log table on the Output page: its columns, the rows StoreData adds,
+// the planner's marker rows and the right-click save.
+#include "form1.h"
+
+#include "clock.h"
+#include "log_file.h"
+#include "log_row.h"
+#include "log_table_model.h"
+#include "rt_double_edit.h"
+#include "time_picture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTableView>
+
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+// Hands mouse presses on the table to the window's handler; the right
+// button is the handler's alone, the others keep the table's behaviour.
+class TMouseDownFilter final : public QObject {
+public:
+    TMouseDownFilter(QObject* parent, std::function<void(Qt::MouseButton)> handler)
+        : QObject(parent)
+        , handler_(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress)
+            return QObject::eventFilter(watched, event);
+        const auto button = static_cast<QMouseEvent*>(event)->button();
+        handler_(button);
+        return button == Qt::RightButton;
+    }
+
+private:
+    std::function<void(Qt::MouseButton)> handler_;
+};
+
+} // namespace
+
+void TForm1::SetUpLogTable()
+{
+    // 17 columns, one fixed header row, one empty data row to begin with.
+    LogTable = new TLogTableModel(this);
+    StringGrid1->setModel(LogTable);
+    // Rows of one height: placing a row never needs the heights of the
+    // rows before it, which keeps a days-long log quick to scroll.
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 8);
+    StringGrid1->horizontalHeader()->setHighlightSections(false);
+    StringGrid1->viewport()->installEventFilter(new TMouseDownFilter(this, [this](Qt::MouseButton button) {
+        Guarded([this, button] { StringGrid1MouseDown(button); });
+    }));
+}
+
+void TForm1::SetUpLogColumns()
+{
+    WindowState.P = StandardLogColumns();
+    LogTable->SetColumns(WindowState.P);
+    for (const RColInfo& info : WindowState.P) {
+        if (info.ColID >= 0 && !info.Caption.isEmpty())
+            StringGrid1->setColumnWidth(info.ColID, info.ColW);
+    }
+}
+
+void TForm1::SetUpSaveDialog()
+{
+    SaveDialog1.Filter = QStringLiteral("Comma separated file (*.csv);;Text file (*.txt)");
+    SaveDialog1.DefaultExt = QStringLiteral("csv");
+}
+
+void TForm1::StoreResetMarker()
+{
+    LogTable->StoreMarker();
+}
+
+void TForm1::StoreData()
+{
+    const TWindowState& s = WindowState;
+    TLogRowInputs in;
+    in.Time = Clock_.wallNow();
+    in.MixerState = s.MixerState;
+    in.MixingMethod = s.MixingMethod;
+    in.TotalizerA = s.TotalizerA.Value;
+    in.TotalizerB = s.TotalizerB.Value;
+    in.H2OTime = s.H2OTime;
+    in.DesiredFlowBGramsperMinute = s.DesiredFlowBGramsperMinute;
+    in.pH2O = RtIntegerEditpH2O->Value();
+    // The gases as chosen: the Setup page's lists lose their selection when
+    // the operator goes back there, while the mixer may go on logging.
+    in.GasA = s.A.Name;
+    in.GasB = s.B.Name;
+    in.H2OMolarMass = s.H2OC.MolarMass;
+
+    const int row = LogTable->StoreRow(ComputeLogRow(in));
+    WindowState.DataStoredLast = Clock_.now();
+
+    // The new row becomes the current one and is scrolled into view, also
+    // while the Output page is not shown.
+    const QModelIndex current = StringGrid1->currentIndex();
+    const QModelIndex stored = LogTable->index(row, current.isValid() ? current.column() : 0);
+    StringGrid1->setCurrentIndex(stored);
+    StringGrid1->scrollTo(stored);
+}
+
+void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
+{
+    if (Button != Qt::RightButton)
+        return;
+    const QString proposed = QDir(QCoreApplication::applicationDirPath())
+                                 .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()));
+    const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, proposed);
+    if (chosen.isEmpty())
+        return;
+    if (QFileInfo::exists(chosen))
+        throw std::runtime_error("File already exists. Cannot overwrite.");
+    Save(chosen);
+}
+
+void TForm1::Save(const QString& Path)
+{
+    const bool saved = SaveLogFile(Path, Memo4->toPlainText(), *LogTable);
+    AddMemoLine(MemoDevFeedback, QString());
+    AddMemoLine(MemoDevFeedback, saved ? QStringLiteral("Saving succeeded") : QStringLiteral("Saving failed"));
+}

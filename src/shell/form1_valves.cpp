@@ -1,0 +1,82 @@
+// The window's side of the relay board: valves, the board check and the
+// bubbler reading, on the port selected in ListBoxPortSolenoid.
+#include "form1.h"
+
+#include "list_selection.h"
+#include "relay_board.h"
+#include "relay_commands.h"
+#include "rt_double_edit.h"
+#include "valve_graphics.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace {
+
+// Shows the busy cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+RelayBoard TForm1::RelayBoardOnSelectedPort() const
+{
+    return RelayBoard{Lines_, Clock_, SelectedText(ListBoxPortSolenoid)};
+}
+
+void TForm1::SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O)
+{
+    SendValvePattern(RelayBoardOnSelectedPort(), ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
+    // The flags and the schematic show the pattern asked for, whether or not
+    // the board answered.
+    TWindowState& w = WindowState;
+    w.V1O = iV1O != 0;
+    w.V2O = iV2O != 0;
+    w.V3O = iV3O != 0;
+    w.V4O = iV4O != 0;
+    w.V5O = iV5O != 0;
+    w.V6O = iV6O != 0;
+    const bool open[] = {w.V1O, w.V2O, w.V3O, w.V4O, w.V5O, w.V6O};
+    for (unsigned id = 1; id <= 6; ++id)
+        ::SetValveGraphics(Schematic, id, open[id - 1]);
+    RefreshSchematic();
+}
+
+void TForm1::SetValveGraphics(unsigned ID, bool Open)
+{
+    ::SetValveGraphics(Schematic, ID, Open);
+    RefreshSchematic();
+}
+
+void TForm1::ButtonSetupValidateClick()
+{
+    BusyCursor busy;
+    if (SelectedRow(ListBoxPortSolenoid) >= 0) {
+        const TBoardCheck check = CheckRelayBoard(RelayBoardOnSelectedPort());
+        // The transcript appears in one piece.
+        MemoSetupFeedback->setUpdatesEnabled(false);
+        for (const std::string& line : check.Lines)
+            AddMemoLine(MemoSetupFeedback, QString::fromStdString(line));
+        MemoSetupFeedback->setUpdatesEnabled(true);
+        CheckBoxSolenoidOK->setChecked(check.Ok);
+    }
+    if (SelectedRow(ListBoxPortMFC) >= 0)
+        ValidateMFC();
+}
+
+void TForm1::RtIntegerEditH2OTempValueChanged()
+{
+    const TBubblerReading reading = ReadBubbler(RelayBoardOnSelectedPort());
+    for (const std::string& line : reading.Lines)
+        AddMemoLine(MemoDevFeedback, QString::fromStdString(line));
+    // A failed or impossible reading leaves the last sound vapour pressure.
+    if (reading.PressureATM)
+        RtIntegerEditpH2O->SetValue(*reading.PressureATM);
+}

@@ -1,0 +1,236 @@
+#include "form_fixture.h"
+#include "log_table_model.h"
+#include "qt_printers.h"
+#include "rt_double_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+
+namespace {
+
+// Gases chosen and an hour of dilution delivered.
+void Dilute(FormFixture& f)
+{
+    TWindowState& s = f.form.WindowState;
+    s.A = GetCompound("O2");
+    s.B = GetCompound("Ar");
+    s.MixerState = TMixerState::Dilution;
+    s.MixingMethod = "A (constant) in B";
+    s.TotalizerA.Value = 0.012345;
+    s.TotalizerB.Value = 10.0;
+    s.H2OTime = 1.0 / 24.0;
+    s.DesiredFlowBGramsperMinute = 1.0;
+    f.form.RtIntegerEditpH2O->SetValue(0.0312733);
+}
+
+QString Cell(FormFixture& f, int row, int column)
+{
+    return f.form.StringGrid1->model()->index(row, column).data().toString();
+}
+
+void Press(QWidget* target, Qt::MouseButton button)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), button, button,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+QList<QByteArray> FileLines(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    EXPECT_TRUE(lines.last().isEmpty());
+    lines.removeLast();
+    for (QByteArray& l : lines) {
+        EXPECT_TRUE(l.endsWith('\r'));
+        l.chop(1);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(FormLog, TheTableOpensWithItsCaptionsWidthsAndOneEmptyRow)
+{
+    FormFixture f;
+    QTableView* grid = f.form.StringGrid1;
+    ASSERT_EQ(grid->model(), f.form.LogTable);
+    EXPECT_EQ(grid->model()->columnCount(), 17);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    for (const RColInfo& info : f.form.WindowState.P) {
+        SCOPED_TRACE(info.Caption.toStdString());
+        EXPECT_EQ(grid->model()->headerData(info.ColID, Qt::Horizontal).toString(), info.Caption);
+        EXPECT_EQ(grid->columnWidth(info.ColID), info.ColW);
+        EXPECT_TRUE(Cell(f, 0, info.ColID).isEmpty());
+    }
+    EXPECT_EQ(At(f.form.WindowState.P, TProperty::GasA).Caption, "Gas A (g)");
+    EXPECT_EQ(At(f.form.WindowState.P, TProperty::ppmH2O).ColID, 16);
+    // The operator reads the table: no editing, no range selection, column
+    // widths draggable, the header row fixed and no fixed column.
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_EQ(grid->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(grid->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_TRUE(grid->horizontalHeader()->isVisibleTo(grid));
+    EXPECT_FALSE(grid->verticalHeader()->isVisibleTo(grid));
+    EXPECT_EQ(f.form.SaveDialog1.Filter, "Comma separated file (*.csv);;Text file (*.txt)");
+    EXPECT_EQ(f.form.SaveDialog1.DefaultExt, "csv");
+}
+
+TEST(FormLog, StoreDataWritesTheMomentAndMakesItsRowCurrent)
+{
+    FormFixture f;
+    Dilute(f);
+    f.clock.advanceMs((5 * 60 + 7) * 1000.0);
+    f.clock.shiftWallClockHours(1);  // the Time cell shows the wall clock
+    f.form.StoreData();
+    EXPECT_EQ(f.form.StringGrid1->model()->rowCount(), 1) << "the first row fills the empty row";
+    EXPECT_EQ(Cell(f, 0, 0), "11:05:07");
+    EXPECT_EQ(Cell(f, 0, 1), "Dilution");
+    EXPECT_EQ(Cell(f, 0, 2), "A (constant) in B");
+    EXPECT_EQ(Cell(f, 0, 5), "0.846 196") << "water from an hour in the bubbler at the field's pH2O";
+    EXPECT_EQ(Cell(f, 0, 16), "0 157 789");
+    EXPECT_DOUBLE_EQ(f.form.WindowState.DataStoredLast, f.clock.now());
+
+    f.form.StringGrid1->setCurrentIndex(f.form.LogTable->index(0, 3));
+    f.clock.advanceMs(1000);
+    f.form.WindowState.MixerState = TMixerState::Flushing;
+    f.form.StoreData();
+    EXPECT_EQ(f.form.StringGrid1->model()->rowCount(), 2);
+    EXPECT_EQ(Cell(f, 1, 0), "11:05:08");
+    EXPECT_EQ(Cell(f, 1, 2), "") << "no method outside a dilution";
+    EXPECT_EQ(f.form.StringGrid1->currentIndex(), f.form.LogTable->index(1, 3));
+
+    // Rows stored while the table is out of sight: the last one is in view
+    // when the operator turns to the Output page, and stays so.
+    for (int i = 0; i < 300; ++i)
+        f.form.StoreData();
+    QTableView* grid = f.form.StringGrid1;
+    f.form.PageControl1->setCurrentWidget(f.form.TabSheet2);
+    f.form.show();
+    QCoreApplication::processEvents();
+    auto inView = [grid](int row) {
+        const QRect r = grid->visualRect(grid->model()->index(row, 0));
+        return r.top() >= 0 && r.bottom() < grid->viewport()->height();
+    };
+    EXPECT_TRUE(inView(301));
+    f.form.StoreData();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(inView(302));
+    EXPECT_FALSE(inView(0));
+}
+
+TEST(FormLog, RowsStaySoundAfterTheGasListsLoseTheirSelection)
+{
+    FormFixture f;
+    Dilute(f);
+    f.form.ListBoxSetupGas2->setCurrentRow(1);  // N2 selected ...
+    f.form.ListBoxSetupGas2->clearSelection();  // ... and cleared on the Setup page
+    f.form.StoreData();
+    EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join("; ").toStdString();
+    EXPECT_EQ(Cell(f, 0, 5), "0.846 196") << "water computed for argon, the gas chosen";
+}
+
+TEST(FormLog, PlanningRunsLeaveResetMarkers)
+{
+    FormFixture f;
+    f.form.Calculate();  // no gases selected: a marker and nothing else
+    f.form.Calculate();
+    EXPECT_EQ(f.form.LogTable->rowCount(), 1);
+    EXPECT_EQ(Cell(f, 0, 1), "Reset");
+    Dilute(f);
+    f.form.StoreData();
+    EXPECT_EQ(Cell(f, 0, 1), "Dilution") << "a marker without a time is overwritten";
+    f.form.Calculate();
+    ASSERT_EQ(f.form.LogTable->rowCount(), 2);
+    EXPECT_EQ(Cell(f, 1, 0), "");
+    EXPECT_EQ(Cell(f, 1, 1), "Reset");
+}
+
+TEST(FormLog, ARightClickSavesTheTableWithTheReport)
+{
+    FormFixture f;
+    QTemporaryDir dir;
+    f.form.ListBoxSetupGas1->setCurrentRow(0);
+    f.form.ListBoxSetupGas2->setCurrentRow(0);
+    f.form.WindowState.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
+    f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
+    f.form.Calculate();
+    Dilute(f);
+    f.form.StoreData();
+
+    f.dialogs.SaveAnswer = dir.filePath("run.csv");
+    Press(f.form.StringGrid1->viewport(), Qt::RightButton);
+
+    ASSERT_EQ(f.dialogs.SaveProposals.size(), 1);
+    EXPECT_EQ(f.dialogs.SaveProposals[0], QDir(QCoreApplication::applicationDirPath()).filePath("2026-12-09 10_00"));
+    EXPECT_EQ(f.dialogs.SaveSetups[0].DefaultExt, "csv");
+    EXPECT_TRUE(f.dialogs.Errors.isEmpty());
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("\nSaving succeeded\n"));
+
+    const QList<QByteArray> lines = FileLines(f.dialogs.SaveAnswer);
+    ASSERT_GE(lines.size(), 8);
+    EXPECT_EQ(lines[0], "Data starts after *** line");
+    EXPECT_EQ(lines[1], "Description of desired mixture");
+    EXPECT_EQ(lines[2], "  150 ppm of Oxygen in Argon");
+    const qsizetype stars = lines.indexOf("*********");
+    ASSERT_GT(stars, 2);
+    EXPECT_EQ(lines[stars - 1], "") << "the report ends with a line break";
+    EXPECT_EQ(lines[stars - 2], "  Resulting flow    : 560.8 mln/min (0\xC2\xBA" "C)");
+    EXPECT_TRUE(lines[stars + 1].startsWith("Time;Mode;Method;\"Gas A (g)\";"));
+    EXPECT_TRUE(lines[stars + 2].startsWith("10:00:00;Dilution;\"A(constant)inB\";\"0.012345\";"))
+        << lines[stars + 2].toStdString();
+    EXPECT_EQ(lines.size(), stars + 3);
+}
+
+TEST(FormLog, SavingRefusesExistingFilesAndReportsFailures)
+{
+    FormFixture f;
+    QTemporaryDir dir;
+
+    // Cancelled: nothing happens.
+    f.form.StringGrid1MouseDown(Qt::RightButton);
+    EXPECT_EQ(f.dialogs.SaveProposals.size(), 1);
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().isEmpty());
+
+    // Left and middle buttons do not save.
+    f.dialogs.SaveAnswer = dir.filePath("new.csv");
+    Press(f.form.StringGrid1->viewport(), Qt::LeftButton);
+    Press(f.form.StringGrid1->viewport(), Qt::MiddleButton);
+    EXPECT_EQ(f.dialogs.SaveProposals.size(), 1);
+    EXPECT_FALSE(QFile::exists(f.dialogs.SaveAnswer));
+
+    // An existing file is refused and left as it was.
+    f.dialogs.SaveAnswer = dir.filePath("taken.csv");
+    {
+        QFile taken(f.dialogs.SaveAnswer);
+        ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+        taken.write("keep me");
+    }
+    Press(f.form.StringGrid1->viewport(), Qt::RightButton);
+    EXPECT_EQ(f.dialogs.Errors, QStringList{"File already exists. Cannot overwrite."});
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().isEmpty());
+    QFile taken(f.dialogs.SaveAnswer);
+    ASSERT_TRUE(taken.open(QIODevice::ReadOnly));
+    EXPECT_EQ(taken.readAll(), "keep me");
+
+    // A folder that does not exist: the save fails quietly in the debug memo.
+    f.form.Save(dir.filePath("missing/log.csv"));
+    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n");
+    f.form.Save(dir.filePath("new.csv"));
+    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n\nSaving succeeded\n");
+    // After other diagnostic lines the result still follows one empty line.
+    TForm1::AddMemoLine(f.form.MemoDevFeedback, "0-1024 DAC = 512");
+    f.form.Save(dir.filePath("third.csv"));
+    EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("0-1024 DAC = 512\n\nSaving succeeded\n"));
+}

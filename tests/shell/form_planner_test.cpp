@@ -1,0 +1,83 @@
+#include "form_fixture.h"
+#include "log_table_model.h"
+#include "plan_report.h"
+#include "qt_printers.h"
+#include "rt_integer_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace {
+
+void ChooseOxygenInArgon(FormFixture& f)
+{
+    f.form.ListBoxSetupGas1->setCurrentRow(0);
+    f.form.ListBoxSetupGas2->setCurrentRow(0);
+    f.form.WindowState.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
+    f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
+}
+
+} // namespace
+
+TEST(FormPlanner, CalculatePlansFromTheFieldsAndShowsTheReport)
+{
+    FormFixture f;
+    ChooseOxygenInArgon(f);
+    TWindowState& s = f.form.WindowState;
+    s.Counter = 7;
+    s.H2OTime = 0.5;
+    s.FlowASetToConstant = s.FlowBSetToConstant = true;
+
+    f.form.Calculate();
+
+    EXPECT_EQ(s.MixingMethod, "A (constant) in B");
+    EXPECT_NEAR(s.DesiredFlowAGramsperMinute, 0.00012017, 1e-8);
+    EXPECT_EQ(s.DesiredFlowBGramsperMinute, 1.0);
+    EXPECT_EQ(s.H2OFractioninB, 0.0);
+    EXPECT_EQ(s.Counter, 0);
+    EXPECT_EQ(s.H2OTime, 0.0);
+    EXPECT_FALSE(s.FlowASetToConstant);
+    EXPECT_FALSE(s.FlowBSetToConstant);
+    const QStringList memo = f.form.Memo4->toPlainText().split('\n');
+    EXPECT_EQ(memo.mid(0, memo.size() - 1), PlanReportLines(CalculatePlan({150, 999850, 0, "O2", "Ar", s.FIA, s.FIB})));
+    EXPECT_EQ(memo.last(), "") << "the report ends with a line break";
+    EXPECT_EQ(f.form.LogTable->CellText(0, 1), "Reset");
+    EXPECT_TRUE(f.dialogs.Errors.isEmpty());
+}
+
+TEST(FormPlanner, WaterAndANewRequestReplan)
+{
+    FormFixture f;
+    ChooseOxygenInArgon(f);
+    f.form.RtIntegerEditGasAPPM->SetValue(150);
+    f.form.RtIntegerEditH2Oppm->SetValue(10000);
+    f.form.RtIntegerEditGasBPPM->SetValue(989850);
+    f.form.Calculate();
+    EXPECT_EQ(f.form.WindowState.MixingMethod, "A (constant) in B/H2O");
+    EXPECT_EQ(f.form.WindowState.H2OFractioninB, 0.01);
+    EXPECT_TRUE(f.form.Memo4->toPlainText().contains("  150 ppm of Oxygen in Argon with H2O\n"));
+
+    f.form.RtIntegerEditH2Oppm->SetValue(0);
+    f.form.RtIntegerEditGasBPPM->SetValue(999850);
+    f.form.Calculate();
+    EXPECT_EQ(f.form.WindowState.H2OFractioninB, 0.0);
+    EXPECT_EQ(f.form.WindowState.MixingMethod, "A (constant) in B");
+}
+
+TEST(FormPlanner, WithoutAGasTheRunStopsAfterItsMarker)
+{
+    FormFixture f;
+    ChooseOxygenInArgon(f);
+    f.form.Calculate();
+    const std::string method = f.form.WindowState.MixingMethod;
+    f.form.WindowState.H2OTime = 0.25;
+
+    f.form.ListBoxSetupGas2->clearSelection();
+    f.form.Calculate();
+    EXPECT_TRUE(f.form.Memo4->toPlainText().isEmpty());
+    EXPECT_EQ(f.form.WindowState.MixingMethod, method);
+    EXPECT_EQ(f.form.WindowState.H2OTime, 0.0) << "the reset comes before the gas check";
+    EXPECT_EQ(f.form.LogTable->CellText(0, 1), "Reset");
+}
