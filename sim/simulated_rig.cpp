@@ -1,11 +1,13 @@
 #include "simulated_rig.h"
 
 SimulatedRig::SimulatedRig(Clock& clock)
-    : mfcPort(mfc, clock)
+    : relayPort(relay, clock)
+    , mfcPort(mfc, clock)
 {
 }
 
 void SimulatedRig::registerOn(SerialLines& lines)
 {
+    registerSimulatedPort(lines, RelayPortName, relayPort);
     registerSimulatedPort(lines, MfcPortName, mfcPort);
 }

@@ -24,7 +24,7 @@ TEST(SimulatedRig, ItsPortsFollowTheSystemsAndReachItsModels)
     TwoSystemPorts lines;
     EXPECT_EQ(lines.portNames(), (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0"}));
     rig.registerOn(lines);
-    EXPECT_EQ(lines.portNames(), (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0", "SIM-MFC"}));
+    EXPECT_EQ(lines.portNames(), (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0", "SIM-RELAY", "SIM-MFC"}));
 
     // Controller 2's identification, read through the port the program
     // would open by that name.
@@ -45,4 +45,18 @@ TEST(SimulatedRig, ItsPortsFollowTheSystemsAndReachItsModels)
     ASSERT_EQ(rig.mfc.frames().size(), 1u);
     EXPECT_EQ(rig.mfc.frames()[0].Bytes, request);
     EXPECT_EQ(rig.mfcPort.openCount(), 1);
+
+    // The relay board answers its check on its own port.
+    line = lines.makeLine(SimulatedRig::RelayPortName);
+    ASSERT_NE(line, nullptr);
+    ASSERT_TRUE(line->open());
+    ASSERT_TRUE(line->configure(115200, 0, 2));
+    const std::uint8_t check[] = {254, 33};
+    ASSERT_TRUE(line->write(check, sizeof check));
+    ASSERT_TRUE(line->read(reply, 1));
+    line->close();
+    EXPECT_EQ(reply, std::vector<std::uint8_t>{85});
+    ASSERT_EQ(rig.relay.commands().size(), 1u);
+    EXPECT_EQ(rig.relay.commands()[0].Bytes, (std::vector<std::uint8_t>{254, 33}));
+    EXPECT_EQ(rig.mfc.frames().size(), 1u);
 }
