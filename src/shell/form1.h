@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -104,6 +105,8 @@ public:
     void CheckContinue();
     void PageControl1Changing(bool& AllowChange);
     void PageControl1Change();
+    // The three ppm fields' change handler (form1_mixture.cpp).
+    void RtIntegerEditGasAPPMValueChanged();
 
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
@@ -187,6 +190,7 @@ private:
     void SetUpLogColumns();
     void SetUpSaveDialog();
     void ConnectSetupHandlers(); // form1_setup.cpp
+    void ConnectMixtureInputs();   // form1_mixture.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
@@ -197,4 +201,9 @@ private:
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;
     SerialLines& Lines_;
+
+    // The ports valve patterns and set-points went to in this run, so that
+    // closing makes safe what was commanded, whatever the marks say now.
+    std::set<std::string> ValvePortsCommanded_;
+    std::set<std::string> MfcPortsCommanded_;
 };

@@ -137,6 +137,10 @@ void TForm1::PageControl1Change()
         RemoveListSelection(ListBoxSetupGas2);
         Dialogs_.ShowMessage(this, QStringLiteral("Gas selections removed"));
         break;
+    case 1:
+        // The bubbler may have warmed or cooled since the last visit.
+        RtIntegerEditH2OTempValueChanged();
+        break;
     default:
         break;
     }
