@@ -2,7 +2,7 @@
 #include "log_table_model.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
-#include "setup_input.h"
+#include "widget_input.h"
 
 #include <gtest/gtest.h>
 

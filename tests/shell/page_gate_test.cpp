@@ -1,6 +1,6 @@
 #include "form_fixture.h"
 #include "list_selection.h"
-#include "setup_input.h"
+#include "widget_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "list_box.h"
-
 #include <gtest/gtest.h>
 
 #include <QListWidget>
 #include <QTabBar>
 #include <QTest>
 #include <QWidget>
+
+// Real input for widget tests: what the operator does with the mouse and
+// the keyboard, delivered as the window system would.
 
 // Shows a window and makes it the active one, so keys and shortcuts reach
 // it as they reach the operator's window.
