@@ -27,6 +27,15 @@ QItemSelectionModel::SelectionFlags TListBox::selectionCommand(const QModelIndex
     return command;
 }
 
+void TListBox::focusInEvent(QFocusEvent* event)
+{
+    QListWidget::focusInEvent(event);
+    // A list without a selection has no current item either, so the first
+    // arrow key selects the first item rather than the second.
+    if (SelectedRow(this) < 0 && selectionModel())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void TListBox::mousePressEvent(QMouseEvent* event)
 {
     QListWidget::mousePressEvent(event);

@@ -184,23 +184,6 @@ TEST(PageControl, NoRequestForThePageShownOrADisabledOne)
     EXPECT_EQ(h.changed, (std::vector<int>{2, 0}));
 }
 
-TEST(PageControl, WheelStepsOnePagePerNotch)
-{
-    PageHost h;
-    // Half notches add up to one step; a large turn is still one step.
-    h.Wheel(-60);
-    EXPECT_TRUE(h.asked.empty());
-    h.Wheel(-60);
-    EXPECT_EQ(h.pages->currentIndex(), 1);
-    h.Wheel(-360);
-    EXPECT_EQ(h.pages->currentIndex(), 2);
-    // The last page is the end of the row.
-    h.Wheel(-120);
-    h.Wheel(-120);
-    EXPECT_EQ(h.pages->currentIndex(), 3);
-    EXPECT_EQ(h.asked, (std::vector<int>{0, 1, 2}));
-}
-
 TEST(PageControl, ACaptionMnemonicAsksTheGate)
 {
     PageHost h({"&Setup", "&Operation", "O&utput", "&Debug"});

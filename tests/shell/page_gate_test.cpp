@@ -14,7 +14,6 @@
 namespace {
 
 const QString GateMessage = "Must validate equipment and select gas types before proceeding to operation";
-const QString Withdrawn = "Gas selections removed";
 
 void SetMarks(TForm1& form, bool solenoid, bool mfc, bool gases)
 {
@@ -96,59 +95,4 @@ TEST(PageGate, OnlyAllThreeMarksOpenTheGate)
         EXPECT_EQ(f.form.PageControl1->currentIndex(), open ? 2 : 0);
         EXPECT_EQ(f.dialogs.Messages, open ? QStringList{} : QStringList{GateMessage});
     }
-}
-
-TEST(PageGate, ReturnToSetupWithdrawsTheGasesEveryTimeAndClosesTheGateAgain)
-{
-    FormFixture f;
-    ShowActive(f.form);
-    f.SelectMfcPort();
-    f.form.ValidateMFC();
-    f.form.CheckBoxSolenoidOK->setChecked(true);
-    ClickItem(f.form.ListBoxSetupGas1, 1);
-    ClickItem(f.form.ListBoxSetupGas2, 1);
-    ASSERT_TRUE(f.form.CheckBoxGasesSelected->isChecked());
-    const TWindowState chosen = f.form.WindowState;
-    QTabBar* bar = f.form.PageControl1->tabBar();
-
-    ClickTab(bar, 1);
-    ASSERT_EQ(f.form.PageControl1->currentIndex(), 1);
-    EXPECT_TRUE(f.dialogs.Messages.isEmpty());
-    f.mfc.clearRecords();
-
-    ClickTab(bar, 0);
-    EXPECT_EQ(f.form.PageControl1->currentIndex(), 0);
-    EXPECT_EQ(f.dialogs.Messages, QStringList{Withdrawn});
-    EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
-    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas1), -1);
-    EXPECT_EQ(SelectedRow(f.form.ListBoxSetupGas2), -1);
-    // The equipment stays proven and the controllers keep their tables.
-    EXPECT_TRUE(f.form.CheckBoxSolenoidOK->isChecked());
-    EXPECT_TRUE(f.form.CheckBoxMFCOK->isChecked());
-    EXPECT_EQ(f.form.WindowState.FIA.Name, chosen.FIA.Name);
-    EXPECT_EQ(f.form.WindowState.B.Name, chosen.B.Name);
-    EXPECT_EQ(f.form.WindowState.PossibleMaxFlowBGramsperMinute, chosen.PossibleMaxFlowBGramsperMinute);
-    EXPECT_EQ(f.mfc.gasTableInUse(1), 3);
-    EXPECT_TRUE(f.mfc.frames().empty());
-
-    // The gate is shut until both gases are chosen again.
-    f.dialogs.Messages.clear();
-    ClickTab(bar, 1);
-    ClickItem(f.form.ListBoxSetupGas1, 0);
-    ClickTab(bar, 1);
-    EXPECT_EQ(f.dialogs.Messages, (QStringList{GateMessage, GateMessage}));
-    ClickItem(f.form.ListBoxSetupGas2, 0);
-    ClickTab(bar, 1);
-    EXPECT_EQ(f.form.PageControl1->currentIndex(), 1);
-
-    // Also shown when no gas was selected: from Debug to Setup and back
-    // round again.
-    SetMarks(f.form, true, true, true);
-    ClickTab(bar, 3);
-    ClickTab(bar, 0);
-    SetMarks(f.form, true, true, true);
-    ClickTab(bar, 2);
-    ClickTab(bar, 0);
-    EXPECT_EQ(f.dialogs.Messages.count(Withdrawn), 2);
-    EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
