@@ -36,10 +36,4 @@ double StrToFloat(const QString& text);
 // Digits 0 gives the plain general format with 15 digits.
 QString RealToStrDigits(long double r, int Digits);
 
-// A number printed with a picture: "0" is a digit that is always printed,
-// "." the locale decimal separator, any other character is printed as it
-// stands; the value is rounded to the digits after the separator. Integer
-// digits beyond the picture's own go in front of its first digit.
-// "0.000 000" prints 1.2345678 as 1.234 568; "0 000 000" prints 150 as
-// 0 000 150.
-QString FormatWithPicture(double v, const QString& picture);
+

@@ -2,6 +2,7 @@
 
 #include "general_format.h"
 #include "locale_formats.h"
+#include "number_picture.h"
 #include "number_text.h"
 #include "system_beep.h"
 #include "time_span_text.h"
@@ -24,7 +25,7 @@ int TRtDoubleEdit::WinWidth() const
 QString TRtDoubleEdit::DoubleStr(double v) const
 {
     if (!FFormat.isEmpty())
-        return FormatWithPicture(v, FFormat);
+        return FormatFloat(FFormat, v);
     if (FDigits >= 0) {
         // Fixed notation up to 18 significant digits; beyond that only the
         // exponent form can show the number honestly.

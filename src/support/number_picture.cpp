@@ -113,7 +113,8 @@ void TNumberPicture::Lay(std::string& out, bool negative, std::string_view intDi
         out += '-';
 
     // Integer part: the digits right-aligned on the picture's '0's, padded
-    // with zeros; digits beyond the picture go before its first '0'.
+    // with zeros; digits beyond the picture go before its first '0', or right
+    // before the separator when the picture has no integer '0' at all.
     if (intDigits.size() == 1 && intDigits[0] == '0' && intZeros_ == 0) {
         intDigits = {};
     }
@@ -122,8 +123,6 @@ void TNumberPicture::Lay(std::string& out, bool negative, std::string_view intDi
     const int pad = intZeros_ > have ? intZeros_ - have : 0;
     int placeholder = 0;  // index among the picture's '0's
     int next = extra;     // next digit of intDigits to print
-    if (intZeros_ == 0)
-        out.append(intDigits);
     for (char c : intPicture_) {
         if (c != '0') {
             out += c;
@@ -137,6 +136,8 @@ void TNumberPicture::Lay(std::string& out, bool negative, std::string_view intDi
             out += intDigits[next++];
         ++placeholder;
     }
+    if (intZeros_ == 0)
+        out.append(intDigits);
 
     if (!hasPoint_)
         return;
