@@ -190,7 +190,7 @@ private:
     void SetUpLogColumns();
     void SetUpSaveDialog();
     void ConnectSetupHandlers(); // form1_setup.cpp
-    void ConnectMixtureInputs();   // form1_mixture.cpp
+    void ConnectMixtureInputs(); // form1_mixture.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
