@@ -1,13 +1,10 @@
 #pragma once
 
+#include "notify_event.h"
+
 #include <QLineEdit>
 
-#include <functional>
-
 class TTypedLengthLimit;
-
-// A notification with the sending control as its argument.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // What the integer and the floating-point entry fields share: the keystroke
 // filter and Enter, the remembered caret and selection, the text shown on

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "compounds.h"
+#include "list_selection.h"
 #include "operator_dialogs.h"
 #include "schematic.h"
 
@@ -19,6 +20,8 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , Lines_(services.lines)
 {
     BuildLayout();
+    ConnectSetupHandlers();
+    ConnectMixtureInputs();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -58,10 +61,11 @@ void TForm1::FormClose()
 {
     // Valves and controllers left open would go on delivering gas after the
     // program has gone; the results are not examined, the close is never
-    // refused.
-    if (CheckBoxSolenoidOK->isChecked())
+    // refused. Equipment commanded in this run is made safe even when a
+    // later failed check cleared its mark, as long as its port is selected.
+    if (CheckBoxSolenoidOK->isChecked() || ValvePortsCommanded_.contains(SelectedText(ListBoxPortSolenoid)))
         SetValvePositions(0, 0, 0, 0, 0, 0);
-    if (CheckBoxMFCOK->isChecked()) {
+    if (CheckBoxMFCOK->isChecked() || MfcPortsCommanded_.contains(SelectedMfcPort())) {
         SetMFCFlow(1, 0.0);
         SetMFCFlow(2, 0.0);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "list_box.h"
+#include "page_control.h"
 #include "serial_response.h"
 #include "mixer.h"
 #include "mixer_host.h"
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -31,7 +34,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTableView;
-class QTabWidget;
 class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
@@ -108,6 +110,17 @@ public:
     // Reads the bubbler temperature into the pH2O field.
     void RtIntegerEditH2OTempValueChanged();
 
+    // The setup workflow (form1_setup.cpp).
+    void ButtonSetupFindPortsClick();
+    void ListBoxSetupGas1Click();
+    void ListBoxSetupGas2Click();
+    void ListBoxSetupGas1KeyUp();
+    void CheckContinue();
+    void PageControl1Changing(bool& AllowChange);
+    void PageControl1Change();
+    // The three ppm fields' change handler (form1_mixture.cpp).
+    void RtIntegerEditGasAPPMValueChanged();
+
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
     // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
@@ -121,16 +134,16 @@ public:
     QImage Schematic;
 
     // Controls, named as their objectName.
-    QTabWidget* PageControl1 = nullptr;
+    TPageControl* PageControl1 = nullptr;
 
     QWidget* Setup = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QPushButton* ButtonSetupFindPorts = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Label1 = nullptr;
-    QListWidget* ListBoxPortSolenoid = nullptr;
+    TListBox* ListBoxPortSolenoid = nullptr;
     QLabel* Label2 = nullptr;
-    QListWidget* ListBoxPortMFC = nullptr;
+    TListBox* ListBoxPortMFC = nullptr;
     QGroupBox* GroupBox3 = nullptr;
     QPushButton* ButtonSetupValidate = nullptr;
     QLabel* Label3 = nullptr;
@@ -138,9 +151,9 @@ public:
     QGroupBox* GroupBox4 = nullptr;
     QLabel* Label7 = nullptr;
     QLabel* Label5 = nullptr;
-    QListWidget* ListBoxSetupGas1 = nullptr;
+    TListBox* ListBoxSetupGas1 = nullptr;
     QLabel* Label6 = nullptr;
-    QListWidget* ListBoxSetupGas2 = nullptr;
+    TListBox* ListBoxSetupGas2 = nullptr;
     QGroupBox* GroupBox5 = nullptr;
     QCheckBox* CheckBoxSolenoidOK = nullptr;
     QCheckBox* CheckBoxMFCOK = nullptr;
@@ -189,6 +202,10 @@ private:
     void SetUpLogTable();      // form1_datalog.cpp
     void SetUpLogColumns();
     void SetUpSaveDialog();
+    void ConnectSetupHandlers(); // form1_setup.cpp
+    void ConnectMixtureInputs(); // form1_mixture.cpp
+    void GasListClick(std::uint32_t Address);
+    void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
     class MixerHost;           // form1_mixer.cpp
     void SetUpMixer();
@@ -202,4 +219,9 @@ private:
     SerialLines& Lines_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
+
+    // The ports valve patterns and set-points went to in this run, so that
+    // closing makes safe what was commanded, whatever the marks say now.
+    std::set<std::string> ValvePortsCommanded_;
+    std::set<std::string> MfcPortsCommanded_;
 };

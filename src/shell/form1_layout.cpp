@@ -2,6 +2,8 @@
 #include "form1.h"
 
 #include "fonts.h"
+#include "list_box.h"
+#include "page_control.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
 
@@ -14,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -80,11 +81,9 @@ QPlainTextEdit* MakeMemo(QWidget* parent, const char* name)
     return m;
 }
 
-QListWidget* MakeList(QWidget* parent, const char* name, int left, int top, int width, int height)
+TListBox* MakeList(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
-    QListWidget* l = Make<QListWidget>(parent, name, left, top, width, height);
-    l->setSelectionMode(QAbstractItemView::SingleSelection);
-    return l;
+    return Make<TListBox>(parent, name, left, top, width, height);
 }
 
 // Limits first, then the value: a handler attached afterwards hears nothing
@@ -110,7 +109,7 @@ void TForm1::BuildLayout()
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new TPageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     outer->addWidget(PageControl1);
 

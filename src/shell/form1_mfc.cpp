@@ -50,7 +50,10 @@ std::string TForm1::MinMaxFlow(const std::string& Port, std::uint32_t Address)
 
 TSerialResponse TForm1::SetMFCFlow(std::uint32_t Address, double Flow)
 {
-    return ::SetMFCFlow(MfcOn(SelectedMfcPort()), Address, Flow);
+    const std::string port = SelectedMfcPort();
+    if (!port.empty())
+        MfcPortsCommanded_.insert(port);
+    return ::SetMFCFlow(MfcOn(port), Address, Flow);
 }
 
 void TForm1::ResetRetrieveTotalizers()

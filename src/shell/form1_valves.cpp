@@ -33,7 +33,10 @@ RelayBoard TForm1::RelayBoardOnSelectedPort() const
 
 void TForm1::SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O)
 {
-    SendValvePattern(RelayBoardOnSelectedPort(), ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
+    const RelayBoard board = RelayBoardOnSelectedPort();
+    if (!board.port.empty())
+        ValvePortsCommanded_.insert(board.port);
+    SendValvePattern(board, ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
     // The flags and the schematic show the pattern asked for, whether or not
     // the board answered.
     TWindowState& w = WindowState;

@@ -2,38 +2,33 @@
 
 #include "clock.h"
 #include "form1.h"
-#include "mfc_bus_model.h"
 #include "qt_printers.h"
 #include "recording_dialogs.h"
-#include "relay_board_model.h"
 #include "serial_lines.h"
-#include "simulated_port.h"
+#include "simulated_rig.h"
 
 #include <QListWidget>
 
 // The port names the simulated flow controllers and relay board answer on.
-inline constexpr const char* SimulatedMfcPort = "SIM-MFC";
-inline constexpr const char* SimulatedRelayPort = "SIM-RELAY";
+inline constexpr const char* SimulatedMfcPort = SimulatedRig::MfcPortName;
+inline constexpr const char* SimulatedRelayPort = SimulatedRig::RelayPortName;
 
-// A main window on the fake clock with recording dialogs, wired to simulated
-// equipment: the two flow controllers on SimulatedMfcPort and the relay
+// A main window on the fake clock with recording dialogs, wired to the
+// simulated rig: the two flow controllers on SimulatedMfcPort and the relay
 // board on SimulatedRelayPort. The port list holds only the simulated ports,
 // whatever the machine has.
 struct FormFixture {
     FakeClock clock;
     RecordingDialogs dialogs;
-    MfcBusModel mfc;
-    SimulatedPort mfcPort{mfc, clock};
-    RelayBoardModel relay;
-    SimulatedPort relayPort{relay, clock};
+    SimulatedRig rig{clock};
+    MfcBusModel& mfc = rig.mfc;
+    SimulatedPort& mfcPort = rig.mfcPort;
+    RelayBoardModel& relay = rig.relay;
+    SimulatedPort& relayPort = rig.relayPort;
     RegisteredSerialLines lines;
     TForm1 form{TFormServices{clock, dialogs, lines}};
 
-    FormFixture()
-    {
-        registerSimulatedPort(lines, SimulatedMfcPort, mfcPort);
-        registerSimulatedPort(lines, SimulatedRelayPort, relayPort);
-    }
+    FormFixture() { rig.registerOn(lines); }
 
     // Puts the simulated controllers' port into ListBoxPortMFC and selects
     // it, as the operator would after "Find ports".

@@ -51,6 +51,9 @@ TEST(FormPlanner, WaterAndANewRequestReplan)
 {
     FormFixture f;
     ChooseOxygenInArgon(f);
+    // The request is written straight into the fields, without the ppm
+    // handler's own corrections and planning.
+    f.form.WindowState.ppmUpdating = true;
     f.form.RtIntegerEditGasAPPM->SetValue(150);
     f.form.RtIntegerEditH2Oppm->SetValue(10000);
     f.form.RtIntegerEditGasBPPM->SetValue(989850);

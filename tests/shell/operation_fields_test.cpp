@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
+#include <QPlainTextEdit>
 
 TEST(OperationFields, ConcentrationFieldsCarryTheirLimitsAndStartValues)
 {
@@ -33,8 +34,13 @@ TEST(OperationFields, ConcentrationFieldsCarryTheirLimitsAndStartValues)
         EXPECT_EQ(c.edit->text(), QString::number(c.value));
         EXPECT_EQ(c.edit->MaxLength(), c.maxLength);
         EXPECT_EQ(c.edit->isEnabled(), c.enabled);
-        EXPECT_FALSE(c.edit->OnValueChanged) << "the handler is attached after configuration";
+        EXPECT_TRUE(c.edit->OnValueChanged);
     }
+    // The handler is attached after configuration: setting the fields up
+    // read no bubbler, stopped nothing and planned nothing.
+    EXPECT_TRUE(f.relay.commands().empty());
+    EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Unknown);
+    EXPECT_TRUE(f.form.Memo4->toPlainText().isEmpty());
 }
 
 TEST(OperationFields, VapourPressureFieldShowsNumbersAndCannotBeTypedInto)
