@@ -18,6 +18,12 @@ TLogRowValues ComputeLogRow(const TLogRowInputs& in)
     put(TProperty::GasA, in.TotalizerA);
     put(TProperty::GasB, in.TotalizerB);
 
+    // Until both gases are chosen (a gas click sets the mixer to Standby
+    // before the other gas is picked) the masses cannot be turned into water,
+    // moles or fractions: the row records the state and the masses only.
+    if (in.GasA.empty() || in.GasB.empty())
+        return row;
+
     // Water: the grams of gas B that went through the bubbler, as moles,
     // times the vapour pressure gives the moles of water carried.
     const double bubbledGramsB = in.H2OTime * 24 * 60 * in.DesiredFlowBGramsperMinute;

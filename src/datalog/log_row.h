@@ -57,7 +57,9 @@ struct TLogRowValues {
 // One row describing the moment: masses of gas A, gas B and the water the
 // bubbler carried, their total, mass fractions, moles and mole fractions in
 // ppm. Fractions are left out while the total mass is not above 0, ppm while
-// the total moles are not. Raises CompoundLookupError for an unknown gas.
+// the total moles are not; with a gas not chosen yet (an empty name) only
+// the time, state, method and the two masses are written. Raises
+// CompoundLookupError for an unknown gas.
 TLogRowValues ComputeLogRow(const TLogRowInputs& in);
 
 // The marker row a planning run leaves: "Reset" in the Mode cell only.

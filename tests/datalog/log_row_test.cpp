@@ -115,3 +115,21 @@ TEST(LogRow, UsesTheChosenGasesForMoles)
     in.GasB = "Kr";
     EXPECT_THROW(ComputeLogRow(in), CompoundLookupError);
 }
+
+TEST(LogRow, AGasNotChosenYetLeavesOnlyStateAndMasses)
+{
+    for (const char* which : {"A", "B"}) {
+        SCOPED_TRACE(which);
+        TLogRowInputs in = HourOfDilution();
+        in.MixerState = TMixerState::Standby;
+        (which[0] == 'A' ? in.GasA : in.GasB).clear();
+        const TLogRowValues row = ComputeLogRow(in);
+        EXPECT_EQ(row.Mode, "Standby");
+        EXPECT_TRUE(row.Has(TProperty::Time));
+        EXPECT_DOUBLE_EQ(row.Number(TProperty::GasA), 0.012345);
+        EXPECT_DOUBLE_EQ(row.Number(TProperty::GasB), 10.0);
+        for (TProperty p : {TProperty::H2O, TProperty::TOTg, TProperty::GfracA, TProperty::TOTm, TProperty::MA,
+                            TProperty::MB, TProperty::ppmA, TProperty::ppmH2O})
+            EXPECT_FALSE(row.Has(p)) << static_cast<int>(p);
+    }
+}

@@ -241,6 +241,11 @@ TEST(SetupPage, AGasClickPutsARunningMixerIntoStandby)
             ClickItem(f.form.ListBoxSetupGas1, 0);
             EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Standby);
             EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
+            // The next tick logs the Standby row although gas B is not
+            // chosen yet, and the operator sees no error.
+            f.form.Timer1Timer();
+            EXPECT_EQ(f.form.WindowState.MixerStateOld, TMixerState::Standby);
+            EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join("; ").toStdString();
         }
     }
 }
