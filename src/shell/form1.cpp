@@ -9,6 +9,9 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -69,6 +72,21 @@ void TForm1::FormClose()
         SetMFCFlow(1, 0.0);
         SetMFCFlow(2, 0.0);
     }
+}
+
+void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)
+{
+    // A memo that shows its last line keeps showing it as lines arrive; one
+    // the operator has scrolled back in stays where it is.
+    QScrollBar* bar = memo->verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
+    // Every line ends in a line break, so an empty line is a line too, also
+    // as the memo's first.
+    QTextCursor end(memo->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(line + QLatin1Char('\n'));
+    if (following)
+        bar->setValue(bar->maximum());
 }
 
 void TForm1::RefreshSchematic()

@@ -8,8 +8,6 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTextCursor>
-#include <QTextDocument>
 
 MfcBus TForm1::MfcOn(const std::string& port) const
 {
@@ -19,15 +17,6 @@ MfcBus TForm1::MfcOn(const std::string& port) const
 std::string TForm1::SelectedMfcPort() const
 {
     return SelectedText(ListBoxPortMFC);
-}
-
-void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)
-{
-    // Every line ends in a line break, so an empty line is a line too, also
-    // as the memo's first.
-    QTextCursor end(memo->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(line + QLatin1Char('\n'));
 }
 
 void TForm1::ValidateMFC()

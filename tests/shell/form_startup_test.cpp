@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -229,4 +230,22 @@ TEST(FormErrors, TheRealErrorBoxIsModalAndShowsTheMessage)
     dialogs.ShowError(nullptr, QStringLiteral("Molar mass could not be found"));
     EXPECT_EQ(seen, "Molar mass could not be found");
     EXPECT_TRUE(modal);
+}
+
+TEST(FormMemos, AMemoFollowsItsNewestLineUnlessScrolledBack)
+{
+    FormFixture f;
+    f.form.show();
+    f.form.PageControl1->setCurrentIndex(3);
+    QPlainTextEdit* memo = f.form.MemoDevFeedback;
+    QScrollBar* bar = memo->verticalScrollBar();
+    for (int i = 0; i < 300; ++i)
+        TForm1::AddMemoLine(memo, QString("line %1").arg(i));
+    QApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->setValue(10);  // the operator reads back
+    TForm1::AddMemoLine(memo, "one more");
+    EXPECT_EQ(bar->value(), 10);
 }
