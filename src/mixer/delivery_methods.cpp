@@ -10,6 +10,7 @@
 #include "time_picture.h"
 #include "voegtlin_port.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -21,6 +22,9 @@ constexpr unsigned PauseAfterPulseMs = 50;
 // The set-point of a gas A pulse, g/min: the same in every plan and for
 // every gas.
 constexpr float PulseFlow = 0.015f;
+// Longest time one water pulse holds the wet path open: less than a tick.
+constexpr unsigned MaxWaterHoldMs = 200;
+constexpr double MsPerDay = 86400000.0;
 
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
 const QString MassPicture = QStringLiteral("0.000 000 000");
@@ -125,10 +129,16 @@ void TMixer::SendH2O()
           + FormatFloat(QStringLiteral("0.000"), Req / (Clock_.now() - S_.DilutionStartTime)));
     Trace(QStringLiteral("H2O actual         ") + FormatDayCount(DurationPicture, S_.H2OTime));
 
-    // The wet path lasts one relay-board transaction, and exactly that time
-    // is credited.
+    // The wet path stays open for the time the bubbler lags behind, at most
+    // MaxWaterHoldMs, then closes; the time it was open is credited. A pulse
+    // of one relay transaction alone could never supply more than a few per
+    // cent of the time, and the mixture would stay drier than planned.
     Host_.SetValvePositions(1, 1, 0, 0, 1, 0);
     const double T2 = Clock_.now();
+    const double lagMs = (Req - S_.H2OTime) * MsPerDay;
+    const auto hold = static_cast<unsigned>(std::clamp(lagMs, 0.0, static_cast<double>(MaxWaterHoldMs)));
+    if (hold > 0)
+        Clock_.sleepMs(hold);
     Host_.SetValvePositions(0, 0, 0, 1, 1, 0);
     const double T3 = Clock_.now();
     S_.H2OTime = S_.H2OTime + (T3 - T2);
