@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTest>
@@ -30,4 +31,13 @@ inline void ClickItem(QListWidget* list, int row)
 inline void ClickTab(QTabBar* bar, int index)
 {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+// The operator clicks into a field, selects all of its text with Ctrl+A and
+// types `text` over it, key by key.
+inline void TypeOver(QLineEdit* field, const QString& text)
+{
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
 }

@@ -12,6 +12,7 @@
 #include "rt_integer_edit.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
+#include "tick_loop.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -22,8 +23,6 @@
 
 #include <functional>
 #include <string>
-
-inline constexpr double MsPerDay = 86400000.0;
 
 // The fake clock with a hook at each of the program's own waits, where a
 // test looks at the window (the status text shown during a flush step) or
@@ -95,20 +94,11 @@ struct RigFixture {
     // One tick as Timer1 delivers it.
     void Tick() { form.Guarded([this] { form.Timer1Timer(); }); }
 
-    // Ticks for `seconds` of clock time as Timer1 would: every 250 ms, or at
-    // once when a tick took longer. `afterTick` runs after each tick.
+    // Ticks for `seconds` of clock time as Timer1 would; `afterTick` runs
+    // after each tick.
     void RunFor(double seconds, const std::function<void()>& afterTick = {})
     {
-        const double end = clock.now() + seconds / 86400.0;
-        while (clock.now() < end) {
-            const double start = clock.now();
-            Tick();
-            if (afterTick)
-                afterTick();
-            const double tookMs = (clock.now() - start) * MsPerDay;
-            if (tookMs < 250.0)
-                clock.Fake.advanceMs(250.0 - tookMs);
-        }
+        RunTicks(clock.Fake, [this] { Tick(); }, seconds, afterTick);
     }
 
     std::string Cell(int row, int column) const { return form.LogTable->CellText(row, column).toStdString(); }

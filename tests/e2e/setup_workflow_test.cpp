@@ -1,61 +1,18 @@
 // The Setup page worked through as the operator does it, with clicks and
 // keys, against the simulated rig on the fake clock.
-#include "clock.h"
-#include "form1.h"
 #include "list_selection.h"
 #include "qt_printers.h"
-#include "recording_dialogs.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
-#include "serial_lines.h"
-#include "simulated_rig.h"
-#include "widget_input.h"
+#include "workflow_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 
 const QString Gate = "Must validate equipment and select gas types before proceeding to operation";
-
-// The program as `dilutra --simulate` assembles it, on the fake clock and
-// with recording dialogs; the machine's own ports are left out.
-struct Workflow {
-    FakeClock clock;
-    RecordingDialogs dialogs;
-    SimulatedRig rig{clock};
-    RegisteredSerialLines lines;
-    TForm1 form{TFormServices{clock, dialogs, lines}};
-
-    Workflow()
-    {
-        rig.registerOn(lines);
-        ShowActive(form);
-    }
-
-    void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    void Page(int index) { ClickTab(form.PageControl1->tabBar(), index); }
-    QStringList Memo(const QPlainTextEdit* memo) const { return memo->toPlainText().split('\n'); }
-
-    int BubblerReadings() const
-    {
-        int n = 0;
-        for (const RelayCommandRecord& c : rig.relay.commands())
-            n += c.Bytes == std::vector<std::uint8_t>{254, 158};
-        return n;
-    }
-
-    // Find ports, then the rig's ports chosen in both lists.
-    void FindAndChoosePorts()
-    {
-        Click(form.ButtonSetupFindPorts);
-        ClickItem(form.ListBoxPortSolenoid, 0);
-        ClickItem(form.ListBoxPortMFC, 1);
-    }
-};
 
 } // namespace
 
