@@ -13,6 +13,7 @@
 
 namespace {
 
+constexpr double MsPerDay = 86400000.0;
 constexpr float PulseSetPoint = 0.015f;
 const std::uint8_t DryPath = Pattern({0, 0, 0, 1, 1, 0});
 const std::uint8_t WetPath = Pattern({1, 1, 0, 0, 1, 0});
