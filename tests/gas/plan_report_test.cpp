@@ -2,23 +2,13 @@
 
 #include "qt_printers.h"
 
+#include "controller_ranges.h"
+
 #include <gtest/gtest.h>
 
 #include <QLocale>
 
 namespace {
-
-TFlowInfo Controller(const char* name, const char* longName, float max, std::uint32_t dyn)
-{
-    TFlowInfo fi;
-    fi.Name = name;
-    fi.LongName = longName;
-    fi.FlowUnit = "g/min";
-    fi.Max = max;
-    fi.Dyn = dyn;
-    fi.Min = max / static_cast<float>(dyn);
-    return fi;
-}
 
 TPlanResult Plan(const char* gasA, const char* gasB, std::int32_t a, std::int32_t w, TFlowInfo fia, TFlowInfo fib)
 {
