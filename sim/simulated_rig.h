@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bubbler_model.h"
 #include "mfc_bus_model.h"
 #include "relay_board_model.h"
 #include "simulated_port.h"
@@ -8,10 +9,10 @@ class Clock;
 class SerialLines;
 
 // The mixer's equipment, simulated in-process: the relay board with its
-// valves and bubbler thermistor, and the two flow controllers on their
-// shared bus, each behind its own port on the given clock. The program
-// offers the rig's ports beside the system's ones when it runs without
-// hardware; tests drive the same rig on a fake clock.
+// valves and bubbler thermistor, the two flow controllers on their shared
+// bus, each behind its own port on the given clock, and the bubbler. The
+// program offers the rig's ports beside the system's ones when it runs
+// without hardware; tests and dry runs drive the same rig on a fake clock.
 class SimulatedRig {
 public:
     static constexpr const char* RelayPortName = "SIM-RELAY";
@@ -26,8 +27,24 @@ public:
     // `lines`' use of them.
     void registerOn(SerialLines& lines);
 
+    // The bubbler brought up to `at` (day count): the gas B controller 2 has
+    // delivered while the valves routed it through the bubbler, at the
+    // bubbler's temperature, with the water it took up.
+    const BubblerModel& bubblerAt(double at);
+
+    // Whether the rig keeps what the devices received (long runs turn it off).
+    void keepRecords(bool keep);
+
     RelayBoardModel relay;
     SimulatedPort relayPort;
     MfcBusModel mfc;
     SimulatedPort mfcPort;
+    BubblerModel bubbler;
+
+private:
+    // Credits the gas B delivered since the last account to the bubbler
+    // when `pattern` routed it there.
+    void Account(double at, std::uint8_t pattern);
+
+    double accountedGramsB_ = 0.0;
 };
