@@ -4,7 +4,6 @@
 #include "equipment_gateway.h"
 #include "log_table_model.h"
 #include "mixer_host.h"
-#include "mixing_methods.h"
 
 #include <exception>
 
@@ -190,7 +189,7 @@ void TMixer::Flush()
 
 void TMixer::Dispatch()
 {
-    const TMethodSteps steps = StepsOfMethod(S_.MixingMethod);
+    const TMethodSteps steps = StepsOfMethod(S_.MixingMethod, Rules_);
     if (!steps.Supported) {
         Host_.AddPlanLine(QString());
         Host_.AddPlanLine(QStringLiteral("Mixing method ") + QString::fromStdString(S_.MixingMethod));
@@ -203,5 +202,7 @@ void TMixer::Dispatch()
     ConstantFlow();
     if (steps.PulseGasA)
         AinBPulse();
+    if (steps.PulseGasB)
+        BinAPulse();
     SendH2O();
 }

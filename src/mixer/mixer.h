@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mixing_methods.h"
 #include "planner.h"
 #include "window_state.h"
 
@@ -40,13 +41,24 @@ public:
     const TPlanResult& LastPlan() const { return LastPlan_; }
 
     // The delivery steps of a dilution tick (delivery_methods.cpp).
-    // Holds the dry path and sends the planned set-points not yet sent.
+    // Holds the delivery path (the dry one, or the wet one while the water
+    // holds it open) and sends the planned set-points not yet sent.
     void ConstantFlow();
-    // One decision for gas A: a short pulse when its delivery lags the plan.
+    // One decision for gas A (controller 1): a pulse when its delivery lags
+    // the plan, held into the next tick while the lag is larger than a pulse.
     void AinBPulse();
-    // One decision for the bubbler: a pulse of gas B through it when the
-    // time credited to it lags the water asked for; stores an "H2O pulse" row.
+    // The same for gas B (controller 2), when its planned flow is below its
+    // controller's minimum.
+    void BinAPulse();
+    // One decision for the bubbler: gas B through it when what was credited
+    // to it lags the water asked for; stores an "H2O pulse" row. Credited is
+    // the time the wet path was open at a constant gas B flow, or, for
+    // pulsed gas B, the grams controller 2 counted while it was open.
     void SendH2O();
+
+    // The mends of the delivery, all on unless a dry run turns one off.
+    void SetDeliveryRules(const TDeliveryRules& rules) { Rules_ = rules; }
+    const TDeliveryRules& DeliveryRules() const { return Rules_; }
 
     // Whether a flush is running (its message pumps let handlers run).
     bool FlushRunning() const { return FlushRunning_; }
@@ -66,6 +78,17 @@ private:
     void Dispatch();
     void Trace(const QString& line);
 
+    struct TPulsedGas;
+    void Pulse(const TPulsedGas& gas);
+    float PulseSetPoint(const TPulsedGas& gas);
+    // The share of gas B the bubbler must carry for the water asked for.
+    double WaterShare(double pH2O) const;
+    void SendH2OByTime(double share);
+    void SendH2OByGasB(double share);
+    void SetWetPath(bool wet);
+    void SwitchWetPathByGasB(bool wet);
+    void StoreH2OPulseRow();
+
     TWindowState& S_;
     TEquipmentGateway& Gateway_;
     TLogTableModel& Log_;
@@ -76,4 +99,8 @@ private:
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.
     bool NoWaterReported_ = false;
+    // A pulse set-point raised to its controller's minimum has been reported
+    // in this plan, for gas A and gas B.
+    bool PulseFloorReported_[2] = {false, false};
+    TDeliveryRules Rules_;
 };
