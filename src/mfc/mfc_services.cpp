@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "mfc_registers.h"
+#include "serial_port.h"
 #include "voegtlin_port.h"
 
 #include <cmath>
@@ -47,10 +48,17 @@ MfcIdentification IdentifyMFCs(const MfcBus& bus)
 
 bool ValidateMFC(const MfcBus& bus, const MemoLineSink& memo)
 {
-    const bool ok = IdentifyMFCs(bus).Ok;
+    const MfcIdentification id = IdentifyMFCs(bus);
     memo("");
-    memo(ok ? MfcsOk : MfcsNotIdentified);
-    return ok;
+    memo(id.Ok ? MfcsOk : MfcsNotIdentified);
+    // A port the system refused: why, and what the operator can do about it.
+    for (const TSerialResponse* r : {&id.Controller1, &id.Controller2}) {
+        if (IsPortRefusal(r->Status)) {
+            memo(r->Status);
+            break;
+        }
+    }
+    return id.Ok;
 }
 
 std::uint16_t GasTableNumber(int listIndex)
