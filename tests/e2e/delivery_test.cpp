@@ -341,7 +341,7 @@ TEST(Delivery, AWaterShareBeyondOneHoldPerTickStillKeepsUp)
         const double pH2O = f.form.RtIntegerEditpH2O->Value();
         const double share = f.s.H2OFractionOfB * (1 - pH2O) / pH2O;
         ASSERT_GT(share, water == 10000 ? 0.3 : 0.9);
-        f.RunFor(600);
+        f.RunFor(300);
         const double required = (f.clock.now() - f.s.DilutionStartTime) * share;
         const double credited = f.s.H2OTime + (f.s.H2OPathHeld ? f.clock.now() - f.s.H2OHeldSince : 0.0);
         // Within one longest hold (200 ms) plus a tick's worth of demand.
