@@ -1,5 +1,6 @@
 #pragma once
 
+#include "log_row.h"
 #include "mixing_methods.h"
 #include "planner.h"
 #include "window_state.h"
@@ -37,6 +38,9 @@ public:
     void Calculate();
     // Appends one log row describing the present moment.
     void StoreData();
+    // What that row is computed from; a readout of the delivery uses the
+    // same arithmetic.
+    TLogRowInputs LogRowInputs() const;
     // The newest plan that got past the gas check.
     const TPlanResult& LastPlan() const { return LastPlan_; }
 

@@ -52,6 +52,13 @@ void TMixer::Calculate()
 
 void TMixer::StoreData()
 {
+    const int row = Log_.StoreRow(ComputeLogRow(LogRowInputs()));
+    S_.DataStoredLast = Clock_.now();
+    Host_.RowStored(row);
+}
+
+TLogRowInputs TMixer::LogRowInputs() const
+{
     TLogRowInputs in;
     in.Time = Clock_.wallNow();
     in.MixerState = S_.MixerState;
@@ -70,8 +77,5 @@ void TMixer::StoreData()
     in.GasA = S_.A.Name;
     in.GasB = S_.B.Name;
     in.H2OMolarMass = S_.H2OC.MolarMass;
-
-    const int row = Log_.StoreRow(ComputeLogRow(in));
-    S_.DataStoredLast = Clock_.now();
-    Host_.RowStored(row);
+    return in;
 }

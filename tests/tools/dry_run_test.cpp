@@ -8,7 +8,7 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
 {
     const TDeliveryRules mended;
     const TDeliveryRules gasAUnpulsedWithWater{false, true};
-    const TDeliveryRules documentedWaterShare{true, false};
+    const TDeliveryRules oldWaterShare{true, false};
     const TDryRunRange smallB{0.15f, 50};  // gas B limited where gas A dominates
     struct Case {
         const char* method;
@@ -41,10 +41,10 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
         // Without the mends: gas A at its planned flow, a seventh of the
         // controller's minimum, is not delivered at all ...
         {"A (pulse) in B/H2O", "O2", "Ar", 150, 7300, {}, gasAUnpulsedWithWater, false, true},
-        // ... and the documented bubbler share is too wet where gas B is
+        // ... and the bubbler share as first written is too wet where gas B is
         // nearly all of the flow, far too dry where it is a minority.
-        {"A (pulse) in B/H2O", "O2", "Ar", 150, 1000, {}, documentedWaterShare, true, false},
-        {"B/H2O (constant) in A", "O2", "Ar", 600000, 5000, {}, documentedWaterShare, true, false},
+        {"A (pulse) in B/H2O", "O2", "Ar", 150, 1000, {}, oldWaterShare, true, false},
+        {"B/H2O (constant) in A", "O2", "Ar", 600000, 5000, {}, oldWaterShare, true, false},
     };
     for (const Case& c : cases) {
         TDryRunOptions o;
