@@ -6,6 +6,7 @@
 #include "mixer_host.h"
 #include "mixing_methods.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -25,6 +26,9 @@ constexpr TFlushStep FlushSteps[] = {
     {"Flush bubbler and chambers (5 sec)", {1, 1, 0, 0, 0, 1}, 5000},
     {"Flush chambers with dry (2 sec)", {0, 0, 0, 1, 0, 1}, 2000},
 };
+// The flush's holds are cut into slices this long with a message pump after
+// each, so the window repaints and takes clicks throughout.
+constexpr unsigned FlushSliceMs = 50;
 
 } // namespace
 
@@ -42,6 +46,8 @@ void TMixer::ButtonStopClick()
 {
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
+    if (FlushRunning_)
+        FlushStopped_ = true;
 }
 
 void TMixer::ButtonFlushClick()
@@ -88,6 +94,12 @@ void TMixer::Timer1Timer()
     Act();
     if (logFailure)
         std::rethrow_exception(logFailure);
+}
+
+void TMixer::StopAndMakeSafe()
+{
+    ButtonStopClick();
+    HoldStandby();
 }
 
 void TMixer::LogStep()
@@ -141,50 +153,68 @@ void TMixer::WindowClosing()
     WindowClosing_ = true;
 }
 
+bool TMixer::FlushPump()
+{
+    Host_.ProcessMessages();
+    return !WindowClosing_ && !FlushStopped_;
+}
+
+bool TMixer::FlushHold(unsigned ms)
+{
+    for (unsigned left = ms; left > 0;) {
+        const unsigned slice = std::min(left, FlushSliceMs);
+        Clock_.sleepMs(slice);
+        left -= slice;
+        if (!FlushPump())
+            return false;
+    }
+    return true;
+}
+
 void TMixer::Flush()
 {
-    // Runs to its end whatever the buttons do meanwhile, always ending in
-    // Standby with the timer running again. A close of the window, handled
-    // in one of the pumps, cuts the remaining steps short: the window has
-    // already closed the valves, and the flush only makes sure gas B is off
-    // and every valve closed before it returns.
+    // Runs its steps whatever the Flush, Bypass and Dilution buttons do
+    // meanwhile, and ends in Standby with the timer running again. Stop,
+    // handled in one of the pumps, ends it there: gas B off, Standby, every
+    // valve closed. A close of the window does the same without starting
+    // the timer again (the window has already sent its closing commands).
     struct TFlushScope {
         TMixer& M;
         ~TFlushScope()
         {
             M.FlushRunning_ = false;
+            M.FlushStopped_ = false;
             if (!M.WindowClosing_)
                 M.Host_.SetTimerEnabled(true);
         }
     };
     FlushRunning_ = true;
+    FlushStopped_ = false;
     TFlushScope scope{*this};
-    auto pump = [this] {
-        Host_.ProcessMessages();
-        return !WindowClosing_;
-    };
 
-    if (!pump()) {
+    bool going = FlushPump();
+    if (!going && WindowClosing_) {
         S_.MixerState = TMixerState::Standby;
+        Host_.ShowStatus(QStringLiteral("Standby"));
         return;
     }
-    Host_.SetTimerEnabled(false);
-    Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
-    bool open = true;
+    if (going) {
+        Host_.SetTimerEnabled(false);
+        Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
+    }
     for (const TFlushStep& step : FlushSteps) {
+        if (!going)
+            break;
         Host_.ShowStatus(QString::fromLatin1(step.Status));
         const int* v = step.Valves;
         Gateway_.SetValvePositions(v[0], v[1], v[2], v[3], v[4], v[5]);
-        open = pump();
-        if (!open)
-            break;
-        Clock_.sleepMs(step.HoldMs);
+        going = FlushPump() && FlushHold(step.HoldMs);
     }
     Gateway_.SetMFCFlow(2, 0.0);
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
-    if (open)
-        pump();
+    if (going)
+        FlushPump();
     Gateway_.SetValvePositions(0, 0, 0, 0, 0, 0);
 }
 

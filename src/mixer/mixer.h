@@ -21,7 +21,8 @@ public:
     TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock);
 
     // The buttons record the state wanted and show it; Dilution also plans
-    // the run, zeroes both totalizers and starts the dilution clock.
+    // the run, zeroes both totalizers and starts the dilution clock. Stop
+    // pressed during a flush ends the flush at its next message pump.
     void ButtonStopClick();
     void ButtonFlushClick();
     void ButtonBypassClick();
@@ -30,6 +31,10 @@ public:
     // One tick: a log row at a change of state (or once a second while
     // flushing or diluting), then what the state asks of the equipment.
     void Timer1Timer();
+
+    // Standby at once, and every valve closed and both set-points zero now,
+    // not at the next tick (before a controller is switched to another gas).
+    void StopAndMakeSafe();
 
     // Plans the mixture the host reports: a "Reset" marker in the log, the
     // method and flows into the state, the report to the host.
@@ -64,6 +69,10 @@ private:
     void HoldBypass();
     void Flush();
     void Dispatch();
+    // Waits `ms` in short slices with a message pump after each; false when
+    // a pump ended the flush.
+    bool FlushHold(unsigned ms);
+    bool FlushPump();
     void Trace(const QString& line);
 
     TWindowState& S_;
@@ -73,6 +82,7 @@ private:
     Clock& Clock_;
     TPlanResult LastPlan_;
     bool FlushRunning_ = false;
+    bool FlushStopped_ = false;  // Stop was pressed during the running flush
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.
     bool NoWaterReported_ = false;
