@@ -7,6 +7,7 @@
 #include "equipment_gateway.h"
 #include "mfc_registers.h"
 #include "mixer_host.h"
+#include "mixing_methods.h"
 #include "number_picture.h"
 #include "time_picture.h"
 
@@ -16,11 +17,7 @@
 namespace {
 
 constexpr unsigned PauseAfterTotalizerMs = 50;
-constexpr unsigned PulseLengthMs = 100;
 constexpr unsigned PauseAfterPulseMs = 50;
-// The set-point of a gas A pulse, g/min: the same in every plan and for
-// every gas.
-constexpr float PulseFlow = 0.015f;
 // Longest time one water pulse holds the wet path open: less than a tick.
 constexpr unsigned MaxWaterHoldMs = 200;
 constexpr double MsPerDay = 86400000.0;

@@ -2,9 +2,11 @@
 
 #include "clock.h"
 #include "equipment_gateway.h"
+#include "log_row.h"
 #include "log_table_model.h"
 #include "mixer_host.h"
 #include "mixing_methods.h"
+#include "time_picture.h"
 
 #include <algorithm>
 #include <exception>
@@ -39,6 +41,7 @@ TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& 
     , Log_(log)
     , Host_(host)
     , Clock_(clock)
+    , Supervisor_(state, gateway, clock)
 {
 }
 
@@ -50,20 +53,34 @@ void TMixer::ButtonStopClick()
         FlushStopped_ = true;
 }
 
+bool TMixer::RefusedByAlarm()
+{
+    if (!Alarm_)
+        return false;
+    Host_.ShowMessage(QStringLiteral("Acknowledge the alarm before Flush, Bypass or Dilution"));
+    return true;
+}
+
 void TMixer::ButtonFlushClick()
 {
+    if (RefusedByAlarm())
+        return;
     S_.MixerState = TMixerState::Flushing;
     Host_.ShowStatus(QStringLiteral("Flushing"));
 }
 
 void TMixer::ButtonBypassClick()
 {
+    if (RefusedByAlarm())
+        return;
     S_.MixerState = TMixerState::Bypass;
     Host_.ShowStatus(QStringLiteral("Bypass"));
 }
 
 void TMixer::ButtonDilutionClick()
 {
+    if (RefusedByAlarm())
+        return;
     // Every dilution may report a missing vapour pressure once.
     NoWaterReported_ = false;
     Host_.ShowStatus(QStringLiteral("Dilution"));
@@ -91,9 +108,48 @@ void TMixer::Timer1Timer()
         logFailure = std::current_exception();
     }
     S_.MixerStateOld = S_.MixerState;
+    const TMixerState acting = S_.MixerState;
     Act();
+    if (S_.MixerState == acting)
+        Supervise(acting);
     if (logFailure)
         std::rethrow_exception(logFailure);
+}
+
+void TMixer::Supervise(TMixerState acting)
+{
+    if (acting != TMixerState::Dilution && acting != TMixerState::Bypass)
+        return;
+    // Bypass sends gas B at a steady set-point; a dilution doses as its
+    // method says.
+    const TMethodSteps steps = acting == TMixerState::Dilution ? StepsOfMethod(S_.MixingMethod) : TMethodSteps{};
+    if (const auto cause = Supervisor_.Check(steps))
+        RaiseAlarm(*cause);
+}
+
+void TMixer::RaiseAlarm(const std::string& cause)
+{
+    Alarm_ = TAlarm{cause, Clock_.now(), Clock_.wallNow()};
+    // The rig first: every device that still answers closes and stops now.
+    S_.MixerState = TMixerState::Standby;
+    Host_.ShowStatus(QStringLiteral("Standby"));
+    HoldStandby();
+
+    const QString text = QString::fromStdString(cause);
+    Host_.ShowAlarm(FormatDayCount(QStringLiteral("hh:nn:ss"), Alarm_->AtWall) + QStringLiteral("  ") + text);
+    Trace(QStringLiteral("Alarm: ") + text);
+    // The log's file separates its cells with semicolons.
+    std::string logged = cause;
+    std::replace(logged.begin(), logged.end(), ';', ',');
+    const int row = Log_.StoreRow(AlarmRow(Alarm_->AtWall, logged));
+    S_.DataStoredLast = Clock_.now();
+    Host_.RowStored(row);
+}
+
+void TMixer::AcknowledgeAlarm()
+{
+    Alarm_.reset();
+    Host_.ClearAlarm();
 }
 
 void TMixer::StopAndMakeSafe()
@@ -146,6 +202,9 @@ void TMixer::HoldBypass()
     Gateway_.SetValvePositions(0, 0, 1, 0, 0, 0);
     Gateway_.SetMFCFlow(1, 0.0);
     Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
+    // The set-points are only written: a read shows whether the controllers
+    // still answer, and gives gas B's flow.
+    Gateway_.SignOfLife();
 }
 
 void TMixer::WindowClosing()

@@ -25,6 +25,7 @@ class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -77,6 +78,8 @@ public:
     void ButtonBypassClick();
     void ButtonDilutionClick();
     void Timer1Timer();
+    // The alarm line's button: the operator has seen the alarm.
+    void ButtonAlarmAcknowledgeClick();
 
     // The mixer core and the equipment gateway the window drives.
     TMixer& Mixer() { return *Mixer_; }
@@ -186,6 +189,9 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
+    QLabel* LabelAlarm = nullptr;
+    QPushButton* ButtonAlarmAcknowledge = nullptr;
 
     QWidget* TabSheet2 = nullptr;
     QTableView* StringGrid1 = nullptr;
