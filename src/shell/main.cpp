@@ -1,6 +1,7 @@
 #include "clock.h"
 #include "form1.h"
 #include "operator_dialogs.h"
+#include "shutdown_signals.h"
 #include "simulated_rig.h"
 #include "system_serial_lines.h"
 
@@ -35,6 +36,8 @@ int main(int argc, char* argv[])
     }
 
     TForm1 form({clock, dialogs, lines});
+    // A signal or the session's end makes the rig safe as closing does.
+    InstallShutdownSignals(app, [&form] { form.ShutDown(); });
     form.show();
     return QApplication::exec();
 }
