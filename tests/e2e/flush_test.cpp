@@ -174,7 +174,7 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
         const char* Status;  // ... while this status is shown
     };
     const Moment moments[] = {
-        {"first pump", 0, ""},
+        {"first pump", 0, "Flushing"},
         {"bypass line", 10, "Flushing"},
         {"bypass line hold", SliceMs, "Flush bypass line with gas B (2 sec)"},
         {"bubbler and chambers hold", SliceMs, "Flush bubbler and chambers (5 sec)"},
@@ -191,31 +191,20 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
             f.clock.Fake.clearSleeps();
             f.form.ButtonFlush->click();
 
-            // Handled when the pump delivers it.
+            // Queued at the moment, handled when a pump delivers it.
             double handledAt = -1.0;
-            auto queue = [&] {
-                QMetaObject::invokeMethod(
-                    &f.form,
-                    [&] {
-                        handledAt = f.clock.now();
-                        if (stop)
-                            f.form.ButtonStop->click();
-                        else
-                            f.form.close();
-                    },
-                    Qt::QueuedConnection);
-            };
             bool queued = false;
-            f.clock.OnSleep = [&](unsigned ms) {
-                if (!queued && ms == m.Ms && f.form.LabelStatus->text() == m.Status) {
-                    queued = true;
-                    queue();
-                }
-            };
-            if (m.Ms == 0) {
+            auto queue = [&](unsigned ms) {
+                if (queued || ms != m.Ms || f.form.LabelStatus->text() != m.Status)
+                    return;
                 queued = true;
-                queue();
-            }
+                QMetaObject::invokeMethod(&f.form, [&] {
+                    handledAt = f.clock.now();
+                    stop ? f.form.ButtonStop->click() : (void)f.form.close();
+                }, Qt::QueuedConnection);
+            };
+            f.clock.OnSleep = queue;
+            queue(0);
             f.Tick();
             f.clock.OnSleep = nullptr;
 
@@ -223,24 +212,16 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
             EXPECT_LT((f.clock.now() - handledAt) * 86400.0, 0.2) << "the remaining holds are skipped";
             EXPECT_EQ(f.relay.pattern(), 0);
             EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
-            for (const ValvePatternRecord& p : f.relay.patterns()) {
-                if (p.At > handledAt) {
-                    EXPECT_EQ(p.Pattern, 0) << "no valve opens after it";
-                }
-            }
-            for (const SetPointRecord& sp : f.mfc.setPoints()) {
-                if (sp.At > handledAt) {
-                    EXPECT_EQ(sp.Value, 0.0f) << "no gas after it";
-                }
-            }
+            for (const ValvePatternRecord& p : f.relay.patterns())
+                EXPECT_TRUE(p.At < handledAt || p.Pattern == 0) << "no valve opens after it";
+            for (const SetPointRecord& sp : f.mfc.setPoints())
+                EXPECT_TRUE(sp.At < handledAt || sp.Value == 0.0f) << "no gas after it";
             for (unsigned ms : f.clock.Fake.sleeps())
                 EXPECT_LE(ms, SliceMs) << "the flush waits in slices";
             EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
             EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
             EXPECT_EQ(f.form.Timer1->isActive(), stop) << "after a close no tick follows";
-            if (!stop) {
-                EXPECT_EQ(f.mfc.setPoint(1), 0.0f) << "closing zeroes gas A too";
-            }
+            EXPECT_TRUE(stop || f.mfc.setPoint(1) == 0.0f) << "closing zeroes gas A too";
             EXPECT_TRUE(f.dialogs.Errors.isEmpty());
         }
     }

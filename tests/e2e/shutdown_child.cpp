@@ -1,9 +1,8 @@
-// A child process for the shutdown test: the program's window on the
-// system's serial path, its ports the two device paths given (relay board,
-// then flow controllers), ended from outside as the program is. It sets up
-// as the operator does, starts a dilution of 5000 ppm oxygen in argon,
-// prints "ready" once the first ticks have sent the gas out, and runs until
-// it is ended.
+// The child of the shutdown test: the window on the system's serial path
+// with the two device paths given (relay board, controllers), ended from
+// outside as the program is. It sets up, starts a dilution of 5000 ppm
+// oxygen in argon, prints "ready" once the ticks have sent the gas out, and
+// runs until it is ended.
 #include "clock.h"
 #include "form1.h"
 #include "path_serial_lines.h"
@@ -19,12 +18,8 @@
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: shutdown_child RELAY-PORT MFC-PORT\n");
+    if (argc != 3)
         return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     RealClock clock;
     RecordingDialogs dialogs;
@@ -41,10 +36,10 @@ int main(int argc, char* argv[])
     form.ListBoxSetupGas2->setCurrentRow(0);
     form.ListBoxSetupGas2Click();
     form.RtIntegerEditGasAPPM->SetValue(5000);
+    form.RtIntegerEditGasBPPM->SetValue(995000);
     form.ButtonDilutionClick();
-
     QTimer::singleShot(1000, &app, [] {
-        std::printf("ready\n");
+        std::puts("ready");
         std::fflush(stdout);
     });
     return QApplication::exec();

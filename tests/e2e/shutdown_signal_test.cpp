@@ -10,7 +10,7 @@
 
 #include <csignal>
 #include <cstring>
-#include <memory>
+#include <list>
 
 namespace {
 
@@ -18,32 +18,26 @@ namespace {
 struct Child {
     RelayBoardModel relay;
     MfcBusModel mfc;
-    PtyDeviceHost relayHost;
-    PtyDeviceHost mfcHost;
+    PtyDeviceHost relayHost, mfcHost;
     QProcess process;
 
-    explicit Child(Clock& clock)
-        : relayHost(relay, clock)
-        , mfcHost(mfc, clock)
-    {
-    }
+    explicit Child(Clock& clock) : relayHost(relay, clock), mfcHost(mfc, clock) {}
 
-    // The valves as the board has them, and both controllers' set-points as
-    // they have them and as they last received them.
-    bool RigIs(std::uint8_t pattern, bool flowing)
+    // The valves as the board has them and last switched them; gas B
+    // flowing, or both controllers at zero and last set to zero.
+    bool RigIs(std::uint8_t valves, bool flowing)
     {
-        bool valves = false, flows = false;
+        bool ok = true;
         relayHost.withModel([&](DeviceModel&) {
-            valves = relay.pattern() == pattern && !relay.patterns().empty() && relay.patterns().back().Pattern == pattern;
+            ok = relay.pattern() == valves && !relay.patterns().empty() && relay.patterns().back().Pattern == valves;
         });
         mfcHost.withModel([&](DeviceModel&) {
-            float last[3] = {-1.0f, -1.0f, -1.0f};
+            float last[3] = {-1, -1, -1};
             for (const SetPointRecord& r : mfc.setPoints())
                 last[r.Address] = r.Value;
-            flows = flowing ? mfc.setPoint(2) > 0.0f
-                            : mfc.setPoint(1) == 0.0f && mfc.setPoint(2) == 0.0f && last[1] == 0.0f && last[2] == 0.0f;
+            ok = ok && (flowing ? mfc.setPoint(2) > 0 : mfc.setPoint(1) == 0 && mfc.setPoint(2) == 0 && !last[1] && !last[2]);
         });
-        return valves && flows;
+        return ok;
     }
 };
 
@@ -53,29 +47,24 @@ TEST(ShutdownSignal, SigtermSigintAndSighupLeaveTheRigClosedAndAtZero)
 {
     RealClock clock;
     const int endings[] = {SIGTERM, SIGINT, SIGHUP};
-    std::vector<std::unique_ptr<Child>> children;
+    std::list<Child> children;  // started together: their set-ups overlap
     for (int number : endings) {
-        children.push_back(std::make_unique<Child>(clock));
-        Child& c = *children.back();
+        Child& c = children.emplace_back(clock);
         ASSERT_TRUE(c.relayHost.isRunning() && c.mfcHost.isRunning());
-        c.process.start(QStringLiteral(DILUTRA_SHUTDOWN_CHILD),
-                        {QString::fromStdString(c.relayHost.portPath()), QString::fromStdString(c.mfcHost.portPath())});
+        c.process.start(DILUTRA_SHUTDOWN_CHILD, {QString::fromStdString(c.relayHost.portPath()),
+                                                 QString::fromStdString(c.mfcHost.portPath())});
         ASSERT_TRUE(c.process.waitForStarted()) << number;
     }
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        SCOPED_TRACE(strsignal(endings[i]));
-        Child& c = *children[i];
-        ASSERT_TRUE(QTest::qWaitFor([&] { return c.process.readAllStandardOutput().contains("ready"); }, 20000))
-            << c.process.readAllStandardError().toStdString();
-        EXPECT_TRUE(c.RigIs(Pattern({0, 0, 0, 1, 1, 0}), true)) << "the dilution runs: dry path open, gas B flowing";
-        ::kill(static_cast<pid_t>(c.process.processId()), endings[i]);
-    }
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        SCOPED_TRACE(strsignal(endings[i]));
-        Child& c = *children[i];
-        ASSERT_TRUE(c.process.waitForFinished(10000));
-        EXPECT_EQ(c.process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(c.process.exitCode(), 0);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return c.RigIs(0, false); }, 2000)) << "every valve closed, both flows zero";
+    auto c = children.begin();
+    for (int number : endings) {
+        SCOPED_TRACE(strsignal(number));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return c->process.readAllStandardOutput().contains("ready"); }, 20000));
+        EXPECT_TRUE(c->RigIs(Pattern({0, 0, 0, 1, 1, 0}), true)) << "the dilution runs";
+        ::kill(static_cast<pid_t>(c->process.processId()), number);
+        ASSERT_TRUE(c->process.waitForFinished(10000));
+        EXPECT_EQ(c->process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(c->process.exitCode(), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return c->RigIs(0, false); }, 2000)) << "all closed, both flows zero";
+        ++c;
     }
 }

@@ -257,24 +257,18 @@ TEST(SetupPage, AGasClickMakesAStartedMixerSafeBeforeTheSwitchAndLeavesAnyOtherA
         EXPECT_EQ(f.form.WindowState.MixerState, c.after);
         EXPECT_EQ(f.form.LabelStatus->text(), MixerStateName(c.after));
 
-        if (c.madeSafe) {
-            ASSERT_EQ(f.relay.patterns().size(), 1u);
-            EXPECT_EQ(f.relay.patterns()[0].Pattern, 0);
-            ASSERT_EQ(f.mfc.setPoints().size(), 2u);
-            const auto& frames = f.mfc.frames();
-            const auto switched = std::find_if(frames.begin(), frames.end(), [](const ReceivedFrame& r) {
-                return r.Bytes.size() == 8 && r.Bytes[1] == 6 && (r.Bytes[2] << 8 | r.Bytes[3]) == 16697;
-            });
-            ASSERT_NE(switched, frames.end());
-            const double switchedAt = switched->At;
-            for (const SetPointRecord& sp : f.mfc.setPoints()) {
-                EXPECT_EQ(sp.Value, 0.0f);
-                EXPECT_LT(sp.At, switchedAt) << "safe before the gas table changes";
-            }
-        } else {
-            EXPECT_TRUE(f.relay.commands().empty());
-            EXPECT_TRUE(f.mfc.setPoints().empty());
-        }
+        // Made safe: the all-closed pattern, then both set-points zero, then
+        // the gas table switch; otherwise none of them.
+        const auto& frames = f.mfc.frames();
+        const auto switched = std::find_if(frames.begin(), frames.end(), [](const ReceivedFrame& r) {
+            return r.Bytes.size() == 8 && r.Bytes[1] == 6 && (r.Bytes[2] << 8 | r.Bytes[3]) == 16697;
+        });
+        EXPECT_EQ(f.relay.patterns().size(), c.madeSafe ? 1u : 0u);
+        EXPECT_EQ(f.mfc.setPoints().size(), c.madeSafe ? 2u : 0u);
+        for (const ValvePatternRecord& p : f.relay.patterns())
+            EXPECT_EQ(p.Pattern, 0);
+        for (const SetPointRecord& sp : f.mfc.setPoints())
+            EXPECT_TRUE(sp.Value == 0.0f && switched != frames.end() && sp.At < switched->At);
         EXPECT_EQ(TableSwitches(f.mfc).size(), c.validated ? 1u : 0u) << "a refused click reaches no controller";
         // The next tick runs without an error although gas B is not chosen yet.
         f.form.Timer1Timer();
