@@ -196,7 +196,8 @@ std::int64_t MfcBusModel::ErrorPeriod(double at) const
 // a hash of the seed, the controller and the period.
 double MfcBusModel::ReadingFactor(const Controller& c, std::int64_t period) const
 {
-    std::uint64_t x = Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period);
+    std::uint64_t x =
+        Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period);
     // splitmix64
     x += 0x9E3779B97F4A7C15ULL;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
@@ -227,6 +228,9 @@ void MfcBusModel::Advance(Controller& c, double at)
         if (c.SetPoint < minimum)
             target = 0.0;
     }
+    // An empty cylinder or a closed line: the valve opens, nothing flows.
+    if (c.Faults.NoGas)
+        target = 0.0;
     const double tau = Response.LagSeconds / 60.0;
     double from = c.Updated;
     while (from < at) {

@@ -3,7 +3,10 @@
 #include "bubbler_model.h"
 #include "mfc_bus_model.h"
 #include "relay_board_model.h"
+#include "rig_faults.h"
 #include "simulated_port.h"
+
+#include <vector>
 
 class Clock;
 class SerialLines;
@@ -35,6 +38,12 @@ public:
     // Whether the rig keeps what the devices received (long runs turn it off).
     void keepRecords(bool keep);
 
+    // Makes the rig fail `seconds` after it was made. The fault starts with
+    // the first exchange on either port at or after that moment, and stays.
+    void scheduleFault(TRigFault fault, double seconds);
+    // Seconds on the clock since the rig was made.
+    double secondsSinceStart() const;
+
     RelayBoardModel relay;
     SimulatedPort relayPort;
     MfcBusModel mfc;
@@ -42,9 +51,14 @@ public:
     BubblerModel bubbler;
 
 private:
+    void ApplyDueFaults(double at);
+    void Apply(TRigFault fault, double at);
     // Credits the gas B delivered since the last account to the bubbler
     // when `pattern` routed it there.
     void Account(double at, std::uint8_t pattern);
 
+    Clock& Clock_;
+    double Start_;
+    std::vector<TScheduledFault> Pending_;
     double accountedGramsB_ = 0.0;
 };

@@ -157,7 +157,10 @@ int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& er
                       Percent(error).c_str(), within ? "" : "  outside tolerance");
         out << text;
     };
-    out << "Method          : " << r.Method << '\n'
+    out << "Method          : " << r.Method << '\n';
+    if (!r.Alarm.empty())
+        out << "Alarm           : " << r.Alarm << '\n';
+    out
         << "Simulated       : " << Fixed(r.Minutes, 1) << " min, bubbler at " << Fixed(command.Options.BubblerTempC, 1)
         << " C, pH2O " << Fixed(run.pH2O(), 6) << " atm\n"
         << "                    requested ppm   delivered ppm       error\n";

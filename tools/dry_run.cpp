@@ -50,8 +50,8 @@ private:
 };
 
 // What a window shows, kept by a run without one: the status, the plan
-// report with its added lines, the request and the vapour pressure. The
-// Debug page's trace is counted, not kept.
+// report with its added lines, the newest alarm, the request and the vapour
+// pressure. The Debug page's trace is counted, not kept.
 class DryRunHost final : public TMixerHost {
 public:
     void ShowStatus(const QString& text) override { Status = text; }
@@ -60,11 +60,15 @@ public:
     void AddDevFeedbackLine(const QString&) override { ++TraceLines; }
     void ProcessMessages() override {}
     void SetTimerEnabled(bool) override {}
+    void ShowMessage(const QString&) override {}
+    void ShowAlarm(const QString& line) override { Alarm = line; }
+    void ClearAlarm() override {}
     TMixRequest MixRequest() const override { return Mix; }
     double pH2O() const override { return Pressure; }
 
     QString Status;
     QString Report;
+    QString Alarm;  // the newest alarm raised
     long long TraceLines = 0;
     TMixRequest Mix;
     double Pressure = 0.0;
@@ -231,6 +235,7 @@ TDryRunResult TDryRun::Result()
     const double now = p.TheClock.now();
     TDryRunResult r;
     r.Method = p.State.MixingMethod;
+    r.Alarm = p.Host.Alarm.toStdString();
     r.Minutes = (now - p.StartAt) * 1440.0;
     r.RequestedPpmA = p.RequestedA;
     r.RequestedPpmH2O = p.RequestedH2O;

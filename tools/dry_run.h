@@ -52,6 +52,7 @@ struct TDryRunOptions {
 // mole fractions against the request (after the water limits).
 struct TDryRunResult {
     std::string Method;
+    std::string Alarm;  // the newest alarm the supervision raised, if any
     double Minutes = 0.0;
     std::int32_t RequestedPpmA = 0;
     std::int32_t RequestedPpmH2O = 0;

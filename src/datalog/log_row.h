@@ -72,3 +72,7 @@ double WaterPerMoleOfSaturatedGas(double pH2O);
 
 // The marker row a planning run leaves: "Reset" in the Mode cell only.
 TLogRowValues ResetMarkerRow();
+
+// The row an alarm leaves: its time, "Alarm" in the Mode cell and the cause
+// in the Method cell.
+TLogRowValues AlarmRow(double time, const std::string& cause);

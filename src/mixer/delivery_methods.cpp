@@ -7,6 +7,7 @@
 #include "equipment_gateway.h"
 #include "mfc_registers.h"
 #include "mixer_host.h"
+#include "mixing_methods.h"
 #include "number_picture.h"
 #include "time_picture.h"
 
@@ -16,11 +17,7 @@
 namespace {
 
 constexpr unsigned PauseAfterTotalizerMs = 50;
-constexpr unsigned PulseLengthMs = 100;
 constexpr unsigned PauseAfterPulseMs = 50;
-// The set-point of a pulse, g/min: the same in every plan and for every gas,
-// unless the controller's minimum is higher (it would deliver nothing).
-constexpr float PulseFlow = 0.015f;
 // Longest time a water pulse holds the wet path open within a tick; a
 // larger lag keeps it open into the next tick.
 constexpr unsigned MaxWaterHoldMs = 200;
@@ -80,6 +77,8 @@ void TMixer::BinAPulse()
                      "Gas B should be by now:", "Gas B is by now       :", "Send more gas B ", "Stop gas B", "B"});
 }
 
+// PulseFlow, unless the controller's minimum is higher: below it the
+// controller delivers nothing.
 float TMixer::PulseSetPoint(const TPulsedGas& gas)
 {
     if (!(gas.Minimum > PulseFlow))
@@ -157,8 +156,7 @@ void TMixer::SendH2O()
         if (!NoWaterReported_)
             Trace(QStringLiteral("No valid pH2O: no water pulse"));
         NoWaterReported_ = true;
-        if (S_.H2OPathHeld)
-            SetWetPath(false);
+        CloseWetPath();
         return;
     }
     const double share = WaterShare(pH2O);
@@ -168,26 +166,46 @@ void TMixer::SendH2O()
         SendH2OByTime(share);
 }
 
-// Opens or closes the wet path; the time it was open is credited.
-void TMixer::SetWetPath(bool wet)
+// Opens or closes the wet path; returns the board's failure ("" when it
+// took the command). Only what the board confirmed at both ends is
+// credited: a wet path that never opened carried no water, and the last
+// stretch of one whose closing was not confirmed has no known length.
+std::string TMixer::SetWetPath(bool wet)
 {
     if (wet) {
-        Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
-        S_.H2OHeldSince = Clock_.now();
-        S_.H2OPathHeld = true;
-        return;
+        const TSerialResponse r = Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
+        if (r.Status.empty()) {
+            S_.H2OHeldSince = Clock_.now();
+            S_.H2OPathHeld = true;
+            return {};
+        }
+        // Whatever the board made of it, the dry path again.
+        Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
+        S_.H2OPathHeld = false;
+        return r.Status;
     }
-    Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
-    if (S_.H2OPathHeld)
+    const TSerialResponse r = Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
+    if (S_.H2OPathHeld && r.Status.empty())
         S_.H2OTime = S_.H2OTime + (Clock_.now() - S_.H2OHeldSince);
     S_.H2OPathHeld = false;
+    return r.Status;
+}
+
+void TMixer::CloseWetPath()
+{
+    if (!S_.H2OPathHeld)
+        return;
+    const std::string failure = SetWetPath(false);
+    if (!failure.empty())
+        Trace(QStringLiteral("H2O not credited   ") + QString::fromStdString(failure));
 }
 
 // Gas B at a constant flow: the bubbler's share of the time since the
 // dilution started.
 void TMixer::SendH2OByTime(double share)
 {
-    // The wet path held open since the last tick counts up to now.
+    // The wet path held open since the last tick counts up to now: nothing
+    // but its closing can have ended it.
     if (S_.H2OPathHeld) {
         const double now = Clock_.now();
         S_.H2OTime = S_.H2OTime + (now - S_.H2OHeldSince);
@@ -196,8 +214,7 @@ void TMixer::SendH2OByTime(double share)
     const double elapsed = Clock_.now() - S_.DilutionStartTime;
     const double Req = elapsed * share;
     if (!(Req > S_.H2OTime)) {
-        if (S_.H2OPathHeld)
-            SetWetPath(false);
+        CloseWetPath();
         return;
     }
 
@@ -210,16 +227,20 @@ void TMixer::SendH2OByTime(double share)
     // The wet path stays open for the time the bubbler lags behind and
     // closes again; a lag longer than MaxWaterHoldMs keeps it open into the
     // next tick. The time it was open is credited.
+    std::string failure;
     if (!S_.H2OPathHeld)
-        SetWetPath(true);
+        failure = SetWetPath(true);
     const double lagMs = (Req - S_.H2OTime) * MsPerDay;
-    if (!(lagMs > MaxWaterHoldMs)) {
+    if (failure.empty() && !(lagMs > MaxWaterHoldMs)) {
         const auto hold = static_cast<unsigned>(std::max(lagMs, 0.0));
         if (hold > 0)
             Clock_.sleepMs(hold);
-        SetWetPath(false);
+        failure = SetWetPath(false);
     }
-    Trace(QStringLiteral("H2O updated        ") + FormatDayCount(DurationPicture, S_.H2OTime));
+    if (failure.empty())
+        Trace(QStringLiteral("H2O updated        ") + FormatDayCount(DurationPicture, S_.H2OTime));
+    else
+        Trace(QStringLiteral("H2O not credited   ") + QString::fromStdString(failure));
     StoreH2OPulseRow();
 }
 
@@ -235,8 +256,7 @@ void TMixer::SendH2OByGasB(double share)
         // Where the gas B since the last reading went cannot be told: none
         // of it is credited, and the path stays dry until a reading succeeds.
         S_.H2OLastTotalizerBValid = false;
-        if (S_.H2OPathHeld)
-            SetWetPath(false);
+        CloseWetPath();
         return;
     }
     const double grams = S_.TotalizerB.Value;
@@ -268,11 +288,17 @@ void TMixer::SendH2OByGasB(double share)
 
 // The gas B counted between the readings just before and just after the
 // switch passed the old path for about half of that time and the new one
-// for the rest.
+// for the rest. A switch the board did not confirm, or no reading after
+// it, leaves nothing to split: the count starts afresh at the next reading.
 void TMixer::SwitchWetPathByGasB(bool wet)
 {
     const bool wasWet = S_.H2OPathHeld;
-    SetWetPath(wet);
+    const std::string failure = SetWetPath(wet);
+    S_.H2OLastTotalizerBValid = false;
+    if (!failure.empty()) {
+        Trace(QStringLiteral("H2O not credited   ") + QString::fromStdString(failure));
+        return;
+    }
     TTotalizer after = S_.TotalizerB;
     const TSerialResponse read = Gateway_.ReadTotalizer(AddressGasB, after);
     if (!read.Status.empty() || !std::isfinite(after.Value))
@@ -281,6 +307,7 @@ void TMixer::SwitchWetPathByGasB(bool wet)
     if (wasWet)
         S_.H2OGramsB += middle - S_.H2OLastTotalizerB;
     S_.H2OLastTotalizerB = middle;
+    S_.H2OLastTotalizerBValid = true;
 }
 
 void TMixer::StoreH2OPulseRow()

@@ -23,6 +23,19 @@ struct TDeliveryRules {
     bool SaturatedStream = true;
 };
 
+// Whether the method doses the gas of the controller at `Address` (1 gas A,
+// 2 gas B) in pulses rather than at a steady set-point.
+inline bool Pulsed(const TMethodSteps& steps, unsigned Address)
+{
+    return Address == 1 ? steps.PulseGasA : steps.PulseGasB;
+}
+
+// A gas pulse: the set-point it opens the controller to (g/min, the same in
+// every plan and for every gas, unless the controller's minimum is higher:
+// then that minimum) and how long it is held at least.
+inline constexpr float PulseFlow = 0.015f;
+inline constexpr unsigned PulseLengthMs = 100;
+
 // The steps for one of the planner's fourteen method names, compared exactly
 // (case and spaces count). Any other name is not supported.
 TMethodSteps StepsOfMethod(std::string_view method, const TDeliveryRules& rules = {});

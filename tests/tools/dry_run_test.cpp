@@ -60,6 +60,7 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
                                         << " ppm water in " << c.gasB << ": gas A " << r.DeliveredPpmA
                                         << ", water " << r.DeliveredPpmH2O);
         EXPECT_EQ(r.Method, c.method);
+        EXPECT_EQ(r.Alarm, "") << "the supervision finds the delivery sound";
         EXPECT_EQ(r.RequestedPpmH2O, c.w) << "the water limits left the request alone";
         EXPECT_EQ(r.AWithinTolerance(), c.gasAWithin);
         EXPECT_EQ(r.H2OWithinTolerance(), c.waterWithin);
