@@ -33,6 +33,7 @@ class SilentDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget*, const QString&) override {}
     void ShowError(QWidget*, const QString& text) override { Errors.push_back(text.toStdString()); }
+    bool AskYesNo(QWidget*, const QString&) override { return false; }
     QString PromptSaveFileName(QWidget*, const TSaveDialogSetup&, const QString&) override { return {}; }
     std::vector<std::string> Errors;
 };

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -21,6 +22,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , Clock_(services.clock)
     , Dialogs_(services.dialogs)
     , Lines_(services.lines)
+    , Journal_(services.journal)
 {
     BuildLayout();
     ConnectSetupHandlers();
@@ -58,6 +60,7 @@ void TForm1::FormCreate()
 
     SetUpLogColumns();
     SetUpSaveDialog();
+    StartJournal();
 }
 
 void TForm1::FormClose()
@@ -98,6 +101,11 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     Guarded([this] { FormClose(); });
     MixerWindowClosing();
+    // The equipment is safe before anyone is asked anything; at the end of
+    // the session nobody is there to answer.
+    if (!qGuiApp->isSavingSession())
+        Guarded([this] { AskToSaveBeforeClosing(); });
+    Guarded([this] { FinishLog(); });
     event->accept();
 }
 

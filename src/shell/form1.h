@@ -22,6 +22,8 @@ class Clock;
 class SerialLines;
 struct MfcBus;
 struct RelayBoard;
+class TJournal;
+class TLogSaver;
 class TLogTableModel;
 class TOperatorDialogs;
 class TRtDoubleEdit;
@@ -38,11 +40,13 @@ class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
 // the serial lines (the system's ports, and simulated ones when the program
-// runs against simulated equipment).
+// runs against simulated equipment); and the journal that keeps the log on
+// disk as it grows, when there is one.
 struct TFormServices {
     Clock& clock;
     TOperatorDialogs& dialogs;
     SerialLines& lines;
+    TJournal* journal = nullptr;
 };
 
 // The main window. It lays out the controls, keeps the window-level
@@ -71,6 +75,14 @@ public:
 
     void FormCreate();
     void FormClose();
+    // The steps of closing after FormClose has made the equipment safe
+    // (form1_journal.cpp). The question is the operator's step only: a close
+    // on a signal or at the session's end goes straight to FinishLog.
+    // Asks "Save the log before closing?" while rows were never saved;
+    // Yes opens the save dialog, No closes.
+    void AskToSaveBeforeClosing();
+    // Waits for a running save, then ends the journal with its closing line.
+    void FinishLog();
 
     // The mixer (form1_mixer.cpp): the state buttons, the tick and the
     // delivery steps of a dilution tick.
@@ -126,9 +138,15 @@ public:
     // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
     void Calculate();
     void StoreData();
-    void StoreResetMarker();
+    int StoreResetMarker();
     void StringGrid1MouseDown(Qt::MouseButton Button);
+    // Starts saving the table as it is now into Path on a worker thread; the
+    // result line comes when it has finished. Refused while a save runs.
     void Save(const QString& Path);
+    // Blocks until a running save has finished and its result is shown.
+    void WaitForSave();
+    // Rows, markers or reports were stored since the last successful save.
+    bool LogUnsaved() const;
 
     TWindowState WindowState;
     QImage Schematic;
@@ -185,6 +203,7 @@ public:
     QPushButton* ButtonDilution = nullptr;
 
     QWidget* TabSheet2 = nullptr;
+    QLabel* LabelJournal = nullptr;  // says when the journal cannot be written
     QTableView* StringGrid1 = nullptr;
     TLogTableModel* LogTable = nullptr;  // the rows StringGrid1 shows
 
@@ -202,6 +221,9 @@ private:
     void SetUpLogTable();      // form1_datalog.cpp
     void SetUpLogColumns();
     void SetUpSaveDialog();
+    void StartJournal();       // form1_journal.cpp
+    void SaveFinished(bool saved, std::uint64_t changes);
+    QString ProposedSavePath() const;
     void ConnectSetupHandlers(); // form1_setup.cpp
     void ConnectMixtureInputs(); // form1_mixture.cpp
     void GasListClick(std::uint32_t Address);
@@ -217,6 +239,9 @@ private:
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;
     SerialLines& Lines_;
+    TJournal* Journal_;
+    TLogSaver* LogSaver_ = nullptr;
+    std::uint64_t SavedChanges_ = 0;  // the log's changes the last save held
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
 

@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "list_selection.h"
+#include "log_table_model.h"
 #include "plan_report.h"
 #include "planner.h"
 #include "rt_integer_edit.h"
@@ -23,7 +24,7 @@ void TForm1::Calculate()
 
     // Every planning run leaves its mark in the log, also one that stops
     // for want of a gas.
-    StoreResetMarker();
+    const int marker = StoreResetMarker();
 
     TPlanRequest request;
     if (SelectedRow(ListBoxSetupGas1) < 0 || SelectedRow(ListBoxSetupGas2) < 0)
@@ -43,4 +44,5 @@ void TForm1::Calculate()
     s.H2OFractioninB = plan.H2OFractioninB;
 
     Memo4->setPlainText(PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    LogTable->AttachReport(marker, Memo4->toPlainText());
 }

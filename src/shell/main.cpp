@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "form1.h"
+#include "journal.h"
 #include "operator_dialogs.h"
 #include "simulated_rig.h"
 #include "system_serial_lines.h"
@@ -34,7 +35,13 @@ int main(int argc, char* argv[])
         rig->registerOn(lines);
     }
 
-    TForm1 form({clock, dialogs, lines});
+    // Every row of this run also goes to a file in the user's data folder.
+    TJournal journal(clock);
+    journal.UseFolder(TJournal::DefaultFolder());
+
+    TForm1 form({clock, dialogs, lines, &journal});
     form.show();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    journal.Close();  // closed with the window already; also when the program ends otherwise
+    return code;
 }

@@ -171,6 +171,7 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
 
     f.dialogs.SaveAnswer = dir.filePath("run.csv");
     Press(f.form.StringGrid1->viewport(), Qt::RightButton);
+    f.form.WaitForSave();
 
     ASSERT_EQ(f.dialogs.SaveProposals.size(), 1);
     EXPECT_EQ(f.dialogs.SaveProposals[0], QDir(QCoreApplication::applicationDirPath()).filePath("2026-12-09 10_00"));
@@ -226,11 +227,14 @@ TEST(FormLog, SavingRefusesExistingFilesAndReportsFailures)
 
     // A folder that does not exist: the save fails quietly in the debug memo.
     f.form.Save(dir.filePath("missing/log.csv"));
+    f.form.WaitForSave();
     EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n");
     f.form.Save(dir.filePath("new.csv"));
+    f.form.WaitForSave();
     EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n\nSaving succeeded\n");
     // After other diagnostic lines the result still follows one empty line.
     TForm1::AddMemoLine(f.form.MemoDevFeedback, "0-1024 DAC = 512");
     f.form.Save(dir.filePath("third.csv"));
+    f.form.WaitForSave();
     EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("0-1024 DAC = 512\n\nSaving succeeded\n"));
 }
