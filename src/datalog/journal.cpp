@@ -153,8 +153,12 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
 bool TJournal::Open()
 {
     // Unbuffered: every write goes straight to the system; Append: after a
-    // torn write is cut off, writing goes on at the new end.
-    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
+    // torn write is cut off, writing goes on at the new end (a device given
+    // as the target has no end to seek).
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    const QFileInfo target(path_);
+    if (!target.exists() || target.isFile())
+        mode |= QIODevice::Append;
     bool opened = false;
     if (!folder_.isEmpty()) {
         QDir().mkpath(folder_);

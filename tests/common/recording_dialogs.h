@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Dialogs that record what the operator would have seen and return at once,
 // as if OK had been pressed. Questions are answered QuestionAnswer (No
 // unless told). The save dialog answers SaveAnswer (empty: the operator
@@ -15,6 +17,8 @@ public:
     bool AskYesNo(QWidget*, const QString& question) override
     {
         Questions << question;
+        if (OnQuestion)
+            OnQuestion();
         return QuestionAnswer;
     }
     QString PromptSaveFileName(QWidget*, const TSaveDialogSetup& setup, const QString& proposedPath) override
@@ -28,6 +32,7 @@ public:
     QStringList Errors;
     QStringList Questions;
     bool QuestionAnswer = false;
+    std::function<void()> OnQuestion;  // runs while a question is open
     QList<TSaveDialogSetup> SaveSetups;
     QStringList SaveProposals;
     QString SaveAnswer;
