@@ -1,7 +1,5 @@
 #include "file_sync.h"
 
-#include <QFile>
-
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -9,14 +7,13 @@
 #include <unistd.h>
 #endif
 
-bool SyncToDisk(QFile& file)
+bool SyncToDisk(int handle)
 {
-    const int fd = file.handle();
-    if (fd < 0)
+    if (handle < 0)
         return false;
 #ifdef _WIN32
-    return _commit(fd) == 0;
+    return _commit(handle) == 0;
 #else
-    return ::fsync(fd) == 0 || errno == EINVAL;
+    return ::fsync(handle) == 0 || errno == EINVAL;
 #endif
 }

@@ -21,11 +21,14 @@ TJournal::TJournal(Clock& clock, QObject* parent)
     syncTimer_.setInterval(static_cast<int>(JournalSyncSeconds * 1000));
     connect(&syncTimer_, &QTimer::timeout, this, [this] {
         if (dirty_ && healthy_ && !closed_)
-            Sync();
+            RequestSync();
     });
 }
 
-TJournal::~TJournal() = default;
+TJournal::~TJournal()
+{
+    StopSyncThread();
+}
 
 QString TJournal::DefaultFolder()
 {
@@ -55,9 +58,13 @@ void TJournal::Follow(const TLogTableModel& log)
     connect(&log, &TLogTableModel::RowStored, this, [this](int row) { Stored(row, false); });
     connect(&log, &TLogTableModel::MarkerStored, this, [this](int row) { Stored(row, true); });
     connect(&log, &TLogTableModel::ReportAttached, this, [this] { ReportAttached(); });
+    syncContext_ = new QObject;
+    syncContext_->moveToThread(&syncThread_);
+    connect(&syncThread_, &QThread::finished, syncContext_, &QObject::deleteLater);
+    syncThread_.start();
     syncTimer_.start();
     if (WriteRows(0, log.DataRows() - 1))
-        Sync();
+        RequestSync();
 }
 
 void TJournal::Stored(int row, bool marker)
@@ -73,11 +80,10 @@ void TJournal::Stored(int row, bool marker)
         return;  // the row waits in the log until the next change of state
     if (!WriteRows(std::min(nextRow_, row), row))
         return;
-    const bool due = clock_.now() - lastSync_ >= JournalSyncSeconds * OneSecondInDays;
-    if ((change || due || !healthy_) && !Sync())
-        return;
-    if (!healthy_) {
-        healthy_ = true;
+    if (change || clock_.now() - lastSync_ >= JournalSyncSeconds * OneSecondInDays)
+        RequestSync();
+    healthy_ = true;
+    if (reported_) {
         reported_ = false;
         emit Recovered(QStringLiteral("The journal %1 is written again.").arg(QDir::toNativeSeparators(path_)));
     }
@@ -179,15 +185,46 @@ bool TJournal::Open()
     return true;
 }
 
-bool TJournal::Sync()
+void TJournal::RequestSync()
 {
-    if (!SyncToDisk(file_)) {
-        Fail(QStringLiteral("the data could not be put on the disk"));
-        return false;
-    }
+    if (!syncContext_ || !file_.isOpen())
+        return;
     dirty_ = false;
     lastSync_ = clock_.now();
-    return true;
+    if (syncRunning_) {
+        syncAgain_ = true;
+        return;
+    }
+    syncRunning_ = true;
+    // The sync thread sees only the handle; the file stays open until that
+    // thread has stopped (Close).
+    const int handle = file_.handle();
+    QMetaObject::invokeMethod(
+        syncContext_,
+        [this, handle] {
+            const bool synced = SyncToDisk(handle);
+            QMetaObject::invokeMethod(this, [this, synced] { SyncDone(synced); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void TJournal::SyncDone(bool synced)
+{
+    syncRunning_ = false;
+    if (closed_)
+        return;
+    if (!synced)
+        Fail(QStringLiteral("the data could not be put on the disk"));
+    if (syncAgain_) {
+        syncAgain_ = false;
+        RequestSync();
+    }
+}
+
+void TJournal::StopSyncThread()
+{
+    syncThread_.quit();
+    syncThread_.wait();  // a join: a sync under way ends first
 }
 
 void TJournal::Fail(const QString& reason)
@@ -207,11 +244,14 @@ void TJournal::Close()
         return;
     closed_ = true;
     syncTimer_.stop();
+    StopSyncThread();
     if (log_) {
         disconnect(log_, nullptr, this, nullptr);
-        // One last try, whatever happened before.
-        if (WriteRows(nextRow_, log_->DataRows() - 1, JournalClosingLine(clock_.wallNow())))
-            Sync();
+        // One last try, whatever happened before; the program is ending, so
+        // this sync is waited for here.
+        if (WriteRows(nextRow_, log_->DataRows() - 1, JournalClosingLine(clock_.wallNow()))
+            && !SyncToDisk(file_.handle()))
+            Fail(QStringLiteral("the data could not be put on the disk"));
     }
     file_.close();
 }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -25,7 +26,9 @@ inline constexpr double JournalSyncSeconds = 10.0;
 //
 // Each row is handed to the operating system before the storing call
 // returns (one write, nothing left in a buffer of ours), so a killed process
-// loses nothing. A journal that cannot be written never stops the caller:
+// loses nothing. Putting the file on the disk can take a busy disk a long
+// while, so that runs on a thread of its own and never holds up the caller.
+// A journal that cannot be written never stops the caller:
 // it announces Failed once, leaves the rows to the log, and tries again at
 // the next change of state, writing then every row it missed.
 class TJournal final : public QObject {
@@ -72,7 +75,9 @@ private:
     void ReportAttached();
     bool WriteRows(int from, int upto, const QString& closingLine = {});
     bool Open();
-    bool Sync();
+    void RequestSync();
+    void SyncDone(bool synced);
+    void StopSyncThread();
     void Fail(const QString& reason);
     QString ReportAt(int row) const;
 
@@ -85,6 +90,10 @@ private:
     std::unique_ptr<TLogLineWriter> lines_;
     std::string out_;
     QTimer syncTimer_;
+    QThread syncThread_;
+    QObject* syncContext_ = nullptr;  // lives on syncThread_
+    bool syncRunning_ = false;        // a sync is under way
+    bool syncAgain_ = false;          // and another was asked for meanwhile
 
     bool openingWritten_ = false;
     int nextRow_ = 0;        // first log row not in the file
@@ -92,9 +101,9 @@ private:
     int lastMode_ = -1;      // Mode text of the row stored last
     qint64 goodBytes_ = 0;   // file size after the last whole write
     bool torn_ = false;      // a write failed part-way
-    bool dirty_ = false;     // written since the last sync
+    bool dirty_ = false;     // written since the last sync was asked for
     bool healthy_ = true;    // everything stored is in the file
     bool reported_ = false;  // the failure has been announced
     bool closed_ = false;
-    double lastSync_ = 0;
+    double lastSync_ = 0;    // when the last sync was asked for
 };

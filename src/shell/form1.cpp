@@ -103,7 +103,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     MixerWindowClosing();
     // The equipment is safe before anyone is asked anything; at the end of
     // the session nobody is there to answer.
-    if (!qGuiApp->isSavingSession())
+    if (AskBeforeClosing_ && !qGuiApp->isSavingSession())
         Guarded([this] { AskToSaveBeforeClosing(); });
     Guarded([this] { FinishLog(); });
     event->accept();

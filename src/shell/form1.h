@@ -83,6 +83,9 @@ public:
     void AskToSaveBeforeClosing();
     // Waits for a running save, then ends the journal with its closing line.
     void FinishLog();
+    // Closes the window with every duty but the question (for the path that
+    // turns a termination signal into a close).
+    void CloseWithoutAsking();
 
     // The mixer (form1_mixer.cpp): the state buttons, the tick and the
     // delivery steps of a dilution tick.
@@ -242,6 +245,7 @@ private:
     TJournal* Journal_;
     TLogSaver* LogSaver_ = nullptr;
     std::uint64_t SavedChanges_ = 0;  // the log's changes the last save held
+    bool AskBeforeClosing_ = true;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
 

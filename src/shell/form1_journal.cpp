@@ -55,3 +55,9 @@ void TForm1::FinishLog()
     if (Journal_)
         Journal_->Close();
 }
+
+void TForm1::CloseWithoutAsking()
+{
+    AskBeforeClosing_ = false;
+    close();
+}

@@ -308,14 +308,15 @@ TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
 {
     struct Case {
         const char* name;
-        bool store, saveBefore, answer;
+        bool store, saveBefore, answer, withoutAsking;
         bool asked, savedOnClose;
     };
     const Case cases[] = {
-        {"nothing stored", false, false, true, false, false},
-        {"saved while closing", true, true, true, false, false},
-        {"No closes", true, false, false, true, false},
-        {"Yes saves, then closes", true, false, true, true, true},
+        {"nothing stored", false, false, true, false, false, false},
+        {"saved while closing", true, true, true, false, false, false},
+        {"No closes", true, false, false, false, true, false},
+        {"Yes saves, then closes", true, false, true, false, true, true},
+        {"a close on a signal", true, false, true, true, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -334,8 +335,12 @@ TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
         int patternWhenAsked = -1;
         f.dialogs.OnQuestion = [&] { patternWhenAsked = f.relay.pattern(); };
 
-        f.form.close();
+        if (c.withoutAsking)
+            f.form.CloseWithoutAsking();
+        else
+            f.form.close();
 
+        EXPECT_EQ(f.relay.pattern(), 0);
         EXPECT_EQ(f.dialogs.Questions, c.asked ? QStringList{"Save the log before closing?"} : QStringList());
         if (c.asked) {
             EXPECT_EQ(patternWhenAsked, 0) << "all valves closed before the question";
