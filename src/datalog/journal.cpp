@@ -20,15 +20,15 @@ TJournal::TJournal(Clock& clock, QObject* parent)
     // before still reaches the disk in time.
     syncTimer_.setInterval(static_cast<int>(JournalSyncSeconds * 1000));
     connect(&syncTimer_, &QTimer::timeout, this, [this] {
-        if (dirty_ && healthy_ && !closed_)
+        if (closed_)
+            return;
+        CheckSync();
+        if (dirty_ && healthy_)
             RequestSync();
     });
 }
 
-TJournal::~TJournal()
-{
-    StopSyncThread();
-}
+TJournal::~TJournal() = default;  // the sync thread stops before the file closes
 
 QString TJournal::DefaultFolder()
 {
@@ -58,10 +58,7 @@ void TJournal::Follow(const TLogTableModel& log)
     connect(&log, &TLogTableModel::RowStored, this, [this](int row) { Stored(row, false); });
     connect(&log, &TLogTableModel::MarkerStored, this, [this](int row) { Stored(row, true); });
     connect(&log, &TLogTableModel::ReportAttached, this, [this] { ReportAttached(); });
-    syncContext_ = new QObject;
-    syncContext_->moveToThread(&syncThread_);
-    connect(&syncThread_, &QThread::finished, syncContext_, &QObject::deleteLater);
-    syncThread_.start();
+    syncer_ = std::make_unique<TDiskSyncThread>();
     syncTimer_.start();
     if (WriteRows(0, log.DataRows() - 1))
         RequestSync();
@@ -71,6 +68,7 @@ void TJournal::Stored(int row, bool marker)
 {
     if (closed_)
         return;
+    CheckSync();
     const int mode = log_->Row(row).Mode;
     const bool change = marker || mode != lastMode_;
     lastMode_ = mode;
@@ -187,44 +185,17 @@ bool TJournal::Open()
 
 void TJournal::RequestSync()
 {
-    if (!syncContext_ || !file_.isOpen())
+    if (!syncer_ || !file_.isOpen())
         return;
     dirty_ = false;
     lastSync_ = clock_.now();
-    if (syncRunning_) {
-        syncAgain_ = true;
-        return;
-    }
-    syncRunning_ = true;
-    // The sync thread sees only the handle; the file stays open until that
-    // thread has stopped (Close).
-    const int handle = file_.handle();
-    QMetaObject::invokeMethod(
-        syncContext_,
-        [this, handle] {
-            const bool synced = SyncToDisk(handle);
-            QMetaObject::invokeMethod(this, [this, synced] { SyncDone(synced); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    syncer_->Request(file_.handle());
 }
 
-void TJournal::SyncDone(bool synced)
+void TJournal::CheckSync()
 {
-    syncRunning_ = false;
-    if (closed_)
-        return;
-    if (!synced)
+    if (syncer_ && syncer_->TakeFailure())
         Fail(QStringLiteral("the data could not be put on the disk"));
-    if (syncAgain_) {
-        syncAgain_ = false;
-        RequestSync();
-    }
-}
-
-void TJournal::StopSyncThread()
-{
-    syncThread_.quit();
-    syncThread_.wait();  // a join: a sync under way ends first
 }
 
 void TJournal::Fail(const QString& reason)
@@ -244,7 +215,10 @@ void TJournal::Close()
         return;
     closed_ = true;
     syncTimer_.stop();
-    StopSyncThread();
+    if (syncer_) {
+        syncer_->Stop();
+        CheckSync();
+    }
     if (log_) {
         disconnect(log_, nullptr, this, nullptr);
         // One last try, whatever happened before; the program is ending, so

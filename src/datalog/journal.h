@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
-#include <QThread>
 #include <QTimer>
 
 #include <memory>
 #include <string>
 
 class Clock;
+class TDiskSyncThread;
 class TLogTableModel;
 
 // What is written is put on the disk at every change of state and at least
@@ -76,8 +76,7 @@ private:
     bool WriteRows(int from, int upto, const QString& closingLine = {});
     bool Open();
     void RequestSync();
-    void SyncDone(bool synced);
-    void StopSyncThread();
+    void CheckSync();
     void Fail(const QString& reason);
     QString ReportAt(int row) const;
 
@@ -90,10 +89,7 @@ private:
     std::unique_ptr<TLogLineWriter> lines_;
     std::string out_;
     QTimer syncTimer_;
-    QThread syncThread_;
-    QObject* syncContext_ = nullptr;  // lives on syncThread_
-    bool syncRunning_ = false;        // a sync is under way
-    bool syncAgain_ = false;          // and another was asked for meanwhile
+    std::unique_ptr<TDiskSyncThread> syncer_;
 
     bool openingWritten_ = false;
     int nextRow_ = 0;        // first log row not in the file
