@@ -34,6 +34,7 @@ public:
 
     // Faults of the port itself (not of the device).
     bool Unavailable = false;     // every open fails, as for an unplugged adapter
+    SerialOpenFailure UnavailableBecause; // the reason the system gives, while Unavailable
     bool WriteFails = false;      // every write fails
     bool ReadFails = false;       // every read fails
     // Bytes that arrive while no one has the port open are kept for the next
