@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -96,14 +97,29 @@ void TForm1::RefreshSchematic()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // The operator closing the window is asked about an unsaved log; at the
+    // session's end nobody is there to answer.
+    CloseDuties(!qGuiApp->isSavingSession());
+    event->accept();
+}
+
+void TForm1::ShutDown()
+{
+    CloseDuties(false);
+    QCoreApplication::quit();
+}
+
+void TForm1::CloseDuties(bool askToSave)
+{
+    if (CloseDutiesDone_)
+        return;
+    CloseDutiesDone_ = true;
     Guarded([this] { FormClose(); });
     MixerWindowClosing();
-    // The equipment is safe before anyone is asked anything; at the end of
-    // the session nobody is there to answer.
-    if (AskBeforeClosing_ && !qGuiApp->isSavingSession())
+    // The equipment is safe before anyone is asked anything.
+    if (askToSave)
         Guarded([this] { AskToSaveBeforeClosing(); });
-    Guarded([this] { FinishLog(); });
-    event->accept();
+    Guarded([this] { CloseLogJournal(); });
 }
 
 void TForm1::ShowError(const QString& text)

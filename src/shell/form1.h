@@ -27,6 +27,7 @@ class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -73,17 +74,15 @@ public:
 
     void FormCreate();
     void FormClose();
-    // The steps of closing after FormClose has made the equipment safe
-    // (form1_journal.cpp). The question is the operator's step only: a close
-    // on a signal or at the session's end goes straight to FinishLog.
-    // Asks "Save the log before closing?" while rows were never saved;
-    // Yes opens the save dialog, No closes.
+    // The end of the program from outside the window (a signal, the end of
+    // the desktop session): the same duties as closing the window, without
+    // asking anything, then the program ends. Runs them once, however many
+    // ways of ending arrive.
+    void ShutDown();
+    // Asks "Save the log before closing?" while rows were never saved; Yes
+    // opens the save dialog, No closes (form1_journal.cpp). A step of the
+    // operator's close only.
     void AskToSaveBeforeClosing();
-    // Waits for a running save, then ends the journal with its closing line.
-    void FinishLog();
-    // Closes the window with every duty but the question (for the path that
-    // turns a termination signal into a close).
-    void CloseWithoutAsking();
 
     // The mixer (form1_mixer.cpp): the state buttons and the tick go to the
     // mixer core.
@@ -92,6 +91,8 @@ public:
     void ButtonBypassClick();
     void ButtonDilutionClick();
     void Timer1Timer();
+    // The alarm line's button: the operator has seen the alarm.
+    void ButtonAlarmAcknowledgeClick();
 
     // The mixer core and the equipment gateway the window drives.
     TMixer& Mixer() { return *Mixer_; }
@@ -207,6 +208,9 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
+    QLabel* LabelAlarm = nullptr;
+    QPushButton* ButtonAlarmAcknowledge = nullptr;
 
     QWidget* TabSheet2 = nullptr;
     QLabel* LabelJournal = nullptr;  // says when the journal cannot be written
@@ -238,6 +242,13 @@ private:
     class MixerHost;           // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
+    // The duties of every way the program ends: the equipment made safe,
+    // the mixer told, the operator asked about an unsaved log (when asked
+    // for), the log journal closed.
+    void CloseDuties(bool askToSave);
+    // Waits for a running save, then ends the journal with its closing line
+    // (form1_journal.cpp).
+    void CloseLogJournal();
     // Shows a pattern the relay board accepted in V1O..V6O and on the schematic.
     void ShowAcceptedValves(std::uint8_t pattern);
 
@@ -247,8 +258,8 @@ private:
     TJournal* Journal_;
     TLogSaver* LogSaver_ = nullptr;
     std::uint64_t SavedChanges_ = 0;  // the log's changes the last save held
-    bool AskBeforeClosing_ = true;
     std::unique_ptr<TEquipmentGateway> Gateway_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
+    bool CloseDutiesDone_ = false;
 };

@@ -49,15 +49,9 @@ void TForm1::AskToSaveBeforeClosing()
     WaitForSave();
 }
 
-void TForm1::FinishLog()
+void TForm1::CloseLogJournal()
 {
     WaitForSave();
     if (Journal_)
         Journal_->Close();
-}
-
-void TForm1::CloseWithoutAsking()
-{
-    AskBeforeClosing_ = false;
-    close();
 }

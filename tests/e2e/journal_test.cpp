@@ -117,7 +117,7 @@ TEST(Journal, AFullDiskLeavesTheMixerRunningAndTheRowsInTheTable)
 
 // Start-up: the window names its journal, removes journals untouched for
 // 30 days, and tells of a previous run that ended without closing; a run
-// closed cleanly is not told of again.
+// ended cleanly (here by a signal) is not told of again.
 TEST(Journal, StartUpTidiesTheFolderAndTellsOfAnUncleanEnd)
 {
     QTemporaryDir temp;
@@ -137,7 +137,7 @@ TEST(Journal, StartUpTidiesTheFolderAndTellsOfAnUncleanEnd)
         EXPECT_EQ(dir.entryList(QDir::Files),
                   (QStringList{"2026-11-01 07_00_00.csv", "2026-11-20 09_00_00.csv", "2026-12-08 17_30_00.csv",
                                "2026-12-09 10_00_00.csv", "notes.txt"}));
-        f.form.close();
+        f.form.ShutDown();
     }
     RigFixture again(dir.path());
     EXPECT_FALSE(again.StartMemo.contains("ended without closing")) << again.StartMemo.toStdString();

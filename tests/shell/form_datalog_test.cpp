@@ -336,7 +336,7 @@ TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
         f.dialogs.OnQuestion = [&] { patternWhenAsked = f.relay.pattern(); };
 
         if (c.withoutAsking)
-            f.form.CloseWithoutAsking();
+            f.form.ShutDown();
         else
             f.form.close();
 
