@@ -43,6 +43,11 @@ public:
     {
         return opened_ && Port_.write(data, size);
     }
+    void drain() override
+    {
+        if (opened_)
+            Port_.drain();
+    }
     int bytesWaiting() override { return opened_ ? Port_.bytesWaiting() : -1; }
     bool read(std::vector<std::uint8_t>& into, std::size_t maxBytes) override
     {
@@ -109,11 +114,14 @@ bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
     if (WriteFails)
         return false;
     // At another framing the device's UART sees only garbage.
-    if (!(configured_ == Model_.framing()) || size == 0)
+    if (!(configured_ == Model_.framing()) || size == 0) {
+        writtenUntil_ = std::max(writtenUntil_, Clock_.now() + static_cast<double>(size) * ByteTimeMs(configured_) / MsPerDay);
         return true;
+    }
 
     const double byteDays = ByteTimeMs(configured_) / MsPerDay;
     const double atDevice = Clock_.now() + static_cast<double>(size) * byteDays;
+    writtenUntil_ = std::max(writtenUntil_, atDevice);
     const DeviceReply reply = Model_.receive(std::vector<std::uint8_t>(data, data + size), atDevice);
     if (reply.Bytes.empty())
         return true;
@@ -126,6 +134,13 @@ bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
     }
     deviceSendsUntil_ = at;
     return true;
+}
+
+void SimulatedPort::drain()
+{
+    const double ms = (writtenUntil_ - Clock_.now()) * MsPerDay;
+    if (ms > 0.0)
+        Clock_.deviceWaitMs(ms);
 }
 
 int SimulatedPort::bytesWaiting() const

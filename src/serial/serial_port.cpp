@@ -30,31 +30,47 @@ void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitFo
                            TSerialResponse& Result)
 {
     std::unique_ptr<SerialLine> line;
-    bool opened = false;
+    LineUse use;
     try {
         DebugMSG.clear();
         Trace(1);
         Result.Status = StatusUnknownProblem;
         Result.ResponseLength = 0;
+        Result.ReceivedCount = 0;
         line = Lines_.makeLine(Port);
-        Transact(line.get(), opened, Data, dataSize, WaitForResponse, Result);
+        Transact(line.get(), use, Data, dataSize, WaitForResponse, Result);
     } catch (...) {
         // Abandoned by an unexpected error: the status set first remains.
     }
-    if (line && opened) {
-        try {
-            line->close();
-        } catch (...) {
+    if (line && use.Opened)
+        Release(*line, use);
+}
+
+void TSerialPort::Release(SerialLine& line, const LineUse& use)
+{
+    try {
+        if (use.HoldUntil > 0.0) {
+            // Closing puts back the settings the port had before it was
+            // opened, at once: a frame still on the wire would be garbled.
+            line.drain();
+            const double leftMs = (use.HoldUntil - Clock_.now()) * 86400000.0;
+            if (leftMs > 0.0)
+                Clock_.deviceWaitMs(leftMs);
         }
+    } catch (...) {
+    }
+    try {
+        line.close();
+    } catch (...) {
     }
 }
 
-void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std::uint32_t dataSize,
+void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize,
                            bool WaitForResponse, TSerialResponse& Result)
 {
-    opened = line && line->open();
+    use.Opened = line && line->open();
     Trace(2);
-    if (!opened || !line->configure(BaudRate, Parity, StopBits)) {
+    if (!use.Opened || !line->configure(BaudRate, Parity, StopBits)) {
         Result.Status = StatusPortInUse;
         return;
     }
@@ -68,6 +84,8 @@ void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std
     // reply that came too late) must not pass for the answer to this request.
     line->purge();
 
+    const double writeStart = Clock_.now();
+    use.HoldUntil = writeStart + (WireTimeMs(BaudRate, Parity, StopBits, dataSize) + DrainGuardMs) / 86400000.0;
     if (!line->write(static_cast<const std::uint8_t*>(Data), dataSize)) {
         Result.Status = StatusWriteFailed;
         return;
@@ -117,6 +135,7 @@ void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std
     Result.Response = text;
     Result.Status.clear();
     Result.ResponseLength = static_cast<std::uint8_t>(reply.size() % 256);
+    Result.ReceivedCount = reply.size();
     Trace(9);
 
     if (reply.size() >= 7) {

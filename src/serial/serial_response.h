@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,7 @@ struct TSerialResponse {
     std::int32_t ValueOfSecondWord = 0;    // reply bytes 6 and 7, big-endian
     std::string Status;                    // empty on success, else a message
     std::uint8_t ResponseLength = 0;       // bytes received, modulo 256
+    std::size_t ReceivedCount = 0;         // bytes received, not wrapped (at most 256)
     std::string AsHex;                     // reply bytes in hexadecimal
     std::string AsInt;                     // reply bytes in decimal
     float AsFloat = 0.0f;                  // decoded number

@@ -62,6 +62,26 @@ TEST(PtyLine, TransactionsRunOverTheSystemPortWithoutStaleBytes)
     });
 }
 
+TEST(PtyLine, AWriteOnlyFrameLeavesThePortBeforeItClosesAndItsSettingsGoBack)
+{
+    // The port was left at 38400 bit/s; closing puts that back at once. The
+    // host reads the settings when the frame's last byte arrives (15 ms
+    // after its first at 9600 bit/s with two stop bits, less its 5 ms of
+    // slack).
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    const std::string frame = "01 10 00 06 00 02 04 3F 80 00 00 7E 79";
+    EXPECT_EQ(p.Send(frame, false).Status, "");
+    ASSERT_TRUE(p.host.waitForBytesReceived(13, 2000));
+    EXPECT_EQ(p.host.lastArrivalFraming(), (SerialFraming{9600, 0, 2}));
+    EXPECT_EQ(p.host.garbledPieces(), 0u);
+    p.host.withModel([&](DeviceModel& model) {
+        const auto& received = static_cast<ScriptedDevice&>(model).Received;
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(ToHex(received[0]), frame);
+    });
+}
+
 TEST(PtyLine, ASilentDeviceTimesOutAndMissingPortsOrRefusedSettingsFailToOpen)
 {
     PtyLine p;

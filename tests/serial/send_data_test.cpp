@@ -107,6 +107,7 @@ TEST(SendData, UnexpectedErrorLeavesTheFirstStatusAndClosesTheLine)
         bool configure(std::int32_t, std::int32_t, std::int32_t) override { return true; }
         void purge() override {}
         bool write(const std::uint8_t*, std::size_t) override { return true; }
+        void drain() override {}
         int bytesWaiting() override { return 1; }
         bool read(std::vector<std::uint8_t>&, std::size_t) override { throw std::runtime_error("driver"); }
         void close() override { *closed = true; }

@@ -15,6 +15,7 @@ struct NamedLine final : SerialLine {
     bool configure(std::int32_t, std::int32_t, std::int32_t) override { return true; }
     void purge() override {}
     bool write(const std::uint8_t*, std::size_t) override { return true; }
+    void drain() override {}
     int bytesWaiting() override { return 0; }
     bool read(std::vector<std::uint8_t>&, std::size_t) override { return true; }
     void close() override {}

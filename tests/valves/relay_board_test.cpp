@@ -3,6 +3,7 @@
 #include "pty_host.h"
 #include "relay_board.h"
 #include "relay_board_model.h"
+#include "scripted_device.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
 #include "system_serial_lines.h"
@@ -127,6 +128,32 @@ TEST(RelayBoard, BubblerReadingsThatGiveNoVapourPressure)
         EXPECT_EQ(r.Lines, c.lines);
         EXPECT_FALSE(r.PressureATM.has_value());
         EXPECT_FALSE(r.Problem.empty());
+    }
+}
+
+TEST(RelayBoard, LongRepliesAreJudgedByTheirFirstBytesNotByAWrappedCount)
+{
+    for (std::size_t length : {255u, 256u, 300u, 600u}) {
+        SCOPED_TRACE(length);
+        FakeClock clock;
+        ScriptedDevice device;
+        device.Framing = {115200, 0, 2};
+        SimulatedPort port{device, clock};
+        RegisteredSerialLines lines;
+        registerSimulatedPort(lines, "SIM-RELAY", port);
+        const RelayBoard board{lines, clock, "SIM-RELAY"};
+        std::vector<std::uint8_t> reply(length, 0x55);
+        device.Replies.push_back({1.0, reply});
+        reply[0] = 2;  // DAC 2 * 256 + 0x55 = 597
+        device.Replies.push_back({1.0, reply});
+
+        const TBoardCheck check = CheckRelayBoard(board);
+        EXPECT_TRUE(check.Ok);
+        EXPECT_EQ(check.Lines[4], "Comm Response : 85");
+        clock.advanceMs(100.0);  // the rest of the long reply arrives, and is dropped
+        const TBubblerReading r = ReadBubbler(board);
+        EXPECT_EQ(r.Lines.at(0), "0-1024 DAC = 597");
+        EXPECT_TRUE(r.PressureATM.has_value()) << r.Problem;
     }
 }
 
