@@ -5,6 +5,7 @@
 #include "voegtlin_port.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -85,8 +86,9 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
     if (!failure.empty())
         return failure;
     // The range becomes the flush and bypass set-point and the planner's
-    // bounds: a range that is not a positive number is no range.
-    if (!std::isfinite(fullScale.AsFloat) || fullScale.AsFloat <= 0.0f)
+    // bounds: a range that is not a positive number is no range, and one
+    // below the smallest normal float leaves no room for a minimum flow.
+    if (!std::isfinite(fullScale.AsFloat) || !(fullScale.AsFloat >= std::numeric_limits<float>::min()))
         return "Invalid full-scale flow";
     if (dynamicRange.AsInteger < 1)
         return "Invalid dynamic range";

@@ -49,12 +49,13 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
 {
     const TArrayOfByte frame = ReadRegistersFrame(DeviceAddress, MemoryAddress, registers);
     SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
-    if (r.ResponseLength == 0) {
+    // A reply filling the whole buffer counts 0 modulo 256: it is still one.
+    if (r.ReceivedCount == 0) {
         r.Status = StatusNoResult;
         return nullptr;
     }
     const std::size_t expected = ReadReplyLength(registers);
-    const TReplyLocation found = LocateReadReply(r.rArray.data(), r.ResponseLength,
+    const TReplyLocation found = LocateReadReply(r.rArray.data(), r.ReceivedCount,
                                                  static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
     if (!found.Status.empty()) {
         r.Status = found.Status;
@@ -136,5 +137,8 @@ TSerialResponse TVoegtlinPort::WriteF32(std::uint32_t DeviceAddress, std::uint32
         r.Status = StatusInvalidSetPoint;
         return r;
     }
+    // Zero goes out as +0: a controller need not know the sign bit of zero.
+    if (aValue == 0.0f)
+        aValue = 0.0f;
     return Write(WriteFloatFrame(DeviceAddress, MemoryAddress, aValue));
 }
