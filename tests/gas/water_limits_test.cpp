@@ -33,6 +33,8 @@ TEST(WaterLimits, HoldsTheRequestBetweenItsLimits)
         {"NaN pressure counts as none", 150, 500, std::nan(""), 0, 999850, {"Maximum possible H2O fraction is 0"}},
         {"infinite pressure counts as none", 150, 500, std::numeric_limits<double>::infinity(), 0, 999850,
          {"Maximum possible H2O fraction is 0"}},
+        // Above 1 atm the minimum would leave the 32-bit range: counts as 1.
+        {"boiling pressure counts as 1 atm", 150, 500, 1e10, 2776, 997074, {"Minimum water content is 2776 ppm"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
