@@ -48,7 +48,12 @@ MfcIdentification IdentifyMFCs(const MfcBus& bus)
 
 bool ValidateMFC(const MfcBus& bus, const MemoLineSink& memo)
 {
-    const bool ok = IdentifyMFCs(bus).Ok;
+    return ReportIdentification(IdentifyMFCs(bus), memo);
+}
+
+bool ReportIdentification(const MfcIdentification& identification, const MemoLineSink& memo)
+{
+    const bool ok = identification.Ok;
     memo("");
     memo(ok ? MfcsOk : MfcsNotIdentified);
     return ok;
@@ -89,9 +94,9 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
     // bounds: a range that is not a positive number is no range, and one
     // below the smallest normal float leaves no room for a minimum flow.
     if (!std::isfinite(fullScale.AsFloat) || !(fullScale.AsFloat >= std::numeric_limits<float>::min()))
-        return "Invalid full-scale flow";
+        return StatusInvalidFullScale;
     if (dynamicRange.AsInteger < 1)
-        return "Invalid dynamic range";
+        return StatusInvalidDynamicRange;
 
     TFlowInfo info;
     info.Name = name.AsString;
@@ -107,52 +112,77 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
     return {};
 }
 
-TSerialResponse SetMFCFlow(const MfcBus& bus, std::uint32_t Address, double Flow)
+TSerialResponse WriteSetPoint(const MfcBus& bus, std::uint32_t Address, float Flow)
 {
     TVoegtlinPort port = ControllerPort(bus);
-    TSerialResponse r = port.WriteF32(Address, RegisterSetPoint, static_cast<float>(Flow));
+    return port.WriteF32(Address, RegisterSetPoint, Flow);
+}
+
+TSerialResponse SetMFCFlow(const MfcBus& bus, std::uint32_t Address, double Flow)
+{
+    TSerialResponse r = WriteSetPoint(bus, Address, static_cast<float>(Flow));
     bus.clock.sleepMs(PauseBetweenFramesMs);
     return r;
 }
 
-std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB)
+TSerialResponse ReadTotalizer(const MfcBus& bus, std::uint32_t Address, TTotalizer& Totalizer)
 {
     TVoegtlinPort port = ControllerPort(bus);
+    TSerialResponse r = port.ReadF32(Address, RegisterTotalizer);
+    Totalizer.Value = static_cast<double>(r.AsFloat * 1000.0f);
+    Totalizer.Time = bus.clock.now();
+    return r;
+}
+
+std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB,
+                                    TControllerStatuses* each)
+{
+    TControllerStatuses statuses;
     std::string failure;
-    KeepFirstFailure(failure, port.WriteF32(AddressGasA, RegisterTotalizerValue, 0.0f));
-    bus.clock.sleepMs(PauseBetweenFramesMs);
-    KeepFirstFailure(failure, port.WriteF32(AddressGasB, RegisterTotalizerValue, 0.0f));
-    bus.clock.sleepMs(PauseBetweenFramesMs);
+    auto zero = [&](std::uint32_t address, std::string& status) {
+        TVoegtlinPort port = ControllerPort(bus);
+        const TSerialResponse r = port.WriteF32(address, RegisterTotalizerValue, 0.0f);
+        KeepFirstFailure(failure, r);
+        KeepFirstFailure(status, r);
+        bus.clock.sleepMs(PauseBetweenFramesMs);
+    };
+    zero(AddressGasA, statuses.Controller1);
+    zero(AddressGasB, statuses.Controller2);
 
-    const TSerialResponse a = port.ReadF32(AddressGasA, RegisterTotalizer);
-    KeepFirstFailure(failure, a);
-    TotalizerA.StartValue = static_cast<double>(a.AsFloat * 1000.0f);
-    TotalizerA.StartTime = bus.clock.now();
-    TotalizerA.Time = TotalizerA.StartTime;
+    // The start value is read into a scratch record: Value keeps the last
+    // reading of the dilution before.
+    auto start = [&](std::uint32_t address, TTotalizer& t, std::string& status) {
+        TTotalizer read;
+        const TSerialResponse r = ReadTotalizer(bus, address, read);
+        KeepFirstFailure(failure, r);
+        KeepFirstFailure(status, r);
+        t.StartValue = read.Value;
+        t.StartTime = read.Time;
+        t.Time = read.Time;
+    };
+    start(AddressGasA, TotalizerA, statuses.Controller1);
     bus.clock.sleepMs(PauseBetweenFramesMs);
-
-    const TSerialResponse b = port.ReadF32(AddressGasB, RegisterTotalizer);
-    KeepFirstFailure(failure, b);
-    TotalizerB.StartValue = static_cast<double>(b.AsFloat * 1000.0f);
-    TotalizerB.StartTime = bus.clock.now();
-    TotalizerB.Time = TotalizerB.StartTime;
+    start(AddressGasB, TotalizerB, statuses.Controller2);
+    if (each)
+        *each = statuses;
     return failure;
 }
 
-std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB)
+std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB,
+                           TControllerStatuses* each)
 {
-    TVoegtlinPort port = ControllerPort(bus);
+    TControllerStatuses statuses;
     std::string failure;
-    const TSerialResponse a = port.ReadF32(AddressGasA, RegisterTotalizer);
+    const TSerialResponse a = ReadTotalizer(bus, AddressGasA, TotalizerA);
     KeepFirstFailure(failure, a);
-    TotalizerA.Value = static_cast<double>(a.AsFloat * 1000.0f);
-    TotalizerA.Time = bus.clock.now();
+    KeepFirstFailure(statuses.Controller1, a);
     bus.clock.sleepMs(PauseBetweenTotalizerReadsMs);
 
-    const TSerialResponse b = port.ReadF32(AddressGasB, RegisterTotalizer);
+    const TSerialResponse b = ReadTotalizer(bus, AddressGasB, TotalizerB);
     KeepFirstFailure(failure, b);
-    TotalizerB.Value = static_cast<double>(b.AsFloat * 1000.0f);
-    TotalizerB.Time = bus.clock.now();
+    KeepFirstFailure(statuses.Controller2, b);
     bus.clock.sleepMs(PauseBetweenTotalizerReadsMs);
+    if (each)
+        *each = statuses;
     return failure;
 }

@@ -38,6 +38,8 @@ MfcIdentification IdentifyMFCs(const MfcBus& bus);
 // Identifies both controllers and reports an empty line and the verdict.
 // Returns whether both identified (the "MFC control is OK" mark).
 bool ValidateMFC(const MfcBus& bus, const MemoLineSink& memo);
+// The report of an identification made elsewhere: the same lines and verdict.
+bool ReportIdentification(const MfcIdentification& identification, const MemoLineSink& memo);
 
 // The gas table for a gas list position (from 0; -1 when nothing is
 // selected): position + 2, so the lists' first entries are table 2.
@@ -53,17 +55,38 @@ std::uint16_t GasTableNumber(int listIndex);
 std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t gasTable, TFlowInfo& flowInfo,
                        double& PossibleMinFlow, double& PossibleMaxFlow);
 
+// MinMaxFlow's verdicts on a range that was read but cannot be used.
+inline constexpr const char* StatusInvalidFullScale = "Invalid full-scale flow";
+inline constexpr const char* StatusInvalidDynamicRange = "Invalid dynamic range";
+
 // Writes the set-point (g/min, as a 32-bit float) of controller `Address`,
 // then pauses 20 ms. A set-point that is negative or not finite is refused
 // ("Invalid set-point") and nothing is sent.
 TSerialResponse SetMFCFlow(const MfcBus& bus, std::uint32_t Address, double Flow);
+// The same write without the pause, for pulses that time themselves.
+TSerialResponse WriteSetPoint(const MfcBus& bus, std::uint32_t Address, float Flow);
+
+// The statuses of an operation on both controllers, each "" when all of
+// that controller's frames succeeded.
+struct TControllerStatuses {
+    std::string Controller1;
+    std::string Controller2;
+};
 
 // Zeroes both totalizers, then reads each back as its start value (grams)
 // with the time of that reading as StartTime and Time. Value is left alone.
 // A failed read stores NaN. Returns "" when every frame succeeded, else the
-// first failure.
-std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB);
+// first failure; `each`, when given, receives each controller's status.
+std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB,
+                                    TControllerStatuses* each = nullptr);
 
-// Reads both totalizers into Value (grams) and Time. A failed read stores
-// NaN. Returns "" when both reads succeeded, else the first failure.
-std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB);
+// Reads both totalizers into Value (grams) and Time, 50 ms after each. A
+// failed read stores NaN. Returns "" when both reads succeeded, else the
+// first failure; `each`, when given, receives each controller's status.
+std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB,
+                           TControllerStatuses* each = nullptr);
+
+// One totalizer read of controller `Address`: grams (the register's kg
+// times 1000, NaN when the read failed) into Value, the time into Time. No
+// pause.
+TSerialResponse ReadTotalizer(const MfcBus& bus, std::uint32_t Address, TTotalizer& Totalizer);

@@ -4,18 +4,17 @@
 #include "mixer.h"
 
 #include "clock.h"
+#include "equipment_gateway.h"
 #include "mfc_registers.h"
 #include "mixer_host.h"
 #include "number_picture.h"
 #include "time_picture.h"
-#include "voegtlin_port.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr unsigned PauseAfterSetPointMs = 20;
 constexpr unsigned PauseAfterTotalizerMs = 50;
 constexpr unsigned PulseLengthMs = 100;
 constexpr unsigned PauseAfterPulseMs = 50;
@@ -31,14 +30,6 @@ const QString MassPicture = QStringLiteral("0.000 000 000");
 
 } // namespace
 
-TVoegtlinPort TMixer::ControllerPort() const
-{
-    const MfcBus bus = Host_.Controllers();
-    TVoegtlinPort port(bus.lines, bus.clock);
-    port.UseControllerLine(bus.port);
-    return port;
-}
-
 void TMixer::Trace(const QString& line)
 {
     Host_.AddDevFeedbackLine(line);
@@ -46,31 +37,19 @@ void TMixer::Trace(const QString& line)
 
 void TMixer::ConstantFlow()
 {
-    Host_.SetValvePositions(0, 0, 0, 1, 1, 0);
-    TVoegtlinPort port = ControllerPort();
+    Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
     // A set-point counts as sent only when its write went out; otherwise the
     // next tick tries again rather than leave the controller at its old
     // set-point for the whole dilution.
-    if (!S_.FlowASetToConstant) {
-        const TSerialResponse r =
-            port.WriteF32(AddressGasA, RegisterSetPoint, static_cast<float>(S_.DesiredFlowAGramsperMinute));
-        S_.FlowASetToConstant = r.Status.empty();
-        Clock_.sleepMs(PauseAfterSetPointMs);
-    }
-    if (!S_.FlowBSetToConstant) {
-        const TSerialResponse r =
-            port.WriteF32(AddressGasB, RegisterSetPoint, static_cast<float>(S_.DesiredFlowBGramsperMinute));
-        S_.FlowBSetToConstant = r.Status.empty();
-        Clock_.sleepMs(PauseAfterSetPointMs);
-    }
+    if (!S_.FlowASetToConstant)
+        S_.FlowASetToConstant = Gateway_.SetMFCFlow(AddressGasA, S_.DesiredFlowAGramsperMinute).Status.empty();
+    if (!S_.FlowBSetToConstant)
+        S_.FlowBSetToConstant = Gateway_.SetMFCFlow(AddressGasB, S_.DesiredFlowBGramsperMinute).Status.empty();
 }
 
 void TMixer::AinBPulse()
 {
-    TVoegtlinPort port = ControllerPort();
-    const TSerialResponse read = port.ReadF32(AddressGasA, RegisterTotalizer);
-    S_.TotalizerA.Value = static_cast<double>(read.AsFloat * 1000.0f);
-    S_.TotalizerA.Time = Clock_.now();
+    const TSerialResponse read = Gateway_.ReadTotalizer(AddressGasA, S_.TotalizerA);
     Clock_.sleepMs(PauseAfterTotalizerMs);
 
     const double ElapsedTimeA = (Clock_.now() - S_.TotalizerA.StartTime) * 24 * 60;
@@ -85,21 +64,21 @@ void TMixer::AinBPulse()
         // Without the delivered mass there is no lag to make up: gas A stays
         // off until a reading succeeds.
         Trace(QStringLiteral("Stop flow (totalizer not read)"));
-        port.WriteF32(AddressGasA, RegisterSetPoint, 0.0f);
+        Gateway_.WriteSetPoint(AddressGasA, 0.0f);
         Clock_.sleepMs(PauseAfterPulseMs);
         return;
     }
     if (shouldBe > S_.TotalizerA.Value) {
         ++S_.Counter;
         Trace(QStringLiteral("Send more flow ") + QString::number(S_.Counter));
-        port.WriteF32(AddressGasA, RegisterSetPoint, PulseFlow);
+        Gateway_.WriteSetPoint(AddressGasA, PulseFlow);
         Clock_.sleepMs(PulseLengthMs);
-        port.WriteF32(AddressGasA, RegisterSetPoint, 0.0f);
+        Gateway_.WriteSetPoint(AddressGasA, 0.0f);
         Clock_.sleepMs(PauseAfterPulseMs);
         return;
     }
     Trace(QStringLiteral("Stop flow"));
-    port.WriteF32(AddressGasA, RegisterSetPoint, 0.0f);
+    Gateway_.WriteSetPoint(AddressGasA, 0.0f);
     Clock_.sleepMs(PauseAfterPulseMs);
 }
 
@@ -133,13 +112,13 @@ void TMixer::SendH2O()
     // MaxWaterHoldMs, then closes; the time it was open is credited. A pulse
     // of one relay transaction alone could never supply more than a few per
     // cent of the time, and the mixture would stay drier than planned.
-    Host_.SetValvePositions(1, 1, 0, 0, 1, 0);
+    Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
     const double T2 = Clock_.now();
     const double lagMs = (Req - S_.H2OTime) * MsPerDay;
     const auto hold = static_cast<unsigned>(std::clamp(lagMs, 0.0, static_cast<double>(MaxWaterHoldMs)));
     if (hold > 0)
         Clock_.sleepMs(hold);
-    Host_.SetValvePositions(0, 0, 0, 1, 1, 0);
+    Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
     const double T3 = Clock_.now();
     S_.H2OTime = S_.H2OTime + (T3 - T2);
     Trace(QStringLiteral("H2O updated        ") + FormatDayCount(DurationPicture, S_.H2OTime));
@@ -149,7 +128,7 @@ void TMixer::SendH2O()
     const std::string kept = S_.MixingMethod;
     S_.MixingMethod = "H2O pulse";
     try {
-        Host_.StoreData();
+        StoreData();
     } catch (...) {
         S_.MixingMethod = kept;
         throw;

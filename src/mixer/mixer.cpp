@@ -1,6 +1,8 @@
 #include "mixer.h"
 
 #include "clock.h"
+#include "equipment_gateway.h"
+#include "log_table_model.h"
 #include "mixer_host.h"
 #include "mixing_methods.h"
 
@@ -26,8 +28,11 @@ constexpr TFlushStep FlushSteps[] = {
 
 } // namespace
 
-TMixer::TMixer(TWindowState& state, TMixerHost& host, Clock& clock)
+TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host,
+               Clock& clock)
     : S_(state)
+    , Gateway_(gateway)
+    , Log_(log)
     , Host_(host)
     , Clock_(clock)
 {
@@ -57,8 +62,8 @@ void TMixer::ButtonDilutionClick()
     NoWaterReported_ = false;
     Host_.ShowStatus(QStringLiteral("Dilution"));
     S_.MixerState = TMixerState::Dilution;
-    Host_.Calculate();
-    Host_.ResetRetrieveTotalizers();
+    Calculate();
+    Gateway_.ResetRetrieveTotalizers(S_.TotalizerA, S_.TotalizerB);
     // The water time counts from here, once the plan and the totalizer
     // reset are done.
     S_.DilutionStartTime = Clock_.now();
@@ -88,13 +93,13 @@ void TMixer::Timer1Timer()
 void TMixer::LogStep()
 {
     if (S_.MixerStateOld != S_.MixerState) {
-        Host_.StoreData();
+        StoreData();
         return;
     }
     const bool active = S_.MixerState == TMixerState::Flushing || S_.MixerState == TMixerState::Dilution;
     const long double sinceRow = static_cast<long double>(Clock_.now()) - S_.DataStoredLast;
     if (active && sinceRow > Second)
-        Host_.StoreData();
+        StoreData();
 }
 
 void TMixer::Act()
@@ -119,16 +124,16 @@ void TMixer::Act()
 
 void TMixer::HoldStandby()
 {
-    Host_.SetValvePositions(0, 0, 0, 0, 0, 0);
-    Host_.SetMFCFlow(1, 0.0);
-    Host_.SetMFCFlow(2, 0.0);
+    Gateway_.SetValvePositions(0, 0, 0, 0, 0, 0);
+    Gateway_.SetMFCFlow(1, 0.0);
+    Gateway_.SetMFCFlow(2, 0.0);
 }
 
 void TMixer::HoldBypass()
 {
-    Host_.SetValvePositions(0, 0, 1, 0, 0, 0);
-    Host_.SetMFCFlow(1, 0.0);
-    Host_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
+    Gateway_.SetValvePositions(0, 0, 1, 0, 0, 0);
+    Gateway_.SetMFCFlow(1, 0.0);
+    Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
 }
 
 void TMixer::WindowClosing()
@@ -164,23 +169,23 @@ void TMixer::Flush()
         return;
     }
     Host_.SetTimerEnabled(false);
-    Host_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
+    Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
     bool open = true;
     for (const TFlushStep& step : FlushSteps) {
         Host_.ShowStatus(QString::fromLatin1(step.Status));
         const int* v = step.Valves;
-        Host_.SetValvePositions(v[0], v[1], v[2], v[3], v[4], v[5]);
+        Gateway_.SetValvePositions(v[0], v[1], v[2], v[3], v[4], v[5]);
         open = pump();
         if (!open)
             break;
         Clock_.sleepMs(step.HoldMs);
     }
-    Host_.SetMFCFlow(2, 0.0);
+    Gateway_.SetMFCFlow(2, 0.0);
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
     if (open)
         pump();
-    Host_.SetValvePositions(0, 0, 0, 0, 0, 0);
+    Gateway_.SetValvePositions(0, 0, 0, 0, 0, 0);
 }
 
 void TMixer::Dispatch()
@@ -194,7 +199,7 @@ void TMixer::Dispatch()
         Host_.ShowStatus(QStringLiteral("Standby"));
         return;
     }
-    Host_.ReadTotalizers();
+    Gateway_.ReadTotalizers(S_.TotalizerA, S_.TotalizerB);
     ConstantFlow();
     if (steps.PulseGasA)
         AinBPulse();

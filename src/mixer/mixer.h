@@ -1,21 +1,24 @@
 #pragma once
 
+#include "planner.h"
 #include "window_state.h"
 
 #include <QString>
 
 class Clock;
+class TEquipmentGateway;
+class TLogTableModel;
 class TMixerHost;
-class TVoegtlinPort;
 
-// The mixer's operation on the window's variables: the four state buttons,
-// the 250 ms tick that logs and acts on the state, the flush sequence, and
-// the delivery routines a dilution tick runs for the planned method. The
-// equipment, the log and the planner are reached through the host (the
-// window); all waits and every "now" go through the clock.
+// The mixer core, free of any window: the four state buttons, the 250 ms
+// tick that logs and acts on the state, the flush sequence, the delivery
+// routines a dilution tick runs for the planned method, the planner run and
+// the log rows. The equipment is reached only through the gateway, the log
+// through its table; what is shown goes to the host. The main window and a
+// run without a window drive the same core.
 class TMixer {
 public:
-    TMixer(TWindowState& state, TMixerHost& host, Clock& clock);
+    TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock);
 
     // The buttons record the state wanted and show it; Dilution also plans
     // the run, zeroes both totalizers and starts the dilution clock.
@@ -27,6 +30,14 @@ public:
     // One tick: a log row at a change of state (or once a second while
     // flushing or diluting), then what the state asks of the equipment.
     void Timer1Timer();
+
+    // Plans the mixture the host reports: a "Reset" marker in the log, the
+    // method and flows into the state, the report to the host.
+    void Calculate();
+    // Appends one log row describing the present moment.
+    void StoreData();
+    // The newest plan that got past the gas check.
+    const TPlanResult& LastPlan() const { return LastPlan_; }
 
     // The delivery steps of a dilution tick (delivery_methods.cpp).
     // Holds the dry path and sends the planned set-points not yet sent.
@@ -53,12 +64,14 @@ private:
     void HoldBypass();
     void Flush();
     void Dispatch();
-    TVoegtlinPort ControllerPort() const;
     void Trace(const QString& line);
 
     TWindowState& S_;
+    TEquipmentGateway& Gateway_;
+    TLogTableModel& Log_;
     TMixerHost& Host_;
     Clock& Clock_;
+    TPlanResult LastPlan_;
     bool FlushRunning_ = false;
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.

@@ -2,6 +2,7 @@
 
 #include "compounds.h"
 #include "list_selection.h"
+#include "log_table_model.h"
 #include "operator_dialogs.h"
 #include "schematic.h"
 
@@ -23,6 +24,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , Lines_(services.lines)
 {
     BuildLayout();
+    LogTable = new TLogTableModel(this);
     ConnectSetupHandlers();
     ConnectMixtureInputs();
 
@@ -65,13 +67,8 @@ void TForm1::FormClose()
     // Valves and controllers left open would go on delivering gas after the
     // program has gone; the results are not examined, the close is never
     // refused. Equipment commanded in this run is made safe even when a
-    // later failed check cleared its mark, as long as its port is selected.
-    if (CheckBoxSolenoidOK->isChecked() || ValvePortsCommanded_.contains(SelectedText(ListBoxPortSolenoid)))
-        SetValvePositions(0, 0, 0, 0, 0, 0);
-    if (CheckBoxMFCOK->isChecked() || MfcPortsCommanded_.contains(SelectedMfcPort())) {
-        SetMFCFlow(1, 0.0);
-        SetMFCFlow(2, 0.0);
-    }
+    // later failed check cleared its mark or another port is selected now.
+    Gateway_->MakeSafe(CheckBoxSolenoidOK->isChecked(), CheckBoxMFCOK->isChecked());
 }
 
 void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)

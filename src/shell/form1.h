@@ -1,5 +1,6 @@
 #pragma once
 
+#include "equipment_gateway.h"
 #include "list_box.h"
 #include "page_control.h"
 #include "serial_response.h"
@@ -14,14 +15,11 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 
 class Clock;
 class SerialLines;
-struct MfcBus;
-struct RelayBoard;
 class TLogTableModel;
 class TOperatorDialogs;
 class TRtDoubleEdit;
@@ -72,16 +70,17 @@ public:
     void FormCreate();
     void FormClose();
 
-    // The mixer (form1_mixer.cpp): the state buttons, the tick and the
-    // delivery steps of a dilution tick.
+    // The mixer (form1_mixer.cpp): the state buttons and the tick go to the
+    // mixer core.
     void ButtonStopClick();
     void ButtonFlushClick();
     void ButtonBypassClick();
     void ButtonDilutionClick();
     void Timer1Timer();
-    void ConstantFlow();
-    void AinBPulse();
-    void SendH2O();
+
+    // The mixer core and the equipment gateway the window drives.
+    TMixer& Mixer() { return *Mixer_; }
+    TEquipmentGateway& Gateway() { return *Gateway_; }
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
@@ -100,8 +99,8 @@ public:
     std::string SelectedMfcPort() const;
 
     // The relay board on the port selected in ListBoxPortSolenoid
-    // (form1_valves.cpp). Sends the valve pattern (1 = open), then records
-    // it in V1O..V6O and marks it on the schematic.
+    // (form1_valves.cpp). Sends the valve pattern (1 = open); the pattern
+    // the board accepts goes into V1O..V6O and onto the schematic.
     void SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O);
     // Marks one valve (1..6) on the schematic and shows the picture.
     void SetValveGraphics(unsigned ID, bool Open);
@@ -125,8 +124,12 @@ public:
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
     // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
     void Calculate();
+    // The request the planner reads: the ppm fields and the chosen gases.
+    TMixRequest MixRequest() const;
     void StoreData();
     void StoreResetMarker();
+    // Makes a stored row the table's current row and scrolls to it.
+    void ShowStoredRow(int row);
     void StringGrid1MouseDown(Qt::MouseButton Button);
     void Save(const QString& Path);
 
@@ -210,18 +213,13 @@ private:
     class MixerHost;           // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
-
-    MfcBus MfcOn(const std::string& port) const;
-    RelayBoard RelayBoardOnSelectedPort() const;
+    // Shows a pattern the relay board accepted in V1O..V6O and on the schematic.
+    void ShowAcceptedValves(std::uint8_t pattern);
 
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;
     SerialLines& Lines_;
+    std::unique_ptr<TEquipmentGateway> Gateway_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
-
-    // The ports valve patterns and set-points went to in this run, so that
-    // closing makes safe what was commanded, whatever the marks say now.
-    std::set<std::string> ValvePortsCommanded_;
-    std::set<std::string> MfcPortsCommanded_;
 };

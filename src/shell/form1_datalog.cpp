@@ -4,7 +4,6 @@
 
 #include "clock.h"
 #include "log_file.h"
-#include "log_row.h"
 #include "log_table_model.h"
 #include "rt_double_edit.h"
 #include "time_picture.h"
@@ -52,7 +51,6 @@ private:
 void TForm1::SetUpLogTable()
 {
     // 17 columns, one fixed header row, one empty data row to begin with.
-    LogTable = new TLogTableModel(this);
     StringGrid1->setModel(LogTable);
     // Rows of one height: placing a row never needs the heights of the
     // rows before it, which keeps a days-long log quick to scroll.
@@ -87,25 +85,11 @@ void TForm1::StoreResetMarker()
 
 void TForm1::StoreData()
 {
-    const TWindowState& s = WindowState;
-    TLogRowInputs in;
-    in.Time = Clock_.wallNow();
-    in.MixerState = s.MixerState;
-    in.MixingMethod = s.MixingMethod;
-    in.TotalizerA = s.TotalizerA.Value;
-    in.TotalizerB = s.TotalizerB.Value;
-    in.H2OTime = s.H2OTime;
-    in.DesiredFlowBGramsperMinute = s.DesiredFlowBGramsperMinute;
-    in.pH2O = RtIntegerEditpH2O->Value();
-    // The gases as chosen: the Setup page's lists lose their selection when
-    // the operator goes back there, while the mixer may go on logging.
-    in.GasA = s.A.Name;
-    in.GasB = s.B.Name;
-    in.H2OMolarMass = s.H2OC.MolarMass;
+    Mixer_->StoreData();
+}
 
-    const int row = LogTable->StoreRow(ComputeLogRow(in));
-    WindowState.DataStoredLast = Clock_.now();
-
+void TForm1::ShowStoredRow(int row)
+{
     // The new row becomes the current one and is scrolled into view, also
     // while the Output page is not shown.
     const QModelIndex current = StringGrid1->currentIndex();

@@ -1,5 +1,6 @@
 // The window's side of the flow controllers: port and gas table from the
-// Setup page's selections, results into the window's variables.
+// Setup page's selections, results into the window's variables; every
+// exchange goes through the equipment gateway.
 #include "form1.h"
 
 #include "list_selection.h"
@@ -9,11 +10,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-MfcBus TForm1::MfcOn(const std::string& port) const
-{
-    return MfcBus{Lines_, Clock_, port};
-}
-
 std::string TForm1::SelectedMfcPort() const
 {
     return SelectedText(ListBoxPortMFC);
@@ -21,7 +17,7 @@ std::string TForm1::SelectedMfcPort() const
 
 void TForm1::ValidateMFC()
 {
-    const bool ok = ::ValidateMFC(MfcOn(SelectedMfcPort()), [this](const std::string& line) {
+    const bool ok = ReportIdentification(Gateway_->IdentifyMFCs(), [this](const std::string& line) {
         AddMemoLine(MemoSetupFeedback, QString::fromStdString(line));
     });
     CheckBoxMFCOK->setChecked(ok);
@@ -32,25 +28,22 @@ std::string TForm1::MinMaxFlow(const std::string& Port, std::uint32_t Address)
     const bool gasA = Address == 1;
     const int row = SelectedRow(gasA ? ListBoxSetupGas1 : ListBoxSetupGas2);
     TWindowState& w = WindowState;
-    return ::MinMaxFlow(MfcOn(Port), Address, GasTableNumber(row), gasA ? w.FIA : w.FIB,
-                        gasA ? w.PossibleMinFlowAGramsperMinute : w.PossibleMinFlowBGramsperMinute,
-                        gasA ? w.PossibleMaxFlowAGramsperMinute : w.PossibleMaxFlowBGramsperMinute);
+    return Gateway_->MinMaxFlow(Port, Address, GasTableNumber(row), gasA ? w.FIA : w.FIB,
+                                gasA ? w.PossibleMinFlowAGramsperMinute : w.PossibleMinFlowBGramsperMinute,
+                                gasA ? w.PossibleMaxFlowAGramsperMinute : w.PossibleMaxFlowBGramsperMinute);
 }
 
 TSerialResponse TForm1::SetMFCFlow(std::uint32_t Address, double Flow)
 {
-    const std::string port = SelectedMfcPort();
-    if (!port.empty())
-        MfcPortsCommanded_.insert(port);
-    return ::SetMFCFlow(MfcOn(port), Address, Flow);
+    return Gateway_->SetMFCFlow(Address, Flow);
 }
 
 void TForm1::ResetRetrieveTotalizers()
 {
-    ::ResetRetrieveTotalizers(MfcOn(SelectedMfcPort()), WindowState.TotalizerA, WindowState.TotalizerB);
+    Gateway_->ResetRetrieveTotalizers(WindowState.TotalizerA, WindowState.TotalizerB);
 }
 
 void TForm1::ReadTotalizers()
 {
-    ::ReadTotalizers(MfcOn(SelectedMfcPort()), WindowState.TotalizerA, WindowState.TotalizerB);
+    Gateway_->ReadTotalizers(WindowState.TotalizerA, WindowState.TotalizerB);
 }

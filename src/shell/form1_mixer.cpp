@@ -1,10 +1,13 @@
-// The window's side of the mixer: the four state buttons, the tick and the
-// delivery steps forward to TMixer, which reaches the window back through
-// MixerHost.
+// The window's side of the mixer: the equipment gateway on the Setup page's
+// port selections, the mixer core, and the host through which the core
+// shows its status, report and trace in the window. The four state buttons
+// and the tick go straight to the core.
 #include "form1.h"
 
 #include "clock.h"
+#include "list_selection.h"
 #include "rt_double_edit.h"
+#include "valve_graphics.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -28,6 +31,13 @@ public:
     }
 
     void ShowStatus(const QString& text) override { F.LabelStatus->setText(text); }
+    void ShowPlanReport(const QString& text) override
+    {
+        if (text.isEmpty())
+            F.Memo4->clear();
+        else
+            F.Memo4->setPlainText(text);
+    }
     void AddPlanLine(const QString& line) override { AddMemoLine(F.Memo4, line); }
     void AddDevFeedbackLine(const QString& line) override { AddMemoLine(F.MemoDevFeedback, line); }
     void ProcessMessages() override { QCoreApplication::processEvents(); }
@@ -38,17 +48,9 @@ public:
         else
             F.Timer1->stop();
     }
-    void StoreData() override { F.StoreData(); }
-    void Calculate() override { F.Calculate(); }
+    TMixRequest MixRequest() const override { return F.MixRequest(); }
     double pH2O() const override { return F.RtIntegerEditpH2O->Value(); }
-    void SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O) override
-    {
-        F.SetValvePositions(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O);
-    }
-    TSerialResponse SetMFCFlow(std::uint32_t Address, double Flow) override { return F.SetMFCFlow(Address, Flow); }
-    void ReadTotalizers() override { F.ReadTotalizers(); }
-    void ResetRetrieveTotalizers() override { F.ResetRetrieveTotalizers(); }
-    MfcBus Controllers() const override { return F.MfcOn(F.SelectedMfcPort()); }
+    void RowStored(int row) override { F.ShowStoredRow(row); }
 
 private:
     TForm1& F;
@@ -56,8 +58,15 @@ private:
 
 void TForm1::SetUpMixer()
 {
+    // Every command reads the port selected at that moment.
+    TEquipmentPorts ports;
+    ports.Relay = [this] { return SelectedText(ListBoxPortSolenoid); };
+    ports.Controllers = [this] { return SelectedText(ListBoxPortMFC); };
+    Gateway_ = std::make_unique<TEquipmentGateway>(Lines_, Clock_, std::move(ports));
+    Gateway_->OnValvesAccepted = [this](std::uint8_t pattern) { ShowAcceptedValves(pattern); };
+
     MixerHost_ = std::make_unique<MixerHost>(*this);
-    Mixer_ = std::make_unique<TMixer>(WindowState, *MixerHost_, Clock_);
+    Mixer_ = std::make_unique<TMixer>(WindowState, *Gateway_, *LogTable, *MixerHost_, Clock_);
 
     // AddMemoLine ends every line with a break, so the document holds one
     // empty block below the last line.
@@ -67,6 +76,17 @@ void TForm1::SetUpMixer()
     connect(ButtonFlush, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonFlushClick(); }); });
     connect(ButtonBypass, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonBypassClick(); }); });
     connect(ButtonDilution, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonDilutionClick(); }); });
+}
+
+void TForm1::ShowAcceptedValves(std::uint8_t pattern)
+{
+    TWindowState& w = WindowState;
+    bool* flags[] = {&w.V1O, &w.V2O, &w.V3O, &w.V4O, &w.V5O, &w.V6O};
+    for (unsigned id = 1; id <= 6; ++id) {
+        *flags[id - 1] = (pattern >> (id - 1)) & 1;
+        ::SetValveGraphics(Schematic, id, *flags[id - 1]);
+    }
+    RefreshSchematic();
 }
 
 void TForm1::MixerWindowClosing()
@@ -100,19 +120,4 @@ void TForm1::ButtonDilutionClick()
 void TForm1::Timer1Timer()
 {
     Mixer_->Timer1Timer();
-}
-
-void TForm1::ConstantFlow()
-{
-    Mixer_->ConstantFlow();
-}
-
-void TForm1::AinBPulse()
-{
-    Mixer_->AinBPulse();
-}
-
-void TForm1::SendH2O()
-{
-    Mixer_->SendH2O();
 }

@@ -1,10 +1,9 @@
-// The mixing plan: Calculate reads the request from the Operation page and
-// the gases from the Setup page, plans, and writes the report into Memo4.
+// The mixing plan: the mixer core plans from the request on the Operation
+// page and the gases on the Setup page; the report goes into Memo4.
 #include "form1.h"
 
 #include "list_selection.h"
-#include "plan_report.h"
-#include "planner.h"
+#include "mixer_host.h"
 #include "rt_integer_edit.h"
 
 #include <QListWidget>
@@ -12,35 +11,18 @@
 
 void TForm1::Calculate()
 {
-    TWindowState& s = WindowState;
+    Mixer_->Calculate();
+}
 
-    // A new plan starts its delivery afresh.
-    Memo4->clear();
-    s.Counter = 0;
-    s.H2OTime = 0;
-    s.FlowASetToConstant = false;
-    s.FlowBSetToConstant = false;
-
-    // Every planning run leaves its mark in the log, also one that stops
-    // for want of a gas.
-    StoreResetMarker();
-
-    TPlanRequest request;
-    if (SelectedRow(ListBoxSetupGas1) < 0 || SelectedRow(ListBoxSetupGas2) < 0)
-        return;
-    request.GasA = SelectedText(ListBoxSetupGas1);
-    request.GasB = SelectedText(ListBoxSetupGas2);
+TMixRequest TForm1::MixRequest() const
+{
+    TMixRequest request;
+    if (SelectedRow(ListBoxSetupGas1) >= 0 && SelectedRow(ListBoxSetupGas2) >= 0) {
+        request.GasA = SelectedText(ListBoxSetupGas1);
+        request.GasB = SelectedText(ListBoxSetupGas2);
+    }
     request.a = RtIntegerEditGasAPPM->Value();
     request.b = RtIntegerEditGasBPPM->Value();
     request.w = RtIntegerEditH2Oppm->Value();
-    request.FIA = s.FIA;
-    request.FIB = s.FIB;
-
-    const TPlanResult plan = CalculatePlan(request);
-    s.MixingMethod = plan.MixingMethod;
-    s.DesiredFlowAGramsperMinute = plan.DesiredFlowAGramsperMinute;
-    s.DesiredFlowBGramsperMinute = plan.DesiredFlowBGramsperMinute;
-    s.H2OFractioninB = plan.H2OFractioninB;
-
-    Memo4->setPlainText(PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    return request;
 }

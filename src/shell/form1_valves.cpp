@@ -4,7 +4,6 @@
 
 #include "list_selection.h"
 #include "relay_board.h"
-#include "relay_commands.h"
 #include "rt_double_edit.h"
 #include "valve_graphics.h"
 
@@ -26,30 +25,11 @@ public:
 
 } // namespace
 
-RelayBoard TForm1::RelayBoardOnSelectedPort() const
-{
-    return RelayBoard{Lines_, Clock_, SelectedText(ListBoxPortSolenoid)};
-}
-
 void TForm1::SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O)
 {
-    const RelayBoard board = RelayBoardOnSelectedPort();
-    if (!board.port.empty())
-        ValvePortsCommanded_.insert(board.port);
-    SendValvePattern(board, ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
-    // The flags and the schematic show the pattern asked for, whether or not
-    // the board answered.
-    TWindowState& w = WindowState;
-    w.V1O = iV1O != 0;
-    w.V2O = iV2O != 0;
-    w.V3O = iV3O != 0;
-    w.V4O = iV4O != 0;
-    w.V5O = iV5O != 0;
-    w.V6O = iV6O != 0;
-    const bool open[] = {w.V1O, w.V2O, w.V3O, w.V4O, w.V5O, w.V6O};
-    for (unsigned id = 1; id <= 6; ++id)
-        ::SetValveGraphics(Schematic, id, open[id - 1]);
-    RefreshSchematic();
+    // The flags and the schematic follow the board: they change only when
+    // it accepted the pattern (ShowAcceptedValves).
+    Gateway_->SetValvePositions(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O);
 }
 
 void TForm1::SetValveGraphics(unsigned ID, bool Open)
@@ -62,7 +42,7 @@ void TForm1::ButtonSetupValidateClick()
 {
     BusyCursor busy;
     if (SelectedRow(ListBoxPortSolenoid) >= 0) {
-        const TBoardCheck check = CheckRelayBoard(RelayBoardOnSelectedPort());
+        const TBoardCheck check = Gateway_->CheckRelayBoard();
         // The transcript appears in one piece.
         MemoSetupFeedback->setUpdatesEnabled(false);
         for (const std::string& line : check.Lines)
@@ -76,7 +56,7 @@ void TForm1::ButtonSetupValidateClick()
 
 void TForm1::RtIntegerEditH2OTempValueChanged()
 {
-    const TBubblerReading reading = ReadBubbler(RelayBoardOnSelectedPort());
+    const TBubblerReading reading = Gateway_->ReadBubbler();
     for (const std::string& line : reading.Lines)
         AddMemoLine(MemoDevFeedback, QString::fromStdString(line));
     // A failed or impossible reading leaves the last sound vapour pressure.

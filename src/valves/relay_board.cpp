@@ -81,7 +81,7 @@ TBubblerReading ReadBubbler(const RelayBoard& board)
     if (!reading.Thermistor) {
         // A shorted or open thermistor, or a count the divider cannot give:
         // no vapour pressure is made of it.
-        reading.Problem = "out of range";
+        reading.Problem = ThermistorOutOfRange;
         reading.Lines.push_back("Thermistor reading out of range: DAC = " + std::to_string(dac));
         return reading;
     }

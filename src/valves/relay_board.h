@@ -45,6 +45,7 @@ TBoardCheck CheckRelayBoard(const RelayBoard& board);
 // for a sound reading, the water vapour pressure at the bubbler (atm).
 // A failed transaction, a short reply or an impossible count gives no
 // pressure, and the lines say why.
+inline constexpr const char* ThermistorOutOfRange = "out of range";
 struct TBubblerReading {
     std::vector<std::string> Lines;
     std::optional<TThermistorReading> Thermistor;

@@ -77,6 +77,7 @@ TEST(Delivery, ConstantFlowSendsThePlannedSetPointsOnceThenHoldsTheDryPath)
     EXPECT_LT(f.relay.patterns()[0].At, frames[2].At);
     EXPECT_EQ(f.mfc.setPoint(1), static_cast<float>(f.s.DesiredFlowAGramsperMinute));
     EXPECT_EQ(f.mfc.setPoint(2), 6.0f);
+    EXPECT_TRUE(f.form.Gateway().ControllerPortsCommanded().contains("SIM-MFC")) << "the close duties know of them";
     const std::vector<unsigned>& sleeps = f.clock.Fake.sleeps();
     ASSERT_GE(sleeps.size(), 4u);
     EXPECT_EQ(std::vector<unsigned>(sleeps.end() - 4, sleeps.end()), (std::vector<unsigned>{10, 20, 10, 20}))

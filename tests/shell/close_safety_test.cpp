@@ -49,7 +49,7 @@ TEST(CloseSafety, EquipmentCommandedInThisRunIsMadeSafeEvenAfterItsMarkWasCleare
         {"only valves commanded", true, false, true, true, false},
         {"only flows commanded", false, true, true, false, true},
         {"nothing commanded", false, false, true, false, false},
-        {"commanded, ports no longer selected", true, true, false, false, false},
+        {"commanded, ports no longer selected", true, true, false, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -77,14 +77,16 @@ TEST(FormValves, SetValvePositionsSwitchesTheBoardTheFlagsAndTheSchematic)
     EXPECT_EQ(f.form.Image1->pixmap().toImage().convertToFormat(QImage::Format_RGB888), f.form.Schematic);
 }
 
-TEST(FormValves, ASilentBoardStillLeavesTheFlagsAndDrawingAsAskedFor)
+TEST(FormValves, TheFlagsAndDrawingShowThePatternTheBoardLastAccepted)
 {
     FormFixture f;
     f.SelectRelayPort();
-    f.relay.Faults.Silent = true;
     f.form.SetValvePositions(0, 0, 1, 0, 0, 0);
-    EXPECT_TRUE(f.form.WindowState.V3O);
+    f.relay.Faults.Silent = true;
+    f.form.SetValvePositions(1, 1, 0, 0, 1, 0);
+    EXPECT_TRUE(f.form.WindowState.V3O && !f.form.WindowState.V1O) << "a refused pattern changes nothing";
     EXPECT_TRUE(ShownOpen(f.form.Schematic, 3));
+    EXPECT_FALSE(ShownOpen(f.form.Schematic, 1));
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 

@@ -1,0 +1,67 @@
+// The planner run and the log rows of the mixer core: Calculate turns the
+// host's request into the plan the delivery routines carry out; StoreData
+// records the present moment in the log.
+#include "mixer.h"
+
+#include "clock.h"
+#include "log_row.h"
+#include "log_table_model.h"
+#include "mixer_host.h"
+#include "plan_report.h"
+
+void TMixer::Calculate()
+{
+    // A new plan starts its delivery afresh.
+    Host_.ShowPlanReport(QString());
+    S_.Counter = 0;
+    S_.H2OTime = 0;
+    S_.FlowASetToConstant = false;
+    S_.FlowBSetToConstant = false;
+
+    // Every planning run leaves its mark in the log, also one that stops
+    // for want of a gas.
+    Log_.StoreMarker();
+
+    const TMixRequest mix = Host_.MixRequest();
+    if (!mix.GasesChosen())
+        return;
+    TPlanRequest request;
+    request.GasA = mix.GasA;
+    request.GasB = mix.GasB;
+    request.a = mix.a;
+    request.b = mix.b;
+    request.w = mix.w;
+    request.FIA = S_.FIA;
+    request.FIB = S_.FIB;
+
+    const TPlanResult plan = CalculatePlan(request);
+    LastPlan_ = plan;
+    S_.MixingMethod = plan.MixingMethod;
+    S_.DesiredFlowAGramsperMinute = plan.DesiredFlowAGramsperMinute;
+    S_.DesiredFlowBGramsperMinute = plan.DesiredFlowBGramsperMinute;
+    S_.H2OFractioninB = plan.H2OFractioninB;
+
+    Host_.ShowPlanReport(PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+void TMixer::StoreData()
+{
+    TLogRowInputs in;
+    in.Time = Clock_.wallNow();
+    in.MixerState = S_.MixerState;
+    in.MixingMethod = S_.MixingMethod;
+    in.TotalizerA = S_.TotalizerA.Value;
+    in.TotalizerB = S_.TotalizerB.Value;
+    in.H2OTime = S_.H2OTime;
+    in.DesiredFlowBGramsperMinute = S_.DesiredFlowBGramsperMinute;
+    in.pH2O = Host_.pH2O();
+    // The gases as chosen: the Setup page's lists lose their selection when
+    // the operator goes back there, while the mixer may go on logging.
+    in.GasA = S_.A.Name;
+    in.GasB = S_.B.Name;
+    in.H2OMolarMass = S_.H2OC.MolarMass;
+
+    const int row = Log_.StoreRow(ComputeLogRow(in));
+    S_.DataStoredLast = Clock_.now();
+    Host_.RowStored(row);
+}
