@@ -104,7 +104,7 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
     state.counters["gas_A_pulses_per_tick"] = rig.form.WindowState.Counter / ticks;
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK_CAPTURE(DilutionTick, constant, 10000, "A (constant) in B")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DilutionTick, pulse, 150, "A (pulse) in B")->Unit(benchmark::kMicrosecond);

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The locator alone, for any length asked.
     const auto asked = static_cast<std::size_t>(address % 64);
-    const TReplyLocation found = LocateReadReply(reply.data(), reply.size(), static_cast<std::uint8_t>(address),
-                                                 asked < 5 ? 5 : asked);
+    const TReplyLocation found
+        = LocateReadReply(reply.data(), reply.size(), static_cast<std::uint8_t>(address), asked < 5 ? 5 : asked);
     if (found.Status.empty())
         FUZZ_REQUIRE(found.Offset + (asked < 5 ? 5 : asked) == reply.size());
     return 0;

@@ -17,8 +17,7 @@
 
 namespace {
 
-template <class F>
-void MayRefuse(F&& f)
+template <class F> void MayRefuse(F&& f)
 {
     try {
         f();
@@ -26,7 +25,7 @@ void MayRefuse(F&& f)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -25,7 +25,7 @@ TFlowInfo Controller(FuzzedDataProvider& in, const std::string& gas)
     return fi;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -52,9 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TPlanResult plan = CalculatePlan(request);
         (void)PlanReportLines(plan);
         // Ranges as the controllers' check and the command line admit them.
-        const auto sound = [](const TFlowInfo& fi) {
-            return std::isfinite(fi.Max) && fi.Max >= std::numeric_limits<float>::min();
-        };
+        const auto sound
+            = [](const TFlowInfo& fi) { return std::isfinite(fi.Max) && fi.Max >= std::numeric_limits<float>::min(); };
         if (sound(request.FIA) && sound(request.FIB)) {
             FUZZ_REQUIRE(std::isfinite(plan.DesiredFlowAGramsperMinute) && plan.DesiredFlowAGramsperMinute >= 0);
             FUZZ_REQUIRE(std::isfinite(plan.DesiredFlowBGramsperMinute) && plan.DesiredFlowBGramsperMinute >= 0);

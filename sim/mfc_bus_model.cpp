@@ -39,9 +39,7 @@ std::uint16_t FloatWord(float value, int index)
 // Word `index` of a text of `registers` registers, padded with `pad`.
 std::uint16_t TextWord(const std::string& text, int index, char pad)
 {
-    auto at = [&](std::size_t i) {
-        return static_cast<std::uint8_t>(i < text.size() ? text[i] : pad);
-    };
+    auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(i < text.size() ? text[i] : pad); };
     const auto i = static_cast<std::size_t>(index) * 2;
     return static_cast<std::uint16_t>(at(i) << 8 | at(i + 1));
 }
@@ -51,7 +49,7 @@ bool In(std::uint16_t reg, std::uint16_t first, int registers)
     return reg >= first && reg < first + registers;
 }
 
-} // namespace
+}  // namespace
 
 MfcBusModel::MfcBusModel()
 {
@@ -301,8 +299,7 @@ std::vector<std::uint8_t> MfcBusModel::Serve(Controller& c, const std::vector<st
         AppendRtuCrc(out);
         return out;
     }
-    default:
-        return RtuExceptionReply(address, function, IllegalFunction);
+    default: return RtuExceptionReply(address, function, IllegalFunction);
     }
 }
 
@@ -347,8 +344,8 @@ std::optional<std::uint16_t> MfcBusModel::ReadRegister(Controller& c, std::uint1
 
 std::uint8_t MfcBusModel::WriteSingle(Controller& c, std::uint16_t reg, std::uint16_t value, double at)
 {
-    const bool known = std::any_of(c.Tables.begin(), c.Tables.end(),
-                                   [&](const MfcGasTable& t) { return t.Number == value; });
+    const bool known
+        = std::any_of(c.Tables.begin(), c.Tables.end(), [&](const MfcGasTable& t) { return t.Number == value; });
     if (reg == RegTableInUse) {
         if (!known)
             return IllegalValue;

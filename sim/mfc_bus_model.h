@@ -10,11 +10,11 @@
 // One gas table of a flow controller.
 struct MfcGasTable {
     std::uint16_t Number = 0;
-    std::string Name;      // short name, at most 8 characters
-    std::string LongName;  // at most 50 characters
-    std::string Unit;      // at most 8 characters
-    float FullScale = 0.0f;        // g/min
-    std::uint16_t DynamicRange = 0; // full scale / smallest controllable flow
+    std::string Name;                // short name, at most 8 characters
+    std::string LongName;            // at most 50 characters
+    std::string Unit;                // at most 8 characters
+    float FullScale = 0.0f;          // g/min
+    std::uint16_t DynamicRange = 0;  // full scale / smallest controllable flow
 };
 
 // What can go wrong with one controller, for tests. Faults stay until changed.

@@ -48,7 +48,7 @@ SerialFraming FramingOf(const termios& t)
     return f;
 }
 
-} // namespace
+}  // namespace
 
 PtyDeviceHost::PtyDeviceHost(DeviceModel& model, Clock& clock)
     : Model_(model)

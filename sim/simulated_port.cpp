@@ -12,7 +12,7 @@ constexpr double MsPerDay = 86400000.0;
 // this much of now has arrived.
 constexpr double ArrivalSlackDays = 0.01 / MsPerDay;
 
-} // namespace
+}  // namespace
 
 // The program's end: one per transaction, closing the port when dropped.
 class SimulatedLine final : public SerialLine {
@@ -39,10 +39,7 @@ public:
         if (opened_)
             Port_.purge();
     }
-    bool write(const std::uint8_t* data, std::size_t size) override
-    {
-        return opened_ && Port_.write(data, size);
-    }
+    bool write(const std::uint8_t* data, std::size_t size) override { return opened_ && Port_.write(data, size); }
     void drain() override
     {
         if (opened_)
@@ -115,7 +112,8 @@ bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
         return false;
     // At another framing the device's UART sees only garbage.
     if (!(configured_ == Model_.framing()) || size == 0) {
-        writtenUntil_ = std::max(writtenUntil_, Clock_.now() + static_cast<double>(size) * ByteTimeMs(configured_) / MsPerDay);
+        writtenUntil_
+            = std::max(writtenUntil_, Clock_.now() + static_cast<double>(size) * ByteTimeMs(configured_) / MsPerDay);
         return true;
     }
 
@@ -146,8 +144,8 @@ void SimulatedPort::drain()
 int SimulatedPort::bytesWaiting() const
 {
     const double now = Clock_.now() + ArrivalSlackDays;
-    return static_cast<int>(std::count_if(inbound_.begin(), inbound_.end(),
-                                          [&](const TimedByte& b) { return b.At <= now; }));
+    return static_cast<int>(
+        std::count_if(inbound_.begin(), inbound_.end(), [&](const TimedByte& b) { return b.At <= now; }));
 }
 
 bool SimulatedPort::read(std::vector<std::uint8_t>& into, std::size_t maxBytes)

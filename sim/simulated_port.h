@@ -34,9 +34,9 @@ public:
     const SerialFraming& configured() const { return configured_; }
 
     // Faults of the port itself (not of the device).
-    bool Unavailable = false;     // every open fails, as for an unplugged adapter
-    bool WriteFails = false;      // every write fails
-    bool ReadFails = false;       // every read fails
+    bool Unavailable = false;  // every open fails, as for an unplugged adapter
+    bool WriteFails = false;   // every write fails
+    bool ReadFails = false;    // every read fails
     // Bytes that arrive while no one has the port open are kept for the next
     // open, as some USB adapters do; otherwise they are lost.
     bool KeepsBytesWhileClosed = false;
@@ -63,9 +63,9 @@ private:
     bool open_ = false;
     int openCount_ = 0;
     SerialFraming configured_;
-    std::deque<TimedByte> inbound_;   // on their way to, or waiting at, the program's end
-    double deviceSendsUntil_ = 0.0;   // the device's transmitter is busy until then
-    double writtenUntil_ = 0.0;       // the program's last byte is on the wire until then
+    std::deque<TimedByte> inbound_;  // on their way to, or waiting at, the program's end
+    double deviceSendsUntil_ = 0.0;  // the device's transmitter is busy until then
+    double writtenUntil_ = 0.0;      // the program's last byte is on the wire until then
 };
 
 // Makes `port` one of the lines `lines` offers, under `portName`.

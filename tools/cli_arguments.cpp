@@ -31,7 +31,7 @@ std::string Quoted(const std::string& text)
     return "'" + text + "'";
 }
 
-} // namespace
+}  // namespace
 
 std::optional<double> ReadDecimal(std::string_view text)
 {
@@ -44,12 +44,11 @@ std::optional<double> ReadDecimal(std::string_view text)
             return std::nullopt;
         const std::string_view whole = std::string_view(s).substr(start, comma - start);
         const std::size_t fractionEnd = s.find_first_not_of("0123456789", comma + 1);
-        const std::string_view fraction =
-            std::string_view(s).substr(comma + 1, fractionEnd == std::string::npos ? std::string::npos
-                                                                                     : fractionEnd - comma - 1);
+        const std::string_view fraction = std::string_view(s).substr(
+            comma + 1, fractionEnd == std::string::npos ? std::string::npos : fractionEnd - comma - 1);
         // "1,000" and "12,345" could be thousands: neither reading is safe.
-        const bool couldBeGrouping = AllDigits(whole) && whole.size() <= 3 && whole[0] != '0'
-            && fraction.size() == 3 && fractionEnd == std::string::npos;
+        const bool couldBeGrouping = AllDigits(whole) && whole.size() <= 3 && whole[0] != '0' && fraction.size() == 3
+            && fractionEnd == std::string::npos;
         if (couldBeGrouping)
             return std::nullopt;
         s[comma] = '.';
@@ -81,11 +80,11 @@ std::optional<std::int64_t> ReadWhole(std::string_view text)
 
 namespace CliOption {
 
-#define DILUTRA_CLI_OPTION(Function, ...)                                                                             \
-    const QCommandLineOption& Function()                                                                              \
-    {                                                                                                                 \
-        static const QCommandLineOption option = ValueOption(__VA_ARGS__);                                            \
-        return option;                                                                                                \
+#define DILUTRA_CLI_OPTION(Function, ...)                                                                              \
+    const QCommandLineOption& Function()                                                                               \
+    {                                                                                                                  \
+        static const QCommandLineOption option = ValueOption(__VA_ARGS__);                                             \
+        return option;                                                                                                 \
     }
 
 DILUTRA_CLI_OPTION(Port, "port", "Serial port of the equipment, as 'dilutra-cli ports' lists it.", "P")
@@ -114,15 +113,14 @@ const QCommandLineOption& Reset()
     return option;
 }
 
-} // namespace CliOption
+}  // namespace CliOption
 
 namespace CliRange {
 const NumberRange PressureAtm{0.0, 1.0, "a number from 0 to 1 (atm)"};
 const NumberRange BubblerC{0.0, 100.0, "a temperature above 0 and below 100 (degrees C)", true, true};
-const NumberRange FullScale{std::numeric_limits<float>::min(), std::numeric_limits<float>::max(),
-                            "a flow above 0"};
+const NumberRange FullScale{std::numeric_limits<float>::min(), std::numeric_limits<float>::max(), "a flow above 0"};
 const NumberRange SetPoint{0.0, std::numeric_limits<float>::max(), "a flow from 0 (g/min)"};
-} // namespace CliRange
+}  // namespace CliRange
 
 std::string OptionName(const QCommandLineOption& option)
 {
@@ -149,8 +147,7 @@ void CliCommandLine::AddPositional(const QString& name, const QString& descripti
     parser_.addPositionalArgument(name, description, syntax);
 }
 
-std::optional<int> CliCommandLine::Parse(const std::vector<std::string>& args, std::ostream& out,
-                                         std::ostream& err)
+std::optional<int> CliCommandLine::Parse(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     QStringList words{QStringLiteral("dilutra-cli")};
     for (const std::string& a : args)

@@ -40,10 +40,7 @@ struct NumberRange {
     bool LowOpen = false;
     bool HighOpen = false;
 
-    bool Holds(double v) const
-    {
-        return (LowOpen ? v > Low : v >= Low) && (HighOpen ? v < High : v <= High);
-    }
+    bool Holds(double v) const { return (LowOpen ? v > Low : v >= Low) && (HighOpen ? v < High : v <= High); }
 };
 
 // The options the commands share, defined once so that every command
@@ -66,17 +63,17 @@ const QCommandLineOption& Address();
 const QCommandLineOption& Table();
 const QCommandLineOption& Flow();
 const QCommandLineOption& Reset();
-} // namespace CliOption
+}  // namespace CliOption
 
 // The ranges the window allows.
 namespace CliRange {
 inline constexpr std::int64_t PpmMax = 1000000;
 inline constexpr std::int64_t WaterPpmMax = 35000;
-extern const NumberRange PressureAtm;   // 0 to 1 atm
-extern const NumberRange BubblerC;      // liquid water: above 0, below 100 degrees C
-extern const NumberRange FullScale;     // a controller's range: finite, a normal float above 0
-extern const NumberRange SetPoint;      // a flow from 0 g/min, finite
-} // namespace CliRange
+extern const NumberRange PressureAtm;  // 0 to 1 atm
+extern const NumberRange BubblerC;     // liquid water: above 0, below 100 degrees C
+extern const NumberRange FullScale;    // a controller's range: finite, a normal float above 0
+extern const NumberRange SetPoint;     // a flow from 0 g/min, finite
+}  // namespace CliRange
 
 // One command's command line, read with QCommandLineParser: its options,
 // its positional arguments, "--help", and readers that check every value.

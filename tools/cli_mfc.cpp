@@ -22,7 +22,8 @@ int Identify(const MfcBus& bus, std::ostream& out, std::ostream& err)
 {
     const MfcIdentification id = IdentifyMFCs(bus);
     int result = ExitDone;
-    for (const auto& [name, r] : {std::pair{"controller 1", &id.Controller1}, std::pair{"controller 2", &id.Controller2}}) {
+    for (const auto& [name, r] :
+         {std::pair{"controller 1", &id.Controller1}, std::pair{"controller 2", &id.Controller2}}) {
         if (!r->Status.empty())
             result = Failed(err, name, r->Status);
         else
@@ -86,14 +87,13 @@ int Totalizers(const CliCommandLine& line, const MfcBus& bus, std::ostream& out,
     return ExitDone;
 }
 
-} // namespace
+}  // namespace
 
-int RunMfc(const std::vector<std::string>& args, SerialLines& lines, Clock& clock, std::ostream& out,
-           std::ostream& err)
+int RunMfc(const std::vector<std::string>& args, SerialLines& lines, Clock& clock, std::ostream& out, std::ostream& err)
 {
     CliCommandLine line("mfc", "Runs the flow controllers' services as the window does and prints what was read.");
-    for (const QCommandLineOption* o : {&CliOption::Port(), &CliOption::Address(), &CliOption::Table(),
-                                        &CliOption::Flow(), &CliOption::Reset()})
+    for (const QCommandLineOption* o :
+         {&CliOption::Port(), &CliOption::Address(), &CliOption::Table(), &CliOption::Flow(), &CliOption::Reset()})
         line.Add(*o);
     line.AddPositional(QStringLiteral("action"),
                        QStringLiteral("identify | gas-table --address 1|2 --table N | "

@@ -42,7 +42,7 @@ std::string Encoded(const QString& line)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-} // namespace
+}  // namespace
 
 void AddPlanOptions(CliCommandLine& line)
 {

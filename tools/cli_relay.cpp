@@ -50,7 +50,7 @@ int Temperature(const RelayBoard& board, std::ostream& out, std::ostream& err)
     return ExitFailed;
 }
 
-} // namespace
+}  // namespace
 
 int RunRelay(const std::vector<std::string>& args, SerialLines& lines, Clock& clock, std::ostream& out,
              std::ostream& err)

@@ -15,11 +15,12 @@ void Usage(std::FILE* to)
     std::fprintf(to, "usage: dilutra-cli COMMAND [OPTIONS]\n\ncommands:\n");
     for (const CliCommand& c : CliCommands())
         std::fprintf(to, "  %s\n", c.Synopsis);
-    std::fprintf(to, "\n'dilutra-cli COMMAND --help' describes a command's options.\n"
-                     "Exit codes: 0 done, 1 a device failed, 2 bad arguments.\n");
+    std::fprintf(to,
+                 "\n'dilutra-cli COMMAND --help' describes a command's options.\n"
+                 "Exit codes: 0 done, 1 a device failed, 2 bad arguments.\n");
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {

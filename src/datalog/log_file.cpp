@@ -68,7 +68,7 @@ private:
     bool ok_ = true;
 };
 
-} // namespace
+}  // namespace
 
 QStringList ReportFileLines(const QString& memoText)
 {

@@ -10,17 +10,17 @@
 // What one log row is computed from: the window's variables at the moment
 // the row is stored.
 struct TLogRowInputs {
-    double Time = 0;             // wall-clock day count shown in the Time cell
+    double Time = 0;  // wall-clock day count shown in the Time cell
     TMixerState MixerState = TMixerState::Unknown;
-    std::string MixingMethod;    // shown only in Dilution
-    double TotalizerA = 0;       // grams of gas A since the totalizer reset
-    double TotalizerB = 0;       // grams of gas B
-    double H2OTime = 0;          // days gas B spent in the bubbler
+    std::string MixingMethod;  // shown only in Dilution
+    double TotalizerA = 0;     // grams of gas A since the totalizer reset
+    double TotalizerB = 0;     // grams of gas B
+    double H2OTime = 0;        // days gas B spent in the bubbler
     double DesiredFlowBGramsperMinute = 0;
-    double pH2O = 0;             // vapour pressure at the bubbler, atm
-    std::string GasA;            // name of the chosen gas A
-    std::string GasB;            // name of the chosen gas B
-    float H2OMolarMass = 0;      // molar mass of water, g/mol
+    double pH2O = 0;         // vapour pressure at the bubbler, atm
+    std::string GasA;        // name of the chosen gas A
+    std::string GasB;        // name of the chosen gas B
+    float H2OMolarMass = 0;  // molar mass of water, g/mol
 };
 
 // Number of numeric columns (GasA .. ppmH2O).

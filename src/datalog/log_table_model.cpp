@@ -82,18 +82,10 @@ void TLogTableModel::AppendCellText(std::string& out, int row, int column, std::
     if ((r.Written & PropertyBit(*p)) == 0)
         return;
     switch (*p) {
-    case TProperty::Time:
-        timePicture_->AppendTo(out, r.Time);
-        return;
-    case TProperty::Mode:
-        out += store_.Text(r.Mode);
-        return;
-    case TProperty::Method:
-        out += store_.Text(r.Method);
-        return;
-    default:
-        numberPictures_[static_cast<int>(*p)]->AppendTo(out, r.Numbers[NumberIndex(*p)], decimalPoint);
-        return;
+    case TProperty::Time: timePicture_->AppendTo(out, r.Time); return;
+    case TProperty::Mode: out += store_.Text(r.Mode); return;
+    case TProperty::Method: out += store_.Text(r.Method); return;
+    default: numberPictures_[static_cast<int>(*p)]->AppendTo(out, r.Numbers[NumberIndex(*p)], decimalPoint); return;
     }
 }
 

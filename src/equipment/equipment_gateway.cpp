@@ -16,17 +16,14 @@ bool Answered(const TSerialResponse& r)
     return r.Status.empty();
 }
 
-} // namespace
+}  // namespace
 
 const char* DeviceName(TDevice device)
 {
     switch (device) {
-    case TDevice::RelayBoard:
-        return "Relay board";
-    case TDevice::Controller1:
-        return "Flow controller 1";
-    case TDevice::Controller2:
-        return "Flow controller 2";
+    case TDevice::RelayBoard: return "Relay board";
+    case TDevice::Controller1: return "Flow controller 1";
+    case TDevice::Controller2: return "Flow controller 2";
     }
     return "";
 }
@@ -110,13 +107,13 @@ TSerialResponse TEquipmentGateway::SetValvePositions(int iV1O, int iV2O, int iV3
     return SendValves(Board().port, ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
 }
 
-TSerialResponse TEquipmentGateway::SetPointOn(const std::string& port, std::uint32_t Address, double Flow,
-                                              bool pause)
+TSerialResponse TEquipmentGateway::SetPointOn(const std::string& port, std::uint32_t Address, double Flow, bool pause)
 {
     if (!port.empty())
         ControllerPortsCommanded_.insert(port);
     const MfcBus bus = ControllersOn(port);
-    TSerialResponse r = pause ? ::SetMFCFlow(bus, Address, Flow) : ::WriteSetPoint(bus, Address, static_cast<float>(Flow));
+    TSerialResponse r
+        = pause ? ::SetMFCFlow(bus, Address, Flow) : ::WriteSetPoint(bus, Address, static_cast<float>(Flow));
     // A write is not answered: only a write that could not go out counts.
     Count(ControllerDevice(Address), "set-point", r.Status, false);
     if (r.Status.empty()) {
@@ -262,11 +259,11 @@ MfcIdentification TEquipmentGateway::IdentifyMFCs()
 std::string TEquipmentGateway::MinMaxFlow(const std::string& Port, std::uint32_t Address, std::uint16_t gasTable,
                                           TFlowInfo& flowInfo, double& PossibleMinFlow, double& PossibleMaxFlow)
 {
-    const std::string failure =
-        ::MinMaxFlow(ControllersOn(Port), Address, gasTable, flowInfo, PossibleMinFlow, PossibleMaxFlow);
+    const std::string failure
+        = ::MinMaxFlow(ControllersOn(Port), Address, gasTable, flowInfo, PossibleMinFlow, PossibleMaxFlow);
     // A range that came back but is unusable was still an answer.
-    const bool transport =
-        !failure.empty() && failure != StatusInvalidFullScale && failure != StatusInvalidDynamicRange;
+    const bool transport
+        = !failure.empty() && failure != StatusInvalidFullScale && failure != StatusInvalidDynamicRange;
     Count(ControllerDevice(Address), "gas table", transport ? failure : std::string(), !transport);
     return failure;
 }

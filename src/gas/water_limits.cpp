@@ -37,7 +37,7 @@ TWaterLimits ApplyWaterLimits(std::int32_t a, std::int32_t w, double p)
     const double least = static_cast<double>(static_cast<long double>(r.B) * p / 60.0L / 6.0L);
     if (r.W > 0 && r.W < least) {
         r.Messages << QStringLiteral("Minimum water content is ") + FormatFloat(QStringLiteral("0"), least)
-                          + QStringLiteral(" ppm");
+                + QStringLiteral(" ppm");
         r.W = static_cast<std::int32_t>(RoundHalfEven(least));
         r.B = 1000000 - a - r.W;
     }

@@ -32,7 +32,7 @@ bool IdentifiesAsController(const TSerialResponse& r)
     return r.AsString.compare(0, 3, "GSC") == 0;
 }
 
-} // namespace
+}  // namespace
 
 MfcIdentification IdentifyMFCs(const MfcBus& bus)
 {
@@ -81,7 +81,7 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
         bus.clock.sleepMs(PauseBetweenFramesMs);
         return r;
     };
-    read(port.ReadU8(Address, RegisterGasTableInUse)); // read-back; its value is not needed
+    read(port.ReadU8(Address, RegisterGasTableInUse));  // read-back; its value is not needed
     const TSerialResponse name = read(port.ReadS8(Address, RegisterShortName));
     const TSerialResponse longName = read(port.ReadS50(Address, RegisterLongName));
     const TSerialResponse fullScale = read(port.ReadF32(Address, RegisterFullScale));
@@ -168,8 +168,7 @@ std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, T
     return failure;
 }
 
-std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB,
-                           TControllerStatuses* each)
+std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB, TControllerStatuses* each)
 {
     TControllerStatuses statuses;
     std::string failure;

@@ -46,7 +46,7 @@ bool IsTextCharacter(std::uint8_t c)
         || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-} // namespace
+}  // namespace
 
 std::uint16_t CalculateCRC16(std::uint16_t start, const std::uint8_t* data, std::uint32_t count)
 {

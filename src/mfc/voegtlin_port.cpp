@@ -32,7 +32,7 @@ std::string TrimBlanks(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-} // namespace
+}  // namespace
 
 void TVoegtlinPort::UseControllerLine(const std::string& port)
 {
@@ -55,8 +55,8 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
         return nullptr;
     }
     const std::size_t expected = ReadReplyLength(registers);
-    const TReplyLocation found = LocateReadReply(r.rArray.data(), r.ReceivedCount,
-                                                 static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
+    const TReplyLocation found
+        = LocateReadReply(r.rArray.data(), r.ReceivedCount, static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
     if (!found.Status.empty()) {
         r.Status = found.Status;
         return nullptr;
@@ -110,7 +110,7 @@ TSerialResponse TVoegtlinPort::ReadF32(std::uint32_t DeviceAddress, std::uint32_
     if (const std::uint8_t* data = Read(DeviceAddress, MemoryAddress, 2, r))
         r.AsFloat = DecodeF32(data);
     else
-        r.AsFloat = std::bit_cast<float>(std::uint32_t{0xFFC00000}); // quiet NaN
+        r.AsFloat = std::bit_cast<float>(std::uint32_t{0xFFC00000});  // quiet NaN
     return r;
 }
 
@@ -122,8 +122,7 @@ TSerialResponse TVoegtlinPort::Write(const std::vector<std::uint8_t>& frame)
     return r;
 }
 
-TSerialResponse TVoegtlinPort::WriteU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress,
-                                       std::uint16_t aValue)
+TSerialResponse TVoegtlinPort::WriteU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t aValue)
 {
     return Write(WriteRegisterFrame(DeviceAddress, MemoryAddress, aValue));
 }

@@ -28,7 +28,7 @@ constexpr double MsPerDay = 86400000.0;
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
 const QString MassPicture = QStringLiteral("0.000 000 000");
 
-} // namespace
+}  // namespace
 
 void TMixer::Trace(const QString& line)
 {

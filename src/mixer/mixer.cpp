@@ -26,10 +26,9 @@ constexpr TFlushStep FlushSteps[] = {
     {"Flush chambers with dry (2 sec)", {0, 0, 0, 1, 0, 1}, 2000},
 };
 
-} // namespace
+}  // namespace
 
-TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host,
-               Clock& clock)
+TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock)
     : S_(state)
     , Gateway_(gateway)
     , Log_(log)
@@ -105,20 +104,11 @@ void TMixer::LogStep()
 void TMixer::Act()
 {
     switch (S_.MixerState) {
-    case TMixerState::Unknown:
-        break;
-    case TMixerState::Standby:
-        HoldStandby();
-        break;
-    case TMixerState::Flushing:
-        Flush();
-        break;
-    case TMixerState::Dilution:
-        Dispatch();
-        break;
-    case TMixerState::Bypass:
-        HoldBypass();
-        break;
+    case TMixerState::Unknown: break;
+    case TMixerState::Standby: HoldStandby(); break;
+    case TMixerState::Flushing: Flush(); break;
+    case TMixerState::Dilution: Dispatch(); break;
+    case TMixerState::Bypass: HoldBypass(); break;
     }
 }
 

@@ -22,12 +22,10 @@ void TSerialPort::Trace(int step)
     if (!Debug)
         return;
     DebugMSG += QStringLiteral("Time  %1: ").arg(step)
-        + DayCountToDateTime(Clock_.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz"))
-        + QStringLiteral("\r\n");
+        + DayCountToDateTime(Clock_.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz")) + QStringLiteral("\r\n");
 }
 
-void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse,
-                           TSerialResponse& Result)
+void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result)
 {
     std::unique_ptr<SerialLine> line;
     LineUse use;

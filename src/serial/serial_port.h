@@ -38,14 +38,14 @@ class TSerialPort {
 public:
     TSerialPort(SerialLines& lines, Clock& clock);
 
-    bool Debug = false;        // trace SendData into DebugMSG
-    QString DebugMSG;          // trace of the last SendData call
-    std::string Port;          // port name as GetExistingCommPorts lists it
-    std::uint32_t WindowsReadLoopTimeoutMS = 333; // slept after the write and after every poll
-    std::uint32_t ReadoutTimeoutMS = 1000;        // wait for the first reply byte
+    bool Debug = false;                            // trace SendData into DebugMSG
+    QString DebugMSG;                              // trace of the last SendData call
+    std::string Port;                              // port name as GetExistingCommPorts lists it
+    std::uint32_t WindowsReadLoopTimeoutMS = 333;  // slept after the write and after every poll
+    std::uint32_t ReadoutTimeoutMS = 1000;         // wait for the first reply byte
     std::int32_t BaudRate = 9600;
-    std::int32_t StopBits = 0; // 0 one, 1 one and a half, 2 two
-    std::int32_t Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    std::int32_t StopBits = 0;  // 0 one, 1 one and a half, 2 two
+    std::int32_t Parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
 
     // Runs one transaction with the `dataSize` bytes at `Data`, awaiting and
     // reading a reply when `WaitForResponse` is set, into `Result`. Never

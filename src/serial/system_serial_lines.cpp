@@ -45,10 +45,7 @@ bool ToQtStopBits(std::int32_t code, QSerialPort::StopBits& stopBits)
 // first lets it look (waitForReadyRead with no wait).
 class SystemSerialLine final : public SerialLine {
 public:
-    explicit SystemSerialLine(const std::string& portName)
-    {
-        port_.setPortName(QString::fromStdString(portName));
-    }
+    explicit SystemSerialLine(const std::string& portName) { port_.setPortName(QString::fromStdString(portName)); }
 
     bool open() override { return port_.open(QIODevice::ReadWrite); }
 
@@ -106,8 +103,7 @@ public:
 #if defined(Q_OS_WIN)
         FlushFileBuffers(reinterpret_cast<HANDLE>(port_.handle()));
 #elif defined(Q_OS_UNIX)
-        while (tcdrain(port_.handle()) != 0 && errno == EINTR) {
-        }
+        while (tcdrain(port_.handle()) != 0 && errno == EINTR) {}
 #endif
     }
 
@@ -161,7 +157,7 @@ private:
     QSerialPort port_;
 };
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> SystemSerialLines::systemPortNames() const
 {

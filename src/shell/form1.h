@@ -55,8 +55,7 @@ public:
     // Runs one handler the way the toolkit runs an event handler: an error
     // that escapes it is shown in the error box with its message, and the
     // program goes on with the next event.
-    template <class Handler>
-    void Guarded(Handler&& handler)
+    template <class Handler> void Guarded(Handler&& handler)
     {
         try {
             std::forward<Handler>(handler)();
@@ -201,16 +200,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildLayout();        // form1_layout.cpp
-    void SetUpLogTable();      // form1_datalog.cpp
+    void BuildLayout();    // form1_layout.cpp
+    void SetUpLogTable();  // form1_datalog.cpp
     void SetUpLogColumns();
     void SetUpSaveDialog();
-    void ConnectSetupHandlers(); // form1_setup.cpp
-    void ConnectMixtureInputs(); // form1_mixture.cpp
+    void ConnectSetupHandlers();  // form1_setup.cpp
+    void ConnectMixtureInputs();  // form1_mixture.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
-    class MixerHost;           // form1_mixer.cpp
+    class MixerHost;  // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
     // Shows a pattern the relay board accepted in V1O..V6O and on the schematic.

@@ -46,7 +46,7 @@ private:
     std::function<void(Qt::MouseButton)> handler_;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1::SetUpLogTable()
 {
@@ -57,9 +57,8 @@ void TForm1::SetUpLogTable()
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 8);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
-    StringGrid1->viewport()->installEventFilter(new TMouseDownFilter(this, [this](Qt::MouseButton button) {
-        Guarded([this, button] { StringGrid1MouseDown(button); });
-    }));
+    StringGrid1->viewport()->installEventFilter(new TMouseDownFilter(
+        this, [this](Qt::MouseButton button) { Guarded([this, button] { StringGrid1MouseDown(button); }); }));
 }
 
 void TForm1::SetUpLogColumns()

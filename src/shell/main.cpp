@@ -19,7 +19,8 @@ int main(int argc, char* argv[])
     options.addHelpOption();
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
-        QStringLiteral("Also offer the simulated rig's ports (SIM-RELAY and SIM-MFC), to try the program without hardware."));
+        QStringLiteral(
+            "Also offer the simulated rig's ports (SIM-RELAY and SIM-MFC), to try the program without hardware."));
     options.addOption(simulate);
     options.process(app);
 

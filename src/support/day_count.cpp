@@ -9,7 +9,7 @@ const QDate DayZero(1899, 12, 30);
 constexpr long long MsPerDay = 86400000LL;
 constexpr double MaxWholeDays = 1e15;
 
-} // namespace
+}  // namespace
 
 double DateTimeToDayCount(const QDateTime& local)
 {

@@ -24,7 +24,7 @@ TSerialResponse Transact(const RelayBoard& board, const std::uint8_t* bytes, std
     return response;
 }
 
-} // namespace
+}  // namespace
 
 void UseRelayLine(TSerialPort& port, const std::string& portName)
 {
@@ -45,8 +45,8 @@ TSerialResponse SendValvePattern(const RelayBoard& board, std::uint8_t pattern)
 TBoardCheck CheckRelayBoard(const RelayBoard& board)
 {
     TBoardCheck check;
-    check.Lines.push_back("Time  0: "
-                          + DayCountToDateTime(board.clock.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz")).toStdString());
+    check.Lines.push_back(
+        "Time  0: " + DayCountToDateTime(board.clock.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz")).toStdString());
     TSerialPort port(board.lines, board.clock);
     UseRelayLine(port, board.port);
     port.SendData(BoardCheckCommand.data(), static_cast<std::uint32_t>(BoardCheckCommand.size()), true, check.Response);
@@ -67,8 +67,8 @@ TBoardCheck CheckRelayBoard(const RelayBoard& board)
 TBubblerReading ReadBubbler(const RelayBoard& board)
 {
     TBubblerReading reading;
-    const TSerialResponse response =
-        Transact(board, ReadAnalogueCommand.data(), static_cast<std::uint32_t>(ReadAnalogueCommand.size()));
+    const TSerialResponse response
+        = Transact(board, ReadAnalogueCommand.data(), static_cast<std::uint32_t>(ReadAnalogueCommand.size()));
     if (!response.Status.empty() || response.ReceivedCount < 2) {
         // Bytes that never arrived are not a temperature.
         reading.Problem = response.Status.empty() ? "short reply" : response.Status;

@@ -39,7 +39,7 @@ void Dilute(RigFixture& f)
     ASSERT_GT(f.mfc.setPoint(1), 0.0f);
 }
 
-} // namespace
+}  // namespace
 
 TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
 {
@@ -157,11 +157,8 @@ TEST(Flush, ClosingTheWindowDuringAFlushLeavesEverythingClosedWhateverTheStep)
         int Occurrence;
     };
     const Case cases[] = {
-        {"first pump", 0, 1},
-        {"bypass line", 10, 1},
-        {"bubbler and chambers", 2000, 1},
-        {"chambers with dry", 5000, 1},
-        {"end in Standby", 2000, 2},
+        {"first pump", 0, 1},           {"bypass line", 10, 1},      {"bubbler and chambers", 2000, 1},
+        {"chambers with dry", 5000, 1}, {"end in Standby", 2000, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Step);

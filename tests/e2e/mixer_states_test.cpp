@@ -25,7 +25,7 @@ TEST(MixerStates, StopAndBypassAreLoggedOnceThenHeldAtEveryTick)
         EXPECT_EQ(f.s.MixerState, c.State);
         EXPECT_TRUE(f.relay.commands().empty() && f.mfc.frames().empty()) << "a click only records the wish";
 
-        f.RunFor(0.9);  // four ticks
+        f.RunFor(0.9);                // four ticks
         (f.form.*c.Button)->click();  // the button of the current state
         f.RunFor(0.5);
 
@@ -52,9 +52,16 @@ TEST(MixerStates, StopAndBypassAreLoggedOnceThenHeldAtEveryTick)
 TEST(MixerStates, UnsupportedMethodsEndInStandbyWithThreeReportLines)
 {
     const char* names[] = {
-        "A (constant) in B/H2O", "A in B/H2O (limited)", "B/H2O (constant) in A", "B/H2O in A (limited)",
-        "B/H2O (pulse) in A",    "B (pulse) in A",       "A pure",                "B pure",
-        "a (constant) in b",     "",  // not the planner's names: compared exactly
+        "A (constant) in B/H2O",
+        "A in B/H2O (limited)",
+        "B/H2O (constant) in A",
+        "B/H2O in A (limited)",
+        "B/H2O (pulse) in A",
+        "B (pulse) in A",
+        "A pure",
+        "B pure",
+        "a (constant) in b",
+        "",  // not the planner's names: compared exactly
     };
     for (const char* name : names) {
         SCOPED_TRACE(name);

@@ -43,7 +43,7 @@ int RowsOf(const TLogTableModel& log, const QString& mode)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PtyWorkflow, SetupAndADilutionOverPseudoTerminals)
 {

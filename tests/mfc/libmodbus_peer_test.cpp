@@ -76,8 +76,8 @@ public:
     float getFloat(int address, int reg)
     {
         std::lock_guard lock(mutex_);
-        const std::uint32_t bits = static_cast<std::uint32_t>(Map(address)->tab_registers[reg]) << 16
-            | Map(address)->tab_registers[reg + 1];
+        const std::uint32_t bits
+            = static_cast<std::uint32_t>(Map(address)->tab_registers[reg]) << 16 | Map(address)->tab_registers[reg + 1];
         float value;
         std::memcpy(&value, &bits, 4);
         return value;
@@ -150,7 +150,7 @@ private:
     std::thread thread_;
 };
 
-} // namespace
+}  // namespace
 
 TEST(LibmodbusPeer, OurServicesAndTheServerAgreeOnEveryRegister)
 {

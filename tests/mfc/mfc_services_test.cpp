@@ -61,7 +61,7 @@ double MsBetween(const ReceivedFrame& a, const ReceivedFrame& b)
     return (b.At - a.At) * MsPerDay;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ValidateMFC, BothControllersMustIdentifyAsGSC)
 {
@@ -83,7 +83,8 @@ TEST(ValidateMFC, BothControllersMustIdentifyAsGSC)
         Controllers mfc;
         c.fault(mfc.model);
         EXPECT_EQ(mfc.Validate(), c.ok);
-        EXPECT_EQ(mfc.memo, (std::vector<std::string>{"", c.ok ? "MFCs are OK" : "One of more MFC failed to be identified"}));
+        EXPECT_EQ(mfc.memo,
+                  (std::vector<std::string>{"", c.ok ? "MFCs are OK" : "One of more MFC failed to be identified"}));
         EXPECT_EQ(mfc.FrameTargets(), (std::vector<std::string>{"1:3:35", "2:3:35"}));
         EXPECT_EQ(mfc.Pauses(), (std::vector<unsigned>{20, 20}));
     }
@@ -108,8 +109,9 @@ TEST(MinMaxFlow, SwitchesTheGasTableAndReadsItsRange)
     double max = -1.0;
     EXPECT_EQ(MinMaxFlow(mfc.bus, 1, GasTableNumber(1), info, min, max), "");
 
-    EXPECT_EQ(mfc.FrameTargets(), (std::vector<std::string>{"1:6:16697", "1:6:24575", "1:3:16697", "1:3:24642",
-                                                            "1:3:24610", "1:3:24608", "1:3:24646", "1:3:24866"}));
+    EXPECT_EQ(mfc.FrameTargets(),
+              (std::vector<std::string>{"1:6:16697", "1:6:24575", "1:3:16697", "1:3:24642", "1:3:24610", "1:3:24608",
+                                        "1:3:24646", "1:3:24866"}));
     const auto& frames = mfc.model.frames();
     EXPECT_EQ(ToHex(frames[0].Bytes), "01 06 41 39 00 03 0D FA");
     EXPECT_EQ(frames[1].Bytes[5], 3);

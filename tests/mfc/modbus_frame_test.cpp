@@ -61,13 +61,14 @@ TEST(ModbusFrame, TheReplyIsTheValidFrameThatEndsTheBytesReceived)
         {"other function, another device's", "02 04 04 3F 80 00 00 C5 78", 9, StatusWrongDevice, 0},
         {"other byte count", "01 03 04 00 0A D8 42", 7, StatusWrongAmount, 0},
         {"exception reply", "01 83 02 C0 F1", 9, "Controller 1 reported exception 2 (Illegal Data Address)", 0},
-        {"exception behind noise", "00 01 83 04 40 F3", 7, "Controller 1 reported exception 4 (Server Device Failure)", 0},
+        {"exception behind noise", "00 01 83 04 40 F3", 7, "Controller 1 reported exception 4 (Server Device Failure)",
+         0},
         {"exception without a name", "01 83 09 81 36", 9, "Controller 1 reported exception 9 (Unknown Exception)", 0},
         {"exception with a bad CRC", "01 83 02 C0 F2", 9, StatusWrongAmount, 0},
         {"truncated", "01 03 04 3F 80 00 00 F7", 9, StatusWrongAmount, 0},
         {"too long and no valid frame", "01 03 04 3F 80 00 00 F7 CE 00", 9, StatusWrongAmount, 0},
-        {"acknowledgement and a corrupted reply", "01 06 41 39 00 03 0D FA 01 03 02 00 0A 38 44", 7,
-         StatusWrongAmount, 0},
+        {"acknowledgement and a corrupted reply", "01 06 41 39 00 03 0D FA 01 03 02 00 0A 38 44", 7, StatusWrongAmount,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,8 +20,7 @@ namespace {
 constexpr const char* PortName = "SIM-MFC";
 
 // The register layer against a device on an in-process line.
-template <class Device>
-struct Bus {
+template <class Device> struct Bus {
     FakeClock clock;
     Device device;
     SimulatedPort port{device, clock};
@@ -50,7 +49,7 @@ std::uint32_t Bits(float f)
 
 constexpr std::uint32_t FailedReadNaN = 0xFFC00000;
 
-} // namespace
+}  // namespace
 
 TEST(VoegtlinPort, RegistersDecodeByType)
 {

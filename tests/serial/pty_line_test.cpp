@@ -36,7 +36,7 @@ struct PtyLine {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(PtyLine, TransactionsRunOverTheSystemPortWithoutStaleBytes)
 {

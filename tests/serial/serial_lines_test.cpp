@@ -10,7 +10,10 @@ namespace {
 
 struct NamedLine final : SerialLine {
     std::string name;
-    explicit NamedLine(std::string n) : name(std::move(n)) {}
+    explicit NamedLine(std::string n)
+        : name(std::move(n))
+    {
+    }
     bool open() override { return true; }
     bool configure(std::int32_t, std::int32_t, std::int32_t) override { return true; }
     void purge() override {}
@@ -32,7 +35,7 @@ std::string TagOf(const std::unique_ptr<SerialLine>& line)
     return named ? named->name : std::string("<none>");
 }
 
-} // namespace
+}  // namespace
 
 TEST(SerialLines, RegisteredLinesAreListedInOrderAndMadeByName)
 {

@@ -28,7 +28,7 @@ std::string Unframed(std::vector<std::uint8_t> reply)
     return ToHex(reply);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MfcBusModel, AnswersLikeAModbusSlave)
 {

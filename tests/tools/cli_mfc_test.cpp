@@ -28,7 +28,7 @@ struct Cli {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(CliPorts, ListsEveryPortOneALine)
 {
@@ -90,15 +90,25 @@ TEST(CliMfc, AFailedTransactionPrintsItsStatusAndExits1)
         const char* err;
     };
     const Case cases[] = {
-        {"silent controller", [](Cli& c) { c.model.faults(2).Silent = true; }, {"identify"},
+        {"silent controller",
+         [](Cli& c) { c.model.faults(2).Silent = true; },
+         {"identify"},
          "controller 2: No result to read\n"},
-        {"not a controller", [](Cli& c) { c.model.faults(1).Identification = "ABC"; }, {"identify"},
+        {"not a controller",
+         [](Cli& c) { c.model.faults(1).Identification = "ABC"; },
+         {"identify"},
          "One of more MFC failed to be identified\n"},
-        {"no dynamic range", [](Cli& c) { c.model.faults(1).DynamicRangeZero = true; },
-         {"gas-table", "--address", "1", "--table", "2"}, "gas table: Invalid dynamic range\n"},
-        {"port unplugged", [](Cli& c) { c.port.Unavailable = true; }, {"setpoint", "--address", "1", "--flow", "0"},
+        {"no dynamic range",
+         [](Cli& c) { c.model.faults(1).DynamicRangeZero = true; },
+         {"gas-table", "--address", "1", "--table", "2"},
+         "gas table: Invalid dynamic range\n"},
+        {"port unplugged",
+         [](Cli& c) { c.port.Unavailable = true; },
+         {"setpoint", "--address", "1", "--flow", "0"},
          "setpoint: Failed to setup Com port, port in use\n"},
-        {"corrupted replies", [](Cli& c) { c.model.faults(1).BadCrc = true; }, {"totalizers"},
+        {"corrupted replies",
+         [](Cli& c) { c.model.faults(1).BadCrc = true; },
+         {"totalizers"},
          "totalizers: Checksum error in response\n"},
     };
     for (const Case& c : cases) {

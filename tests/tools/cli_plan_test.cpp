@@ -27,8 +27,8 @@ PlanRun Plan(std::vector<std::string> args)
 
 std::vector<std::string> OxygenInArgon(std::vector<std::string> extra = {}, const std::string& ppmA = "150")
 {
-    std::vector<std::string> args = {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", ppmA, "--max-a", "0.1",
-                                     "--dyn-a", "1000", "--max-b", "1", "--dyn-b", "100"};
+    std::vector<std::string> args = {"--gas-a", "O2",      "--gas-b", "Ar",      "--ppm-a", ppmA,      "--max-a",
+                                     "0.1",     "--dyn-a", "1000",    "--max-b", "1",       "--dyn-b", "100"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }
@@ -43,7 +43,7 @@ bool HasLine(const std::string& text, const std::string& line)
     return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CliPlan, PrintsTheReportOfTheWorkedExample)
 {
@@ -51,12 +51,14 @@ TEST(CliPlan, PrintsTheReportOfTheWorkedExample)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("Description of desired mixture\n  150 ppm of Oxygen in Argon\n  \n", 0), 0u);
-    for (const char* line : {"  999850 ppm of Ar", "  120.2 ppm of O2", "  0.000 120 170 of Oxygen",
-                             "  0.999 999 845 of Argon", "  Fluid name     : O2", "  Long name      : Oxygen",
-                             "  Flow unit      : g/min", "  Min flow       : 0.000 100", "  Turndown ratio : 100",
-                             "  Mixing method     : A (constant) in B",
-                             "  Resulting flow    : 600.9 ml/min  (25\xC2\xBA" "C)",
-                             "  Resulting flow    : 560.8 mln/min (0\xC2\xBA" "C)"})
+    for (const char* line :
+         {"  999850 ppm of Ar", "  120.2 ppm of O2", "  0.000 120 170 of Oxygen", "  0.999 999 845 of Argon",
+          "  Fluid name     : O2", "  Long name      : Oxygen", "  Flow unit      : g/min",
+          "  Min flow       : 0.000 100", "  Turndown ratio : 100", "  Mixing method     : A (constant) in B",
+          "  Resulting flow    : 600.9 ml/min  (25\xC2\xBA"
+          "C)",
+          "  Resulting flow    : 560.8 mln/min (0\xC2\xBA"
+          "C)"})
         EXPECT_TRUE(HasLine(r.out, line)) << line;
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
     EXPECT_EQ(r.out.back(), '\n');
@@ -71,9 +73,11 @@ TEST(CliPlan, WaterLimitsAreNotedOnStandardError)
         std::string ppmA = "150";
     };
     const Case cases[] = {
-        {{"--ppm-h2o", "35000", "--ph2o", "0.0312733"}, "note: Maximum possible H2O fraction is 30174\n",
+        {{"--ppm-h2o", "35000", "--ph2o", "0.0312733"},
+         "note: Maximum possible H2O fraction is 30174\n",
          "A (constant) in B/H2O"},
-        {{"--ppm-h2o", "50", "--bubbler-temp", "25"}, "note: Minimum water content is 87 ppm\n",
+        {{"--ppm-h2o", "50", "--bubbler-temp", "25"},
+         "note: Minimum water content is 87 ppm\n",
          "A (constant) in B/H2O"},
         {{"--ppm-h2o", "20000", "--ph2o", "0.0312733"}, "", "A (constant) in B/H2O"},
         {{"--ppm-h2o", "0"}, "", "A (constant) in B"},
@@ -155,7 +159,7 @@ TEST(CliPlan, RefusesBadInputWithOneLine)
 TEST(CliPlan, ControllerOptionsReachTheReport)
 {
     const PlanRun r = Plan({"--gas-a", "5%H2,95%Ar", "--gas-b", "N2", "--ppm-a", "20000", "--max-a", "2.5", "--dyn-a",
-                        "50", "--max-b", "5", "--dyn-b", "200", "--unit-a", "ln/min", "--unit-b", "mg/s"});
+                            "50", "--max-b", "5", "--dyn-b", "200", "--unit-a", "ln/min", "--unit-b", "mg/s"});
     ASSERT_EQ(r.code, 0) << r.err;
     for (const char* line : {"  20000 ppm of 5%H2,95%Ar in Nitrogen", "  1000 ppm of H2", "  19000 ppm of Ar",
                              "  980000 ppm of N2", "  Fluid name     : 5%H2,95%Ar", "  Long name      : 5%H2,95%Ar",
@@ -170,8 +174,8 @@ TEST(CliPlan, ReadsNumbersAlikeInEveryLocaleAndWritesTheReportInItsOwn)
     LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
     for (const char* maxA : {"0.1", "0,1", "1e-1"}) {
         SCOPED_TRACE(maxA);
-        const PlanRun r = Plan({"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--max-a", maxA, "--dyn-a",
-                                "1000", "--max-b", "1", "--dyn-b", "100", "--ppm-h2o", "35000", "--ph2o", "0.0312733"});
+        const PlanRun r = Plan({"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--max-a", maxA, "--dyn-a", "1000",
+                                "--max-b", "1", "--dyn-b", "100", "--ppm-h2o", "35000", "--ph2o", "0.0312733"});
         ASSERT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(r.err, "note: Maximum possible H2O fraction is 30174\n");
         EXPECT_TRUE(HasLine(r.out, "  Max flow       : 0,100 000"));
@@ -186,11 +190,11 @@ TEST(CliArguments, NumbersTakeAPointAndACommaWhereItCannotGroupDigits)
         std::optional<double> value;
     };
     const Case cases[] = {
-        {"0.1", 0.1},   {"0,1", 0.1},     {"12,5", 12.5},   {"0,100", 0.1},      {"1234,567", 1234.567},
-        {"-2.5", -2.5}, {"+3", 3.0},      {"1e-3", 0.001},  {"1,5E2", 150.0},    {".5", 0.5},
-        {"1,000", {}},  {"12,345", {}},   {"-1,000", {}},   {"1.000,5", {}},     {"1,2,3", {}},
-        {"inf", {}},    {"nan", {}},      {" 1", {}},       {"", {}},            {"1e400", {}},
-        {"0x10", {}},   {"+-1", {}},      {"1 000", {}},    {"--1", {}},         {"1e", {}},
+        {"0.1", 0.1},   {"0,1", 0.1},   {"12,5", 12.5},  {"0,100", 0.1},   {"1234,567", 1234.567},
+        {"-2.5", -2.5}, {"+3", 3.0},    {"1e-3", 0.001}, {"1,5E2", 150.0}, {".5", 0.5},
+        {"1,000", {}},  {"12,345", {}}, {"-1,000", {}},  {"1.000,5", {}},  {"1,2,3", {}},
+        {"inf", {}},    {"nan", {}},    {" 1", {}},      {"", {}},         {"1e400", {}},
+        {"0x10", {}},   {"+-1", {}},    {"1 000", {}},   {"--1", {}},      {"1e", {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadDecimal(c.text), c.value) << c.text;

@@ -25,7 +25,7 @@ struct Bench {
     Bench() { registerSimulatedPort(lines, "SIM-RELAY", port); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(RelayBoard, ValvePatternsReachTheBoardAsThreeBytes)
 {
@@ -70,8 +70,8 @@ TEST(RelayBoard, BoardCheckTranscriptAndVerdict)
         EXPECT_EQ(check.Lines[2], "Write 254 33  : 254 33");
         EXPECT_EQ(check.Lines[3], std::string("Comm Status   : ") + c.status);
         EXPECT_EQ(check.Lines[4], std::string("Comm Response : ") + c.response);
-        EXPECT_EQ(check.Lines[5], c.ok ? "Relay board controlling solenoids is OK"
-                                       : "Relay board controlling solenoids was NOT OK");
+        EXPECT_EQ(check.Lines[5],
+                  c.ok ? "Relay board controlling solenoids is OK" : "Relay board controlling solenoids was NOT OK");
         EXPECT_EQ(check.Ok, c.ok);
     }
 }
@@ -107,17 +107,23 @@ TEST(RelayBoard, BubblerReadingsThatGiveNoVapourPressure)
         std::vector<std::string> lines;
     };
     const Case cases[] = {
-        {"silent board", [](RelayBoardFaults& f) { f.Silent = true; },
+        {"silent board",
+         [](RelayBoardFaults& f) { f.Silent = true; },
          {"Thermistor reading failed: Timeout while waiting for response"}},
-        {"one byte only", [](RelayBoardFaults& f) { f.ShortAnalogueReply = true; },
+        {"one byte only",
+         [](RelayBoardFaults& f) { f.ShortAnalogueReply = true; },
          {"Thermistor reading failed: short reply"}},
-        {"shorted thermistor", [](RelayBoardFaults& f) { f.AnalogueCount = 0; },
+        {"shorted thermistor",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 0; },
          {"0-1024 DAC = 0", "Thermistor reading out of range: DAC = 0"}},
-        {"full scale", [](RelayBoardFaults& f) { f.AnalogueCount = 1024; },
+        {"full scale",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 1024; },
          {"0-1024 DAC = 1024", "Thermistor reading out of range: DAC = 1024"}},
-        {"beyond full scale", [](RelayBoardFaults& f) { f.AnalogueCount = 4000; },
+        {"beyond full scale",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 4000; },
          {"0-1024 DAC = 4000", "Thermistor reading out of range: DAC = 4000"}},
-        {"below freezing", [](RelayBoardFaults& f) { f.AnalogueCount = 990; },
+        {"below freezing",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 990; },
          {"0-1024 DAC = 990", "Thermistor reading out of range: DAC = 990"}},
     };
     for (const Case& c : cases) {
