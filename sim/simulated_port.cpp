@@ -30,6 +30,10 @@ public:
         opened_ = Port_.open();
         return opened_;
     }
+    SerialOpenFailure openFailure() const override
+    {
+        return Port_.Unavailable ? Port_.UnavailableBecause : SerialOpenFailure{};
+    }
     bool configure(std::int32_t baudRate, std::int32_t parity, std::int32_t stopBits) override
     {
         return opened_ && Port_.configure(baudRate, parity, stopBits);

@@ -34,9 +34,10 @@ public:
     const SerialFraming& configured() const { return configured_; }
 
     // Faults of the port itself (not of the device).
-    bool Unavailable = false;  // every open fails, as for an unplugged adapter
-    bool WriteFails = false;   // every write fails
-    bool ReadFails = false;    // every read fails
+    bool Unavailable = false;              // every open fails, as for an unplugged adapter
+    SerialOpenFailure UnavailableBecause;  // the reason the system gives, while Unavailable
+    bool WriteFails = false;               // every write fails
+    bool ReadFails = false;                // every read fails
     // Bytes that arrive while no one has the port open are kept for the next
     // open, as some USB adapters do; otherwise they are lost.
     bool KeepsBytesWhileClosed = false;

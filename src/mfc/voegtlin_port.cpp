@@ -51,7 +51,10 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
     SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
     // A reply filling the whole buffer counts 0 modulo 256: it is still one.
     if (r.ReceivedCount == 0) {
-        r.Status = StatusNoResult;
+        // A port the system refused keeps its reason, which the operator can
+        // act on; every other silence is "No result to read".
+        if (!IsPortRefusal(r.Status))
+            r.Status = StatusNoResult;
         return nullptr;
     }
     const std::size_t expected = ReadReplyLength(registers);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 #include <memory>
 
@@ -13,6 +14,10 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dilutra"));
+    // The installed menu entry and icon, so the desktop shows the window
+    // with them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.dilutra.Dilutra"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.dilutra.Dilutra")));
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Operates a laboratory gas mixer."));

@@ -70,8 +70,9 @@ TEST(EquipmentGateway, CountsEachDevicesRunOfFailuresAndEndsItAtAnAnswer)
         EXPECT_LE(h.FailingSince, first) << "the run counts from its first failure";
         EXPECT_FALSE(h.LastFailure.empty());
         for (TDevice other : {TDevice::RelayBoard, TDevice::Controller1, TDevice::Controller2}) {
-            if (other != c.device)
+            if (other != c.device) {
                 EXPECT_FALSE(g.gateway.Health(other).Failing()) << DeviceName(other);
+            }
         }
     }
 

@@ -184,11 +184,16 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         const char* name;
         int address;
         void (*fault)(MfcFaults&);
+        SerialOpenFailure::Reason refusal;  // of the port, said after the message
+        const char* why;
     };
+    const auto none = SerialOpenFailure::Reason::Unknown;
     const Case cases[] = {
-        {"controller 1 reports no dynamic range", 1, [](MfcFaults& x) { x.DynamicRangeZero = true; }},
-        {"controller 2 is silent", 2, [](MfcFaults& x) { x.Silent = true; }},
-        {"controller 1 answers with exceptions", 1, [](MfcFaults& x) { x.ExceptionCode = 2; }},
+        {"controller 1 reports no dynamic range", 1, [](MfcFaults& x) { x.DynamicRangeZero = true; }, none, ""},
+        {"controller 2 is silent", 2, [](MfcFaults& x) { x.Silent = true; }, none, ""},
+        {"controller 1 answers with exceptions", 1, [](MfcFaults& x) { x.ExceptionCode = 2; }, none, ""},
+        {"the port is refused", 2, [](MfcFaults&) {}, SerialOpenFailure::Reason::PermissionDenied,
+         "\nPermission denied on /dev/ttyUSB0: add your user to the group dialout and log in again"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -199,13 +204,15 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         f.form.ListBoxSetupGas2->setCurrentRow(1);
         f.form.CheckContinue();
         c.fault(f.mfc.faults(c.address));
+        f.mfcPort.Unavailable = c.refusal != none;
+        f.mfcPort.UnavailableBecause = {c.refusal, "/dev/ttyUSB0", ""};
         TListBox* list = c.address == 1 ? f.form.ListBoxSetupGas1 : f.form.ListBoxSetupGas2;
         TListBox* other = c.address == 1 ? f.form.ListBoxSetupGas2 : f.form.ListBoxSetupGas1;
         ClickItem(list, c.address == 1 ? 1 : 0);
 
-        EXPECT_EQ(
-            f.dialogs.Messages,
-            QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)});
+        EXPECT_EQ(f.dialogs.Messages,
+                  QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)
+                              + c.why});
         EXPECT_EQ(SelectedRow(list), -1);
         EXPECT_NE(SelectedRow(other), -1);
         EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
