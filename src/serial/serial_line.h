@@ -8,13 +8,13 @@
 // Why a port could not be opened, as far as the system tells.
 struct SerialOpenFailure {
     enum class Reason {
-        Unknown,              // missing, or the system gives no reason
-        PermissionDenied,     // the user may not read and write the device
-        HeldByAnotherProgram, // another program has the port open
+        Unknown,               // missing, or the system gives no reason
+        PermissionDenied,      // the user may not read and write the device
+        HeldByAnotherProgram,  // another program has the port open
     };
     Reason Why = Reason::Unknown;
-    std::string Path;   // the device refused (such as /dev/ttyUSB0); empty when not known
-    std::string Holder; // who holds it, such as "minicom (process 4711)"; empty when not told
+    std::string Path;    // the device refused (such as /dev/ttyUSB0); empty when not known
+    std::string Holder;  // who holds it, such as "minicom (process 4711)"; empty when not told
 };
 
 // One serial line as a transaction uses it: the program's end of a port.

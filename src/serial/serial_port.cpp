@@ -17,7 +17,7 @@ namespace {
 const std::string PermissionDeniedOn = "Permission denied on ";
 const std::string PortHeld = std::string(StatusPortInUse) + ": ";
 
-} // namespace
+}  // namespace
 
 std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailure& failure)
 {
@@ -28,8 +28,7 @@ std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailu
     case SerialOpenFailure::Reason::HeldByAnotherProgram:
         return PortHeld + device + " is held by "
             + (failure.Holder.empty() ? std::string("another program") : failure.Holder);
-    case SerialOpenFailure::Reason::Unknown:
-        break;
+    case SerialOpenFailure::Reason::Unknown: break;
     }
     return StatusPortInUse;
 }

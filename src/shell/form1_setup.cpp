@@ -101,8 +101,8 @@ void TForm1::GasListClick(std::uint32_t Address)
             (gasA ? WindowState.A : WindowState.B) = GetCompound(list->item(row)->text().toStdString());
         } else {
             // The range and the gas stay as they were; the choice is not made.
-            QString message =
-                QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
+            QString message
+                = QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
             if (IsPortRefusal(failure))
                 message += QLatin1Char('\n') + QString::fromStdString(failure);
             Dialogs_.ShowMessage(this, message);

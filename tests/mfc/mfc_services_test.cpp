@@ -100,11 +100,14 @@ TEST(ValidateMFC, APortTheSystemRefusedSaysWhy)
     };
     const Case cases[] = {
         {"missing", {}, nullptr},
-        {"no permission", {Reason::PermissionDenied, "/dev/ttyUSB0", ""},
+        {"no permission",
+         {Reason::PermissionDenied, "/dev/ttyUSB0", ""},
          "Permission denied on /dev/ttyUSB0: add your user to the group dialout and log in again"},
-        {"held", {Reason::HeldByAnotherProgram, "/dev/ttyUSB0", "minicom (process 4711)"},
+        {"held",
+         {Reason::HeldByAnotherProgram, "/dev/ttyUSB0", "minicom (process 4711)"},
          "Failed to setup Com port, port in use: /dev/ttyUSB0 is held by minicom (process 4711)"},
-        {"held, holder not told", {Reason::HeldByAnotherProgram, "", ""},
+        {"held, holder not told",
+         {Reason::HeldByAnotherProgram, "", ""},
          "Failed to setup Com port, port in use: SIM-MFC is held by another program"},
     };
     for (const Case& c : cases) {

@@ -129,8 +129,9 @@ TEST(PtyLine, APortHeldByAnotherProgramNamesItsHolder)
     // lock file, naming it, beside the port.
     const auto holder = p.lines.makeLine(p.host.portPath());
     ASSERT_TRUE(holder->open());
-    EXPECT_EQ(p.Send("01", false).Status, std::string(StatusPortInUse) + ": " + p.host.portPath()
-                                              + " is held by test_serial (process " + std::to_string(getpid()) + ")");
+    EXPECT_EQ(p.Send("01", false).Status,
+              std::string(StatusPortInUse) + ": " + p.host.portPath() + " is held by test_serial (process "
+                  + std::to_string(getpid()) + ")");
     holder->close();
     EXPECT_EQ(p.Send("01", false).Status, "");
 }

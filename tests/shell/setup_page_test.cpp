@@ -210,9 +210,10 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         TListBox* other = c.address == 1 ? f.form.ListBoxSetupGas2 : f.form.ListBoxSetupGas1;
         ClickItem(list, c.address == 1 ? 1 : 0);
 
-        EXPECT_EQ(f.dialogs.Messages,
-                  QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)
-                              + c.why});
+        EXPECT_EQ(
+            f.dialogs.Messages,
+            QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)
+                        + c.why});
         EXPECT_EQ(SelectedRow(list), -1);
         EXPECT_NE(SelectedRow(other), -1);
         EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
