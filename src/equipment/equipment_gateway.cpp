@@ -169,7 +169,7 @@ TSerialResponse TEquipmentGateway::ReadTotalizer(std::uint32_t Address, TTotaliz
 std::string TEquipmentGateway::ReadTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB)
 {
     TControllerStatuses each;
-    const std::string first = ::ReadTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
+    std::string first = ::ReadTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
     TSerialResponse a;
     a.Status = each.Controller1;
     RecordTotalizer(AddressGasA, a, TotalizerA.Value, TotalizerA.Time);
@@ -182,7 +182,7 @@ std::string TEquipmentGateway::ReadTotalizers(TTotalizer& TotalizerA, TTotalizer
 std::string TEquipmentGateway::ResetRetrieveTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB)
 {
     TControllerStatuses each;
-    const std::string first = ::ResetRetrieveTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
+    std::string first = ::ResetRetrieveTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
     // The zeroing starts a new history.
     Controllers_[0].History.clear();
     Controllers_[1].History.clear();
@@ -259,7 +259,7 @@ MfcIdentification TEquipmentGateway::IdentifyMFCs()
 std::string TEquipmentGateway::MinMaxFlow(const std::string& Port, std::uint32_t Address, std::uint16_t gasTable,
                                           TFlowInfo& flowInfo, double& PossibleMinFlow, double& PossibleMaxFlow)
 {
-    const std::string failure
+    std::string failure
         = ::MinMaxFlow(ControllersOn(Port), Address, gasTable, flowInfo, PossibleMinFlow, PossibleMaxFlow);
     // A range that came back but is unusable was still an answer.
     const bool transport
