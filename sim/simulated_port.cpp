@@ -112,6 +112,8 @@ void SimulatedPort::DropArrived()
 
 bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
 {
+    if (BeforeExchange)
+        BeforeExchange(Clock_.now());
     if (WriteFails)
         return false;
     // At another framing the device's UART sees only garbage.

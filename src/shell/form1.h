@@ -25,6 +25,7 @@ class TOperatorDialogs;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -68,6 +69,11 @@ public:
 
     void FormCreate();
     void FormClose();
+    // The end of the program from outside the window (a signal, the end of
+    // the desktop session): the same duties as closing the window, without
+    // asking anything, then the program ends. Runs them once, however many
+    // ways of ending arrive.
+    void ShutDown();
 
     // The mixer (form1_mixer.cpp): the state buttons and the tick go to the
     // mixer core.
@@ -76,6 +82,8 @@ public:
     void ButtonBypassClick();
     void ButtonDilutionClick();
     void Timer1Timer();
+    // The alarm line's button: the operator has seen the alarm.
+    void ButtonAlarmAcknowledgeClick();
 
     // The mixer core and the equipment gateway the window drives.
     TMixer& Mixer() { return *Mixer_; }
@@ -185,6 +193,9 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
+    QLabel* LabelAlarm = nullptr;
+    QPushButton* ButtonAlarmAcknowledge = nullptr;
 
     QWidget* TabSheet2 = nullptr;
     QTableView* StringGrid1 = nullptr;
@@ -212,6 +223,11 @@ private:
     class MixerHost;  // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
+    // The duties of every way the program ends: the equipment made safe,
+    // the mixer told, the log journal closed.
+    void CloseDuties();
+    // Where the log journal is closed on every way out, once there is one.
+    void CloseLogJournal();
     // Shows a pattern the relay board accepted in V1O..V6O and on the schematic.
     void ShowAcceptedValves(std::uint8_t pattern);
 
@@ -221,4 +237,5 @@ private:
     std::unique_ptr<TEquipmentGateway> Gateway_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
+    bool CloseDutiesDone_ = false;
 };
