@@ -24,7 +24,7 @@ QString FaultKinds()
     return names.join(QStringLiteral(", "));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {

@@ -290,7 +290,8 @@ TEST(Delivery, AWaterPulseIsCreditedOnlyWhenTheBoardTookBothItsCommands)
         const char* name;
         bool wetRefused, dryRefused;
     };
-    const Case cases[] = {{"both taken", false, false}, {"wet path refused", true, false}, {"closing refused", false, true}};
+    const Case cases[]
+        = {{"both taken", false, false}, {"wet path refused", true, false}, {"closing refused", false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RigFixture f;

@@ -48,7 +48,7 @@ void Dilute(RigFixture& f)
     ASSERT_GT(f.mfc.setPoint(1), 0.0f);
 }
 
-} // namespace
+}  // namespace
 
 TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
 {
@@ -198,10 +198,13 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
                 if (queued || ms != m.Ms || f.form.LabelStatus->text() != m.Status)
                     return;
                 queued = true;
-                QMetaObject::invokeMethod(&f.form, [&] {
-                    handledAt = f.clock.now();
-                    stop ? f.form.ButtonStop->click() : (void)f.form.close();
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &f.form,
+                    [&] {
+                        handledAt = f.clock.now();
+                        stop ? f.form.ButtonStop->click() : (void)f.form.close();
+                    },
+                    Qt::QueuedConnection);
             };
             f.clock.OnSleep = queue;
             queue(0);
