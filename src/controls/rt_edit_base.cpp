@@ -62,7 +62,7 @@ bool MovesBetweenControls(Qt::FocusReason reason)
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
-} // namespace
+}  // namespace
 
 TRtEditBase::TRtEditBase(QWidget* parent)
     : QLineEdit(parent)
@@ -138,9 +138,7 @@ void TRtEditBase::keyPressEvent(QKeyEvent* event)
 {
     const TypedKey typed = Classify(*event);
     switch (typed.kind) {
-    case TypedKey::Nothing:
-        QLineEdit::keyPressEvent(event);
-        return;
+    case TypedKey::Nothing: QLineEdit::keyPressEvent(event); return;
     case TypedKey::Enter:
         event->accept();
         EnterPressed();

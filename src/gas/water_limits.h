@@ -20,5 +20,5 @@ struct TWaterLimits {
 //  - no room: with water requested and gas B at 0 or below there is no gas
 //    to carry water, so w becomes 0 ("Maximum possible H2O fraction is 0").
 // A vapour pressure that is negative or not a number counts as 0 (no water
-// possible). Corrected values are rounded with halves to even.
+// possible), one above 1 atm as 1 atm. Corrected values are rounded with halves to even.
 TWaterLimits ApplyWaterLimits(std::int32_t a, std::int32_t w, double p);

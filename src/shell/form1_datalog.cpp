@@ -49,7 +49,7 @@ private:
     std::function<void(Qt::MouseButton)> handler_;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1::SetUpLogTable()
 {
@@ -60,9 +60,8 @@ void TForm1::SetUpLogTable()
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 8);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
-    StringGrid1->viewport()->installEventFilter(new TMouseDownFilter(this, [this](Qt::MouseButton button) {
-        Guarded([this, button] { StringGrid1MouseDown(button); });
-    }));
+    StringGrid1->viewport()->installEventFilter(new TMouseDownFilter(
+        this, [this](Qt::MouseButton button) { Guarded([this, button] { StringGrid1MouseDown(button); }); }));
     LogSaver_ = new TLogSaver(this);
     connect(LogSaver_, &TLogSaver::Finished, this, &TForm1::SaveFinished);
 }

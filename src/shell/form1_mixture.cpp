@@ -15,7 +15,10 @@ namespace {
 // Clears a flag however the scope is left.
 class ClearOnExit {
 public:
-    explicit ClearOnExit(bool& flag) : Flag_(flag) {}
+    explicit ClearOnExit(bool& flag)
+        : Flag_(flag)
+    {
+    }
     ~ClearOnExit() { Flag_ = false; }
     ClearOnExit(const ClearOnExit&) = delete;
     ClearOnExit& operator=(const ClearOnExit&) = delete;
@@ -24,7 +27,7 @@ private:
     bool& Flag_;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1::ConnectMixtureInputs()
 {

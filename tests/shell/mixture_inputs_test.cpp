@@ -78,13 +78,13 @@ public:
     QStringList Errors;
 };
 
-} // namespace
+}  // namespace
 
 TEST(MixtureInputs, TypingThreeDigitsReadsPlansAndMarksThreeTimes)
 {
     MixtureFixture f;
     f.form.RtIntegerEditGasAPPM->SetValue(7);  // something else to replace
-    f.form.StoreData();  // with a data row in the log every marker gets a row of its own
+    f.form.StoreData();                        // with a data row in the log every marker gets a row of its own
     f.relay.clearRecords();
     const int markersBefore = ResetMarkers(*f.form.LogTable);
 
