@@ -9,7 +9,6 @@
 #include "mixer_host.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"
-#include "water_limits.h"
 
 #include <algorithm>
 #include <array>
@@ -65,6 +64,13 @@ public:
     void ClearAlarm() override {}
     TMixRequest MixRequest() const override { return Mix; }
     double pH2O() const override { return Pressure; }
+    void ShowpH2O(double atm) override { Pressure = atm; }
+    void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) override
+    {
+        Mix.a = a;
+        Mix.b = b;
+        Mix.w = w;
+    }
 
     QString Status;
     QString Report;
@@ -191,20 +197,12 @@ TDryRun::~TDryRun() = default;
 QStringList TDryRun::Request(std::int32_t ppmA, std::int32_t ppmH2O)
 {
     TParts& p = *P_;
-    // The ppm handler: the bubbler read, the mixer stopped, the water held
-    // between its limits, a plan.
-    const TBubblerReading reading = p.Gateway.ReadBubbler();
-    if (reading.PressureATM)
-        p.Host.Pressure = *reading.PressureATM;
-    p.Mixer.ButtonStopClick();
-    const TWaterLimits limits = ApplyWaterLimits(ppmA, ppmH2O, p.Host.Pressure);
-    p.Host.Mix.a = ppmA;
-    p.Host.Mix.w = limits.W;
-    p.Host.Mix.b = limits.B;
-    p.RequestedA = ppmA;
-    p.RequestedH2O = limits.W;
-    p.Mixer.Calculate();
-    return limits.Messages;
+    // What the ppm handler does: the bubbler read, the mixer stopped, the
+    // water held between its limits, a plan.
+    const TSettledMixture settled = p.Mixer.SetMixture(ppmA, ppmH2O, TMixtureSource::Operator);
+    p.RequestedA = settled.a;
+    p.RequestedH2O = settled.w;
+    return settled.Messages;
 }
 
 void TDryRun::StartDilution()

@@ -35,6 +35,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTableView;
+class QTableWidget;
 class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
@@ -135,6 +136,28 @@ public:
     // The three ppm fields' change handler (form1_mixture.cpp).
     void RtIntegerEditGasAPPMValueChanged();
 
+    // The flow program box (form1_program.cpp): the steps in
+    // TableFlowProgram, loaded from and saved to a program file, run by the
+    // mixer core.
+    void ButtonProgramLoadClick();
+    void ButtonProgramSaveClick();
+    void ButtonProgramAddStepClick();
+    void ButtonProgramRemoveStepClick();
+    void ButtonProgramStartClick();
+    void ButtonProgramStopClick();
+    // Reads a program file into the table; the table is kept when the file
+    // is refused (the error names the line and the reason).
+    void LoadProgram(const QString& path);
+    void SaveProgram(const QString& path);
+    // The table's steps; std::runtime_error naming the step that cannot be
+    // read.
+    TFlowProgram TableProgram() const;
+    void ShowProgram(const TFlowProgram& program);
+    // A running program's step, as corrected, in its row (made current).
+    void ShowProgramStep(int index, const TProgramStep& step);
+    // The table and the buttons while a program runs or not.
+    void ShowProgramRunning(bool running);
+
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
     // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
@@ -207,6 +230,14 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QLabel* LabelProgram = nullptr;  // a running program's progress
+    QTableWidget* TableFlowProgram = nullptr;
+    QPushButton* ButtonProgramLoad = nullptr;
+    QPushButton* ButtonProgramSave = nullptr;
+    QPushButton* ButtonProgramAddStep = nullptr;
+    QPushButton* ButtonProgramRemoveStep = nullptr;
+    QPushButton* ButtonProgramStart = nullptr;
+    QPushButton* ButtonProgramStop = nullptr;
     QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
     QLabel* LabelAlarm = nullptr;
     QPushButton* ButtonAlarmAcknowledge = nullptr;
@@ -233,8 +264,9 @@ private:
     void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
-    void ConnectSetupHandlers();  // form1_setup.cpp
-    void ConnectMixtureInputs();  // form1_mixture.cpp
+    void ConnectSetupHandlers();    // form1_setup.cpp
+    void ConnectMixtureInputs();    // form1_mixture.cpp
+    void ConnectProgramHandlers();  // form1_program.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
@@ -261,4 +293,5 @@ private:
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
     bool CloseDutiesDone_ = false;
+    QString ProgramPath_;  // the program file last loaded or saved
 };
