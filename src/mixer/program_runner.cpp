@@ -81,9 +81,15 @@ void TProgramRunner::BeginStep()
         Stage_ = TStage::Flushing;
         Mixer_.EnterFlushing();
     } else {
-        BeginHold();
+        Settle();
     }
     Host_.ShowProgramProgress(Progress());
+}
+
+void TProgramRunner::Settle()
+{
+    Stage_ = TStage::Settling;
+    SettleEnd_ = Clock_.now() + SettleSeconds / 86400.0;
 }
 
 void TProgramRunner::BeginHold()
@@ -104,6 +110,14 @@ void TProgramRunner::Tick()
         // The flush runs inside a tick and ends in Standby; whatever ended it
         // otherwise has stopped the program already.
         if (Mixer_.FlushesEnded() != FlushesBefore_)
+            Settle();
+        break;
+    case TStage::Settling:
+        if (S_.MixerState != TMixerState::Standby) {
+            Stop(QStringLiteral("the mixer left Standby"));
+            return;
+        }
+        if (Clock_.now() >= SettleEnd_)
             BeginHold();
         break;
     case TStage::Holding:

@@ -15,7 +15,8 @@ struct TWindowState;
 // sets the mixture as the operator would (the water limits apply, their
 // messages go to the Debug page, the corrected values back to the host),
 // flushes first when the step asks for it and waits for the flush to end,
-// then starts the dilution and holds it for the step's minutes on the clock;
+// rests a second in Standby, then starts the dilution and holds it for the
+// step's minutes on the clock;
 // the next step follows, and the program ends in Standby. Every step leaves
 // its "Reset" markers and plans in the log as a manual change does. The
 // mixer stops the program at an alarm, at any state button and at a typed
@@ -50,8 +51,15 @@ public:
     std::function<void(int step)> OnHoldBegins;
     std::function<void(int step, bool completed)> OnStepEnds;
 
+    // The mixer rests in Standby this long before each step's dilution (after
+    // its flush, if any), as between an operator's typing and Dilution: the
+    // controllers have come to rest at zero before the totalizers are zeroed
+    // for the step.
+    static constexpr double SettleSeconds = 1.0;
+
 private:
-    enum class TStage { Idle, Starting, Flushing, Holding };
+    enum class TStage { Idle, Starting, Flushing, Settling, Holding };
+    void Settle();
     void BeginStep();
     void BeginHold();
     void Finish();
@@ -64,6 +72,7 @@ private:
     TStage Stage_ = TStage::Idle;
     TFlowProgram Program_;
     int Step_ = 0;
+    double SettleEnd_ = 0.0;      // day count
     double HoldEnd_ = 0.0;        // day count
     unsigned FlushesBefore_ = 0;  // flushes the mixer had ended when this step's began
 };
