@@ -10,6 +10,7 @@ struct TWaterLimits {
     std::int32_t W = 0;    // water to use, ppm
     std::int32_t B = 0;    // gas B, ppm: 1000000 - a - W
     QStringList Messages;  // what to tell the operator, in order (usually none)
+    bool RaisedToMinimum = false;  // w was raised to the lower limit
 };
 
 // Derives gas B as 1000000 - a - w and corrects w:
