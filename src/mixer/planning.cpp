@@ -44,7 +44,7 @@ void TMixer::Calculate()
     Host_.ShowPlanReport(PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
-void TMixer::StoreData()
+TLogRowValues TMixer::PresentRow() const
 {
     TLogRowInputs in;
     in.Time = Clock_.wallNow();
@@ -60,8 +60,12 @@ void TMixer::StoreData()
     in.GasA = S_.A.Name;
     in.GasB = S_.B.Name;
     in.H2OMolarMass = S_.H2OC.MolarMass;
+    return ComputeLogRow(in);
+}
 
-    const int row = Log_.StoreRow(ComputeLogRow(in));
+void TMixer::StoreData()
+{
+    const int row = Log_.StoreRow(PresentRow());
     S_.DataStoredLast = Clock_.now();
     Host_.RowStored(row);
 }

@@ -36,6 +36,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
     connect(ButtonSetupValidate, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
     SetUpMixer();
+    SetUpPlot();
 
     Guarded([this] { FormCreate(); });
     Timer1->start();

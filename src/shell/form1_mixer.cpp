@@ -119,5 +119,12 @@ void TForm1::ButtonDilutionClick()
 
 void TForm1::Timer1Timer()
 {
-    Mixer_->Timer1Timer();
+    // The readout shows what this tick read, also when the tick failed.
+    try {
+        Mixer_->Timer1Timer();
+    } catch (...) {
+        RefreshReadout();
+        throw;
+    }
+    RefreshReadout();
 }
