@@ -6,10 +6,13 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QGraphicsPathItem>
+#include <QGraphicsRectItem>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPixmap>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -24,6 +27,14 @@ constexpr double MinutesPerDay = 1440.0;
 // The shortest view: at the start of a run the rows fill it from the left,
 // as on a chart recorder, and the time axis has marks to show.
 constexpr double ShortestViewDays = 5.0 / MinutesPerDay;
+// Room around each plot area for the legend above it, the value axes
+// beside it and the time axis below it (with the date range under the last).
+constexpr int MarginSide = 76;
+constexpr int MarginTop = 30;
+constexpr int MarginBottom = 22;
+constexpr int MarginBottomTitled = 40;
+// Room kept to the right of the newest row, as a share of the view.
+constexpr double ViewRoom = 0.1;
 // About one time mark per this many pixels.
 constexpr int PixelsPerMark = 80;
 
@@ -39,6 +50,19 @@ constexpr TSpan Spans[] = {
 };
 constexpr int DefaultSpan = 1;
 
+// 1, 2 or 5 times a power of ten, at least `raw`.
+double NiceStep(double raw)
+{
+    if (!(raw > 0))
+        return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * power >= raw * (1 - 1e-9))
+            return m * power;
+    }
+    return 10 * power;
+}
+
 // The range an axis shows for its curves' points: a little beyond them, on
 // round numbers.
 void FitAxis(QValueAxis* axis, double lo, double hi)
@@ -49,8 +73,14 @@ void FitAxis(QValueAxis* axis, double lo, double hi)
     }
     const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(std::fabs(hi) * 0.05, 0.5);
     // Quantities that cannot go below zero keep zero as their floor.
-    axis->setRange(lo >= 0.0 ? std::max(0.0, lo - pad) : lo - pad, hi + pad);
-    axis->applyNiceNumbers();
+    lo = lo >= 0.0 ? std::max(0.0, lo - pad) : lo - pad;
+    hi += pad;
+    // Rounded out to a nice step, as the axis would, but set once.
+    const double step = NiceStep((hi - lo) / 4);
+    lo = std::floor(lo / step) * step;
+    hi = std::ceil(hi / step) * step;
+    if (axis->min() != lo || axis->max() != hi)
+        axis->setRange(lo, hi);
 }
 
 } // namespace
@@ -120,7 +150,11 @@ QChartView* TPlotPage::MakeChart(const char* name)
     auto* chart = new QChart;
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->setBackgroundRoundness(0);
-    chart->legend()->setAlignment(Qt::AlignTop);
+    // The chart's own layout would move the plot area with the width of the
+    // axis labels; the page places the plot area and the legend itself.
+    chart->legend()->detachFromChart();
+    chart->legend()->setBackgroundVisible(false);
+    chart->setBackgroundVisible(false);
     QFont small = font();
     small.setPointSize(std::max(7, small.pointSize()));
     chart->legend()->setFont(small);
@@ -128,14 +162,30 @@ QChartView* TPlotPage::MakeChart(const char* name)
     auto* view = new QChartView(chart, ChartsArea_);
     view->setObjectName(QString::fromLatin1(name));
     view->setRenderHint(QPainter::Antialiasing, false);
+    view->setBackgroundBrush(Qt::white);
     view->viewport()->installEventFilter(this);
+    view->installEventFilter(this);
     ChartsArea_->layout()->addWidget(view);
 
     auto* time = new QCategoryAxis;
     time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     time->setLabelsFont(small);
     chart->addAxis(time, Qt::AlignBottom);
-    Charts_.push_back({view, time, {}});
+
+    // The curves are drawn by path items of our own over the plot area,
+    // clipped to it: a chart series works out an outline of its whole line
+    // for the mouse at every change, which costs far more than the drawing.
+    auto* area = new QGraphicsRectItem(chart);
+    area->setPen(Qt::NoPen);
+    area->setFlag(QGraphicsItem::ItemClipsChildrenToShape);
+    area->setAcceptedMouseButtons(Qt::NoButton);
+    area->setZValue(1000);
+    const std::size_t index = Charts_.size();
+    connect(chart, &QChart::plotAreaChanged, this, [this, index](const QRectF& plotArea) {
+        Charts_[index].Area->setRect(plotArea);
+        DrawCurves(index);
+    });
+    Charts_.push_back({view, time, area});
     return view;
 }
 
@@ -147,31 +197,69 @@ QValueAxis* TPlotPage::AddAxis(QChartView* view, const QString& title, Qt::Align
     small.setPointSize(std::max(7, small.pointSize()));
     axis->setLabelsFont(small);
     axis->setTitleFont(small);
-    axis->setLabelFormat(QStringLiteral("%.4g"));
+    axis->setLabelFormat(QStringLiteral("%.5g"));
     view->chart()->addAxis(axis, side);
-    for (TChartParts& parts : Charts_) {
-        if (parts.View == view)
-            parts.Axes.push_back(axis);
-    }
     return axis;
 }
 
 void TPlotPage::AddCurve(QChartView* view, QValueAxis* axis, TPlotQuantity quantity, const QString& name,
                          const QColor& color, bool dashed)
 {
-    auto* series = new QLineSeries;
-    series->setName(name);
     QPen pen(color);
-    pen.setWidth(dashed ? 1 : 2);
+    pen.setWidth(1);
+    pen.setCosmetic(true);
     pen.setStyle(dashed ? Qt::DashLine : Qt::SolidLine);
-    series->setPen(pen);
-    view->chart()->addSeries(series);
-    for (const TChartParts& parts : Charts_) {
-        if (parts.View == view)
-            series->attachAxis(parts.TimeAxis);
+
+    // A series without points gives the curve its legend entry.
+    auto* legend = new QLineSeries;
+    legend->setName(name);
+    legend->setPen(pen);
+    view->chart()->addSeries(legend);
+    std::size_t chart = 0;
+    while (Charts_[chart].View != view)
+        ++chart;
+    legend->attachAxis(Charts_[chart].TimeAxis);
+    legend->attachAxis(axis);
+
+    auto* path = new QGraphicsPathItem(Charts_[chart].Area);
+    path->setPen(pen);
+    path->setAcceptedMouseButtons(Qt::NoButton);
+    Curves_.push_back({quantity, chart, axis, path, dashed, {}});
+}
+
+void TPlotPage::DrawCurves(std::size_t chart)
+{
+    const TChartParts& parts = Charts_[chart];
+    const QRectF area = parts.View->chart()->plotArea();
+    const double x0 = parts.TimeAxis->min();
+    const double xScale = area.width() / std::max(parts.TimeAxis->max() - x0, 1e-12);
+    for (TCurve& curve : Curves_) {
+        if (curve.Chart != chart)
+            continue;
+        const double y0 = curve.Axis->min();
+        const double yScale = area.height() / std::max(curve.Axis->max() - y0, 1e-300);
+        QPainterPath path;
+        bool first = true;
+        for (const QPointF& p : curve.Points) {
+            const QPointF at(area.left() + (p.x() - x0) * xScale, area.bottom() - (p.y() - y0) * yScale);
+            if (first)
+                path.moveTo(at);
+            else
+                path.lineTo(at);
+            first = false;
+        }
+        curve.Path->setPath(path);
     }
-    series->attachAxis(axis);
-    Curves_.push_back({quantity, series, axis, dashed});
+}
+
+const QList<QPointF>& TPlotPage::Points(TPlotQuantity quantity) const
+{
+    for (const TCurve& curve : Curves_) {
+        if (curve.Quantity == quantity)
+            return curve.Points;
+    }
+    static const QList<QPointF> none;
+    return none;
 }
 
 void TPlotPage::AppendSample(const TPlotSample& sample)
@@ -216,17 +304,65 @@ void TPlotPage::Redraw()
     if (Data_.Size() == 0)
         return;
 
-    const TSpan& span = Spans[std::max(0, ComboBoxPlotSpan->currentIndex())];
+    // The view keeps some room to the right of the newest row and moves on
+    // only when the rows reach its edge: the axes then stay as they are for
+    // most rows, and only the curves are drawn again.
+    const int spanIndex = std::max(0, ComboBoxPlotSpan->currentIndex());
+    const TSpan& span = Spans[spanIndex];
+    const double first = Data_.FirstTime();
     const double last = Data_.LastTime();
-    // A view of the newest rows starts no earlier than the first row.
-    const double from =
-        span.Minutes > 0 ? std::max(Data_.FirstTime(), last - span.Minutes / MinutesPerDay) : Data_.FirstTime();
-    const double to = std::max(last, from + ShortestViewDays);
-    ViewFrom_ = from;
-    ViewTo_ = to;
+    const bool whole = span.Minutes <= 0;
+    if (spanIndex != ViewSpan_ || last > ViewTo_ || (whole && ViewFrom_ != first)) {
+        const double width = whole ? std::max(last - first, ShortestViewDays) : span.Minutes / MinutesPerDay;
+        ViewTo_ = last + width * ViewRoom;
+        // A view of the newest rows starts no earlier than the first row.
+        ViewFrom_ = whole ? first : std::max(first, ViewTo_ - width);
+        ViewTo_ = std::max(ViewTo_, ViewFrom_ + ShortestViewDays);
+        ViewSpan_ = spanIndex;
+    }
+    const double from = ViewFrom_;
+    const double to = ViewTo_;
+    // The charts count minutes from the first row's midnight: a mark keeps
+    // its place while the view moves on, so the axis keeps its labels.
+    const double origin = std::floor(Data_.FirstTime());
+    auto minutes = [origin](double day) { return (day - origin) * MinutesPerDay; };
 
-    // Each curve, in minutes from the left edge.
+    // The axes first, each changed only where it must: every change of an
+    // axis lays its chart out again.
     const int columns = Columns();
+    const std::vector<double> marks = PlotTimeMarks(from, to, std::max(2, columns / PixelsPerMark));
+    if (marks != Marks_ || origin != Origin_) {
+        // A category axis needs labels that differ; a mark that repeats a
+        // time of day (views longer than a day) is told apart by trailing
+        // spaces, which do not show.
+        QStringList labels;
+        for (double mark : marks) {
+            QString label = FormatDayCount(QStringLiteral("hh:nn"), mark);
+            while (labels.contains(label))
+                label += QLatin1Char(' ');
+            labels << label;
+        }
+        for (const TChartParts& chart : Charts_) {
+            QCategoryAxis* axis = chart.TimeAxis;
+            for (const QString& old : axis->categoriesLabels())
+                axis->remove(old);
+            axis->setStartValue(minutes(from));
+            for (std::size_t m = 0; m < marks.size(); ++m)
+                axis->append(labels[static_cast<int>(m)], minutes(marks[m]));
+        }
+        Marks_ = marks;
+        Origin_ = origin;
+    }
+    for (const TChartParts& chart : Charts_) {
+        chart.TimeAxis->setStartValue(minutes(from));
+        chart.TimeAxis->setRange(minutes(from), minutes(to));
+    }
+    const QString title = FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), from) + QStringLiteral(" to ")
+                          + FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), to);
+    if (Charts_.back().TimeAxis->titleText() != title)
+        Charts_.back().TimeAxis->setTitleText(title);
+
+    // The values' axes from the points they are to show.
     const TPlotData::TDecimated points = Data_.Decimate(from, to, columns);
     struct TRange {
         double Lo = INFINITY;
@@ -235,23 +371,18 @@ void TPlotPage::Redraw()
     };
     std::vector<std::pair<QValueAxis*, TRange>> ranges;
     for (const TCurve& curve : Curves_) {
-        const std::vector<TPlotPoint>& p = points[static_cast<int>(curve.Quantity)];
-        QList<QPointF> list;
-        list.reserve(static_cast<qsizetype>(p.size()));
         auto found = std::find_if(ranges.begin(), ranges.end(), [&](const auto& r) { return r.first == curve.Axis; });
         if (found == ranges.end()) {
             ranges.push_back({curve.Axis, TRange{}});
             found = ranges.end() - 1;
         }
         TRange& range = found->second;
-        for (const TPlotPoint& point : p) {
-            list.append(QPointF((point.x - from) * MinutesPerDay, point.y));
+        for (const TPlotPoint& point : points[static_cast<int>(curve.Quantity)]) {
             range.Lo = std::min(range.Lo, point.y);
             range.Hi = std::max(range.Hi, point.y);
             if (curve.Planned)
                 range.PlannedHi = std::max(range.PlannedHi, point.y);
         }
-        curve.Series->replace(list);
     }
     // An axis with a plan is scaled to it: the first seconds of a dilution
     // deliver far from it (a water pulse before much gas B has passed), and
@@ -263,30 +394,16 @@ void TPlotPage::Redraw()
             FitAxis(axis, range.Lo, range.Hi);
     }
 
-    // The time marks on round minutes, as hh:mm. A category axis needs
-    // labels that differ; a mark that repeats a time of day (views longer
-    // than a day) is told apart by trailing spaces, which do not show.
-    const std::vector<double> marks = PlotTimeMarks(from, to, std::max(2, columns / PixelsPerMark));
-    QStringList labels;
-    for (double mark : marks) {
-        QString label = FormatDayCount(QStringLiteral("hh:nn"), mark);
-        while (labels.contains(label))
-            label += QLatin1Char(' ');
-        labels << label;
+    // Then the curves.
+    for (TCurve& curve : Curves_) {
+        const std::vector<TPlotPoint>& p = points[static_cast<int>(curve.Quantity)];
+        curve.Points.clear();
+        curve.Points.reserve(static_cast<qsizetype>(p.size()));
+        for (const TPlotPoint& point : p)
+            curve.Points.append(QPointF(minutes(point.x), point.y));
     }
-    const QString range = FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), from) + QStringLiteral(" to ")
-                          + FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), to);
-    for (std::size_t c = 0; c < Charts_.size(); ++c) {
-        QCategoryAxis* axis = Charts_[c].TimeAxis;
-        for (const QString& old : axis->categoriesLabels())
-            axis->remove(old);
-        axis->setRange(0.0, (to - from) * MinutesPerDay);
-        axis->setStartValue(0.0);
-        for (std::size_t m = 0; m < marks.size(); ++m)
-            axis->append(labels[static_cast<int>(m)], (marks[m] - from) * MinutesPerDay);
-        if (c + 1 == Charts_.size())
-            axis->setTitleText(range);
-    }
+    for (std::size_t chart = 0; chart < Charts_.size(); ++chart)
+        DrawCurves(chart);
 }
 
 bool TPlotPage::SavePng(const QString& path)
@@ -296,6 +413,23 @@ bool TPlotPage::SavePng(const QString& path)
 
 bool TPlotPage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize) {
+        // The same margins in every chart: a time is at the same place in
+        // all three, and the plot area does not move when the labels of an
+        // axis get wider.
+        for (std::size_t c = 0; c < Charts_.size(); ++c) {
+            if (Charts_[c].View != watched)
+                continue;
+            const QSize size = static_cast<QResizeEvent*>(event)->size();
+            const int bottom = c + 1 == Charts_.size() ? MarginBottomTitled : MarginBottom;
+            QChart* chart = Charts_[c].View->chart();
+            chart->setPlotArea(
+                QRectF(MarginSide, MarginTop, size.width() - 2 * MarginSide, size.height() - MarginTop - bottom));
+            chart->legend()->setGeometry(QRectF(MarginSide, 2, size.width() - 2 * MarginSide, MarginTop - 4));
+            chart->legend()->update();
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::MouseButtonPress)
         return QWidget::eventFilter(watched, event);
     const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();

@@ -2,16 +2,18 @@
 
 #include "plot_series.h"
 
+#include <QList>
+#include <QPointF>
 #include <QWidget>
 
 #include <functional>
 #include <vector>
 
 class QCategoryAxis;
-class QChart;
 class QChartView;
 class QComboBox;
-class QLineSeries;
+class QGraphicsPathItem;
+class QGraphicsRectItem;
 class QTimer;
 class QValueAxis;
 
@@ -34,9 +36,14 @@ public:
 
     // Draws the view the span list asks for, now.
     void Redraw();
-    // The time range last drawn, day counts (both 0 before any row).
+    // The time range last drawn, day counts (both 0 before any row): the
+    // newest rows, or the whole run, with a tenth of room to the right.
     double ViewFrom() const { return ViewFrom_; }
     double ViewTo() const { return ViewTo_; }
+
+    // The points a curve was last drawn through: x in minutes from the
+    // midnight before the first row, y in the quantity's unit.
+    const QList<QPointF>& Points(TPlotQuantity quantity) const;
 
     // Writes the three charts as one PNG picture; false when that fails.
     bool SavePng(const QString& path);
@@ -56,22 +63,26 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct TCurve {
-        TPlotQuantity Quantity;
-        QLineSeries* Series;
-        QValueAxis* Axis;
-        bool Planned;
-    };
     struct TChartParts {
         QChartView* View;
         QCategoryAxis* TimeAxis;
-        std::vector<QValueAxis*> Axes;
+        QGraphicsRectItem* Area;  // the plot area, which clips the curves
+    };
+    struct TCurve {
+        TPlotQuantity Quantity;
+        std::size_t Chart;
+        QValueAxis* Axis;
+        QGraphicsPathItem* Path;
+        bool Planned;
+        QList<QPointF> Points;
     };
 
     QChartView* MakeChart(const char* name);
     QValueAxis* AddAxis(QChartView* view, const QString& title, Qt::Alignment side);
     void AddCurve(QChartView* view, QValueAxis* axis, TPlotQuantity quantity, const QString& name, const QColor& color,
                   bool dashed);
+    // Maps the curves of one chart onto its plot area.
+    void DrawCurves(std::size_t chart);
     void RedrawSoon();
     int Columns() const;
 
@@ -83,4 +94,8 @@ private:
     bool Stale_ = false;
     double ViewFrom_ = 0.0;
     double ViewTo_ = 0.0;
+    int ViewSpan_ = -1;  // the span list's entry the view was made for
+    // The time marks the axes show, and where their minutes count from.
+    std::vector<double> Marks_;
+    double Origin_ = 0.0;
 };
