@@ -10,8 +10,11 @@
 #include "compounds.h"
 #include "form1.h"
 #include "mfc_bus_model.h"
+#include "mfc_services.h"
 #include "operator_dialogs.h"
+#include "relay_board.h"
 #include "relay_board_model.h"
+#include "relay_commands.h"
 #include "rt_integer_edit.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
@@ -22,6 +25,8 @@
 #include <QListWidget>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <string>
 
 namespace {
@@ -96,6 +101,8 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
     }
     if (!rig.dialogs.Errors.empty())
         state.SkipWithError(rig.dialogs.Errors.front().c_str());
+    if (rig.form.Mixer().Alarm())
+        state.SkipWithError(rig.form.Mixer().Alarm()->Cause.c_str());
     const double ticks = static_cast<double>(state.iterations());
     state.counters["device_ms"] = totalMs / ticks;
     state.counters["device_ms_max"] = longestMs;
@@ -104,10 +111,69 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
     state.counters["gas_A_pulses_per_tick"] = rig.form.WindowState.Counter / ticks;
 }
 
+// What the equipment gateway adds to a steady Dilution tick ("A (constant)
+// in B", no water): the tick through the window, the gateway and the
+// supervision against the same exchanges sent straight through the device
+// services on a second rig (both totalizers read, the dry path held).
+// Device time on the fake clock is what a tick blocks the window for; the
+// bookkeeping (outcome counts, the totalizer history, the checks) costs
+// computing time only, measured here on the steady clock.
+void GatewayOverhead(benchmark::State& state)
+{
+    Rig viaGateway(10000);
+    Rig direct(10000);
+    if (viaGateway.form.WindowState.MixingMethod != "A (constant) in B") {
+        state.SkipWithError("not a constant-flow plan");
+        return;
+    }
+    for (Rig* rig : {&viaGateway, &direct}) {
+        rig->form.Timer1Timer();
+        rig->clock.advanceMs(TickPeriodMs);
+    }
+    const MfcBus bus{direct.lines, direct.clock, "SIM-MFC"};
+    const RelayBoard board{direct.lines, direct.clock, "SIM-RELAY"};
+    TTotalizer a, b;
+    const std::uint8_t dryPath = ValvePattern(0, 0, 0, 1, 1, 0);
+
+    auto tick = [](Rig& rig, const std::function<void()>& run, double& deviceMs, double& cpuUs) {
+        const double start = rig.clock.now();
+        const auto cpuStart = std::chrono::steady_clock::now();
+        run();
+        cpuUs += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - cpuStart).count();
+        const double tookMs = (rig.clock.now() - start) * MsPerDay;
+        deviceMs += tookMs;
+        rig.clock.advanceMs(std::max(0.0, TickPeriodMs - tookMs));
+    };
+    double gatewayMs = 0.0, directMs = 0.0, gatewayUs = 0.0, directUs = 0.0;
+    for (auto _ : state) {
+        tick(viaGateway, [&] { viaGateway.form.Timer1Timer(); }, gatewayMs, gatewayUs);
+        tick(direct,
+             [&] {
+                 ReadTotalizers(bus, a, b);
+                 SendValvePattern(board, dryPath);
+             },
+             directMs, directUs);
+    }
+    if (!viaGateway.dialogs.Errors.empty())
+        state.SkipWithError(viaGateway.dialogs.Errors.front().c_str());
+    if (viaGateway.form.Mixer().Alarm())
+        state.SkipWithError(viaGateway.form.Mixer().Alarm()->Cause.c_str());
+    const double ticks = static_cast<double>(state.iterations());
+    state.counters["gateway_device_ms"] = gatewayMs / ticks;
+    state.counters["direct_device_ms"] = directMs / ticks;
+    state.counters["added_device_pct"] = 100.0 * (gatewayMs - directMs) / directMs;
+    state.counters["gateway_cpu_us"] = gatewayUs / ticks;
+    state.counters["direct_cpu_us"] = directUs / ticks;
+    // All the computing the window, the gateway and the checks add, against
+    // the device time of the tick.
+    state.counters["added_cpu_pct_of_device"] = 100.0 * (gatewayUs - directUs) / 1000.0 / (directMs);
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(DilutionTick, constant, 10000, "A (constant) in B")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DilutionTick, pulse, 150, "A (pulse) in B")->Unit(benchmark::kMicrosecond);
+BENCHMARK(GatewayOverhead)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {

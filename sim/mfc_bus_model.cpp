@@ -188,7 +188,10 @@ void MfcBusModel::Advance(Controller& c, double at)
         if (t.Number == c.TableInUse)
             fullScale = t.FullScale;
     }
-    const double target = std::clamp(static_cast<double>(c.SetPoint), 0.0, static_cast<double>(fullScale));
+    double target = std::clamp(static_cast<double>(c.SetPoint), 0.0, static_cast<double>(fullScale));
+    // An empty cylinder or a closed line: the valve opens, nothing flows.
+    if (c.Faults.NoGas)
+        target = 0.0;
     const double minutes = (at - c.Updated) * MinutesPerDay;
     const double tau = LagSeconds / 60.0;
     const double decay = std::exp(-minutes / tau);

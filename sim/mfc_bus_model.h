@@ -27,6 +27,7 @@ struct MfcFaults {
     double ReplyDelayMs = 2.0;                  // from the end of a request to the reply
     bool DynamicRangeZero = false;              // the dynamic range reads 0
     std::uint8_t ReplyAddress = 0;              // non-zero: replies (with a good CRC) come from this address
+    bool NoGas = false;                         // takes set-points, but no gas comes: the flow stays at 0
 };
 
 // A frame as the bus carried it to the controllers.

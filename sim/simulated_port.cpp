@@ -30,6 +30,10 @@ public:
         opened_ = Port_.open();
         return opened_;
     }
+    SerialOpenFailure openFailure() const override
+    {
+        return Port_.Unavailable ? Port_.UnavailableBecause : SerialOpenFailure{};
+    }
     bool configure(std::int32_t baudRate, std::int32_t parity, std::int32_t stopBits) override
     {
         return opened_ && Port_.configure(baudRate, parity, stopBits);
@@ -106,6 +110,8 @@ void SimulatedPort::DropArrived()
 
 bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
 {
+    if (BeforeExchange)
+        BeforeExchange(Clock_.now());
     if (WriteFails)
         return false;
     // At another framing the device's UART sees only garbage.

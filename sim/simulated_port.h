@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,11 +35,16 @@ public:
 
     // Faults of the port itself (not of the device).
     bool Unavailable = false;     // every open fails, as for an unplugged adapter
+    SerialOpenFailure UnavailableBecause; // the reason the system gives, while Unavailable
     bool WriteFails = false;      // every write fails
     bool ReadFails = false;       // every read fails
     // Bytes that arrive while no one has the port open are kept for the next
     // open, as some USB adapters do; otherwise they are lost.
     bool KeepsBytesWhileClosed = false;
+
+    // Runs at the start of every write the program makes, with the day count
+    // it starts at: whoever owns the device may change it just then.
+    std::function<void(double at)> BeforeExchange;
 
 private:
     friend class SimulatedLine;

@@ -1,13 +1,79 @@
 #include "simulated_rig.h"
 
+#include "clock.h"
+#include "relay_board_model.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double SecondsPerDay = 86400.0;
+// What the converter reads with the thermistor's wire broken: the full
+// divider voltage.
+constexpr std::uint16_t OpenCircuitCount = 1023;
+
+} // namespace
+
 SimulatedRig::SimulatedRig(Clock& clock)
     : relayPort(relay, clock)
     , mfcPort(mfc, clock)
+    , Clock_(clock)
+    , Start_(clock.now())
 {
+    relayPort.BeforeExchange = [this](double at) { ApplyDueFaults(at); };
+    mfcPort.BeforeExchange = [this](double at) { ApplyDueFaults(at); };
 }
 
 void SimulatedRig::registerOn(SerialLines& lines)
 {
     registerSimulatedPort(lines, RelayPortName, relayPort);
     registerSimulatedPort(lines, MfcPortName, mfcPort);
+}
+
+void SimulatedRig::scheduleFault(TRigFault fault, double seconds)
+{
+    Pending_.push_back({fault, seconds});
+}
+
+double SimulatedRig::secondsSinceStart() const
+{
+    return (Clock_.now() - Start_) * SecondsPerDay;
+}
+
+void SimulatedRig::ApplyDueFaults(double at)
+{
+    const double elapsed = (at - Start_) * SecondsPerDay;
+    auto due = [elapsed](const TScheduledFault& f) { return f.Seconds <= elapsed; };
+    for (const TScheduledFault& f : Pending_) {
+        if (due(f))
+            Apply(f.Fault, at);
+    }
+    Pending_.erase(std::remove_if(Pending_.begin(), Pending_.end(), due), Pending_.end());
+}
+
+void SimulatedRig::Apply(TRigFault fault, double at)
+{
+    switch (fault) {
+    case TRigFault::RelaySilent:
+        relay.Faults.Silent = true;
+        break;
+    case TRigFault::Mfc1Silent:
+        mfc.faults(1).Silent = true;
+        break;
+    case TRigFault::Mfc2Silent:
+        mfc.faults(2).Silent = true;
+        break;
+    case TRigFault::MfcBadCrc:
+        mfc.faults(1).BadCrc = true;
+        mfc.faults(2).BadCrc = true;
+        break;
+    case TRigFault::GasBEmpty:
+        // The gas delivered up to now still counts.
+        mfc.totalizerKg(2, at);
+        mfc.faults(2).NoGas = true;
+        break;
+    case TRigFault::BubblerOpenCircuit:
+        relay.Faults.AnalogueCount = OpenCircuitCount;
+        break;
+    }
 }

@@ -2,7 +2,10 @@
 
 #include "mfc_bus_model.h"
 #include "relay_board_model.h"
+#include "rig_faults.h"
 #include "simulated_port.h"
+
+#include <vector>
 
 class Clock;
 class SerialLines;
@@ -26,8 +29,22 @@ public:
     // `lines`' use of them.
     void registerOn(SerialLines& lines);
 
+    // Makes the rig fail `seconds` after it was made. The fault starts with
+    // the first exchange on either port at or after that moment, and stays.
+    void scheduleFault(TRigFault fault, double seconds);
+    // Seconds on the clock since the rig was made.
+    double secondsSinceStart() const;
+
     RelayBoardModel relay;
     SimulatedPort relayPort;
     MfcBusModel mfc;
     SimulatedPort mfcPort;
+
+private:
+    void ApplyDueFaults(double at);
+    void Apply(TRigFault fault, double at);
+
+    Clock& Clock_;
+    double Start_;
+    std::vector<TScheduledFault> Pending_;
 };

@@ -64,3 +64,13 @@ TLogRowValues ResetMarkerRow()
     row.Written = PropertyBit(TProperty::Mode);
     return row;
 }
+
+TLogRowValues AlarmRow(double time, const std::string& cause)
+{
+    TLogRowValues row;
+    row.Time = time;
+    row.Mode = "Alarm";
+    row.Method = cause;
+    row.Written = PropertyBit(TProperty::Time) | PropertyBit(TProperty::Mode) | PropertyBit(TProperty::Method);
+    return row;
+}

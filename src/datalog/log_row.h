@@ -64,3 +64,7 @@ TLogRowValues ComputeLogRow(const TLogRowInputs& in);
 
 // The marker row a planning run leaves: "Reset" in the Mode cell only.
 TLogRowValues ResetMarkerRow();
+
+// The row an alarm leaves: its time, "Alarm" in the Mode cell and the cause
+// in the Method cell.
+TLogRowValues AlarmRow(double time, const std::string& cause);

@@ -10,6 +10,7 @@ namespace {
 
 constexpr double SecondsPerDay = 86400.0;
 constexpr double MinutesPerDay = 1440.0;
+constexpr double SignOfLifeSlackSeconds = 0.01;
 
 bool Answered(const TSerialResponse& r)
 {
@@ -200,11 +201,18 @@ std::string TEquipmentGateway::ResetRetrieveTotalizers(TTotalizer& TotalizerA, T
 
 void TEquipmentGateway::SignOfLife()
 {
-    const double due = Clock_.now() - SignOfLifeSeconds / SecondsPerDay;
+    // A read due within a few milliseconds is made now: four ticks of
+    // 250 ms make a second, not five.
+    const double due = Clock_.now() - (SignOfLifeSeconds - SignOfLifeSlackSeconds) / SecondsPerDay;
     for (std::uint32_t address : {AddressGasA, AddressGasB}) {
-        if (Record(address).LastReadAttempt <= due) {
+        // A controller that is failing is asked again at once: whether it is
+        // lost is known within the second, not a second later.
+        if (Record(address).LastReadAttempt <= due || Health(ControllerDevice(address)).Failing()) {
+            // Counted from the start of the read, as the ticks are.
+            const double started = Clock_.now();
             TTotalizer scratch;
             ReadTotalizer(address, scratch);
+            Record(address).LastReadAttempt = started;
         }
     }
 }

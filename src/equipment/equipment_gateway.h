@@ -92,8 +92,8 @@ public:
     TSerialResponse ReadTotalizer(std::uint32_t Address, TTotalizer& Totalizer);
     std::string ResetRetrieveTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB);
     // Reads the totalizer of each controller that has not been read for
-    // SignOfLifeSeconds: a state whose own commands only write to a
-    // controller still learns whether it answers.
+    // SignOfLifeSeconds, or whose last transaction failed: a state whose own
+    // commands only write to a controller still learns whether it answers.
     void SignOfLife();
     // The readings of the last HistorySeconds since the last zeroing.
     const std::deque<TTotalizerSample>& TotalizerHistory(std::uint32_t Address) const;

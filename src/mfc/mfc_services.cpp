@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "mfc_registers.h"
+#include "serial_port.h"
 #include "voegtlin_port.h"
 
 #include <cmath>
@@ -52,10 +53,16 @@ bool ValidateMFC(const MfcBus& bus, const MemoLineSink& memo)
 
 bool ReportIdentification(const MfcIdentification& identification, const MemoLineSink& memo)
 {
-    const bool ok = identification.Ok;
     memo("");
-    memo(ok ? MfcsOk : MfcsNotIdentified);
-    return ok;
+    memo(identification.Ok ? MfcsOk : MfcsNotIdentified);
+    // A port the system refused: why, and what the operator can do about it.
+    for (const TSerialResponse* r : {&identification.Controller1, &identification.Controller2}) {
+        if (IsPortRefusal(r->Status)) {
+            memo(r->Status);
+            break;
+        }
+    }
+    return identification.Ok;
 }
 
 std::uint16_t GasTableNumber(int listIndex)

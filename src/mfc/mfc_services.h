@@ -35,7 +35,9 @@ struct MfcIdentification {
 };
 MfcIdentification IdentifyMFCs(const MfcBus& bus);
 
-// Identifies both controllers and reports an empty line and the verdict.
+// Identifies both controllers and reports an empty line and the verdict,
+// then, when the system refused the port (permission, another program),
+// that status.
 // Returns whether both identified (the "MFC control is OK" mark).
 bool ValidateMFC(const MfcBus& bus, const MemoLineSink& memo);
 // The report of an identification made elsewhere: the same lines and verdict.

@@ -50,7 +50,10 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
     const TArrayOfByte frame = ReadRegistersFrame(DeviceAddress, MemoryAddress, registers);
     SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
     if (r.ResponseLength == 0) {
-        r.Status = StatusNoResult;
+        // A port the system refused keeps its reason, which the operator can
+        // act on; every other silence is "No result to read".
+        if (!IsPortRefusal(r.Status))
+            r.Status = StatusNoResult;
         return nullptr;
     }
     const std::size_t expected = ReadReplyLength(registers);

@@ -7,6 +7,7 @@
 #include "equipment_gateway.h"
 #include "mfc_registers.h"
 #include "mixer_host.h"
+#include "mixing_methods.h"
 #include "number_picture.h"
 #include "time_picture.h"
 
@@ -16,11 +17,7 @@
 namespace {
 
 constexpr unsigned PauseAfterTotalizerMs = 50;
-constexpr unsigned PulseLengthMs = 100;
 constexpr unsigned PauseAfterPulseMs = 50;
-// The set-point of a gas A pulse, g/min: the same in every plan and for
-// every gas.
-constexpr float PulseFlow = 0.015f;
 // Longest time one water pulse holds the wet path open: less than a tick.
 constexpr unsigned MaxWaterHoldMs = 200;
 constexpr double MsPerDay = 86400000.0;
@@ -112,16 +109,24 @@ void TMixer::SendH2O()
     // MaxWaterHoldMs, then closes; the time it was open is credited. A pulse
     // of one relay transaction alone could never supply more than a few per
     // cent of the time, and the mixture would stay drier than planned.
-    Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
+    // Only a pulse the board took both ends of is credited: a wet path
+    // that never opened carried no water, and one whose closing was not
+    // confirmed has no known length.
+    const TSerialResponse wet = Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
     const double T2 = Clock_.now();
     const double lagMs = (Req - S_.H2OTime) * MsPerDay;
     const auto hold = static_cast<unsigned>(std::clamp(lagMs, 0.0, static_cast<double>(MaxWaterHoldMs)));
-    if (hold > 0)
+    if (hold > 0 && wet.Status.empty())
         Clock_.sleepMs(hold);
-    Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
+    const TSerialResponse dry = Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
     const double T3 = Clock_.now();
-    S_.H2OTime = S_.H2OTime + (T3 - T2);
-    Trace(QStringLiteral("H2O updated        ") + FormatDayCount(DurationPicture, S_.H2OTime));
+    if (wet.Status.empty() && dry.Status.empty()) {
+        S_.H2OTime = S_.H2OTime + (T3 - T2);
+        Trace(QStringLiteral("H2O updated        ") + FormatDayCount(DurationPicture, S_.H2OTime));
+    } else {
+        Trace(QStringLiteral("H2O not credited   ")
+              + QString::fromStdString(wet.Status.empty() ? dry.Status : wet.Status));
+    }
 
     // The row shows the pulse in its Method cell; the planned method is back
     // in place afterwards, also when the row cannot be stored.

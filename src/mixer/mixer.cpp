@@ -2,10 +2,13 @@
 
 #include "clock.h"
 #include "equipment_gateway.h"
+#include "log_row.h"
 #include "log_table_model.h"
 #include "mixer_host.h"
 #include "mixing_methods.h"
+#include "time_picture.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -25,6 +28,9 @@ constexpr TFlushStep FlushSteps[] = {
     {"Flush bubbler and chambers (5 sec)", {1, 1, 0, 0, 0, 1}, 5000},
     {"Flush chambers with dry (2 sec)", {0, 0, 0, 1, 0, 1}, 2000},
 };
+// The flush's holds are cut into slices this long with a message pump after
+// each, so the window repaints and takes clicks throughout.
+constexpr unsigned FlushSliceMs = 50;
 
 } // namespace
 
@@ -35,6 +41,7 @@ TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& 
     , Log_(log)
     , Host_(host)
     , Clock_(clock)
+    , Supervisor_(state, gateway, clock)
 {
 }
 
@@ -42,22 +49,38 @@ void TMixer::ButtonStopClick()
 {
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
+    if (FlushRunning_)
+        FlushStopped_ = true;
+}
+
+bool TMixer::RefusedByAlarm()
+{
+    if (!Alarm_)
+        return false;
+    Host_.ShowMessage(QStringLiteral("Acknowledge the alarm before Flush, Bypass or Dilution"));
+    return true;
 }
 
 void TMixer::ButtonFlushClick()
 {
+    if (RefusedByAlarm())
+        return;
     S_.MixerState = TMixerState::Flushing;
     Host_.ShowStatus(QStringLiteral("Flushing"));
 }
 
 void TMixer::ButtonBypassClick()
 {
+    if (RefusedByAlarm())
+        return;
     S_.MixerState = TMixerState::Bypass;
     Host_.ShowStatus(QStringLiteral("Bypass"));
 }
 
 void TMixer::ButtonDilutionClick()
 {
+    if (RefusedByAlarm())
+        return;
     // Every dilution may report a missing vapour pressure once.
     NoWaterReported_ = false;
     Host_.ShowStatus(QStringLiteral("Dilution"));
@@ -85,9 +108,54 @@ void TMixer::Timer1Timer()
         logFailure = std::current_exception();
     }
     S_.MixerStateOld = S_.MixerState;
+    const TMixerState acting = S_.MixerState;
     Act();
+    if (S_.MixerState == acting)
+        Supervise(acting);
     if (logFailure)
         std::rethrow_exception(logFailure);
+}
+
+void TMixer::Supervise(TMixerState acting)
+{
+    if (acting != TMixerState::Dilution && acting != TMixerState::Bypass)
+        return;
+    // Bypass sends gas B at a steady set-point; a dilution doses as its
+    // method says.
+    const TMethodSteps steps = acting == TMixerState::Dilution ? StepsOfMethod(S_.MixingMethod) : TMethodSteps{};
+    if (const auto cause = Supervisor_.Check(steps))
+        RaiseAlarm(*cause);
+}
+
+void TMixer::RaiseAlarm(const std::string& cause)
+{
+    Alarm_ = TAlarm{cause, Clock_.now(), Clock_.wallNow()};
+    // The rig first: every device that still answers closes and stops now.
+    S_.MixerState = TMixerState::Standby;
+    Host_.ShowStatus(QStringLiteral("Standby"));
+    HoldStandby();
+
+    const QString text = QString::fromStdString(cause);
+    Host_.ShowAlarm(FormatDayCount(QStringLiteral("hh:nn:ss"), Alarm_->AtWall) + QStringLiteral("  ") + text);
+    Trace(QStringLiteral("Alarm: ") + text);
+    // The log's file separates its cells with semicolons.
+    std::string logged = cause;
+    std::replace(logged.begin(), logged.end(), ';', ',');
+    const int row = Log_.StoreRow(AlarmRow(Alarm_->AtWall, logged));
+    S_.DataStoredLast = Clock_.now();
+    Host_.RowStored(row);
+}
+
+void TMixer::AcknowledgeAlarm()
+{
+    Alarm_.reset();
+    Host_.ClearAlarm();
+}
+
+void TMixer::StopAndMakeSafe()
+{
+    ButtonStopClick();
+    HoldStandby();
 }
 
 void TMixer::LogStep()
@@ -134,6 +202,9 @@ void TMixer::HoldBypass()
     Gateway_.SetValvePositions(0, 0, 1, 0, 0, 0);
     Gateway_.SetMFCFlow(1, 0.0);
     Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
+    // The set-points are only written: a read shows whether the controllers
+    // still answer, and gives gas B's flow.
+    Gateway_.SignOfLife();
 }
 
 void TMixer::WindowClosing()
@@ -141,50 +212,68 @@ void TMixer::WindowClosing()
     WindowClosing_ = true;
 }
 
+bool TMixer::FlushPump()
+{
+    Host_.ProcessMessages();
+    return !WindowClosing_ && !FlushStopped_;
+}
+
+bool TMixer::FlushHold(unsigned ms)
+{
+    for (unsigned left = ms; left > 0;) {
+        const unsigned slice = std::min(left, FlushSliceMs);
+        Clock_.sleepMs(slice);
+        left -= slice;
+        if (!FlushPump())
+            return false;
+    }
+    return true;
+}
+
 void TMixer::Flush()
 {
-    // Runs to its end whatever the buttons do meanwhile, always ending in
-    // Standby with the timer running again. A close of the window, handled
-    // in one of the pumps, cuts the remaining steps short: the window has
-    // already closed the valves, and the flush only makes sure gas B is off
-    // and every valve closed before it returns.
+    // Runs its steps whatever the Flush, Bypass and Dilution buttons do
+    // meanwhile, and ends in Standby with the timer running again. Stop,
+    // handled in one of the pumps, ends it there: gas B off, Standby, every
+    // valve closed. A close of the window does the same without starting
+    // the timer again (the window has already sent its closing commands).
     struct TFlushScope {
         TMixer& M;
         ~TFlushScope()
         {
             M.FlushRunning_ = false;
+            M.FlushStopped_ = false;
             if (!M.WindowClosing_)
                 M.Host_.SetTimerEnabled(true);
         }
     };
     FlushRunning_ = true;
+    FlushStopped_ = false;
     TFlushScope scope{*this};
-    auto pump = [this] {
-        Host_.ProcessMessages();
-        return !WindowClosing_;
-    };
 
-    if (!pump()) {
+    bool going = FlushPump();
+    if (!going && WindowClosing_) {
         S_.MixerState = TMixerState::Standby;
+        Host_.ShowStatus(QStringLiteral("Standby"));
         return;
     }
-    Host_.SetTimerEnabled(false);
-    Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
-    bool open = true;
+    if (going) {
+        Host_.SetTimerEnabled(false);
+        Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
+    }
     for (const TFlushStep& step : FlushSteps) {
+        if (!going)
+            break;
         Host_.ShowStatus(QString::fromLatin1(step.Status));
         const int* v = step.Valves;
         Gateway_.SetValvePositions(v[0], v[1], v[2], v[3], v[4], v[5]);
-        open = pump();
-        if (!open)
-            break;
-        Clock_.sleepMs(step.HoldMs);
+        going = FlushPump() && FlushHold(step.HoldMs);
     }
     Gateway_.SetMFCFlow(2, 0.0);
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
-    if (open)
-        pump();
+    if (going)
+        FlushPump();
     Gateway_.SetValvePositions(0, 0, 0, 0, 0, 0);
 }
 

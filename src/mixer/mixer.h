@@ -3,14 +3,25 @@
 #include "log_row.h"
 #include "planner.h"
 #include "readout.h"
+#include "supervisor.h"
 #include "window_state.h"
 
 #include <QString>
+
+#include <optional>
+#include <string>
 
 class Clock;
 class TEquipmentGateway;
 class TLogTableModel;
 class TMixerHost;
+
+// An alarm the operator has not acknowledged yet.
+struct TAlarm {
+    std::string Cause;     // what was found, for the operator
+    double At = 0.0;       // clock day count when it was raised
+    double AtWall = 0.0;   // the same moment on the wall clock
+};
 
 // The mixer core, free of any window: the four state buttons, the 250 ms
 // tick that logs and acts on the state, the flush sequence, the delivery
@@ -23,15 +34,31 @@ public:
     TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock);
 
     // The buttons record the state wanted and show it; Dilution also plans
-    // the run, zeroes both totalizers and starts the dilution clock.
+    // the run, zeroes both totalizers and starts the dilution clock. Stop
+    // pressed during a flush ends the flush at its next message pump;
+    // Flush, Bypass and Dilution are refused while an alarm waits to be
+    // acknowledged.
     void ButtonStopClick();
     void ButtonFlushClick();
     void ButtonBypassClick();
     void ButtonDilutionClick();
 
     // One tick: a log row at a change of state (or once a second while
-    // flushing or diluting), then what the state asks of the equipment.
+    // flushing or diluting), then what the state asks of the equipment; in
+    // Dilution and Bypass the rig is then checked, and a lost device or a
+    // flow off its set-point raises an alarm.
     void Timer1Timer();
+
+    // The alarm waiting to be acknowledged, if any. Raising one puts the
+    // mixer into Standby at once and sends the Standby commands, shows the
+    // alarm through the host, stores an "Alarm" row with the cause and adds
+    // the cause to the Debug page.
+    const std::optional<TAlarm>& Alarm() const { return Alarm_; }
+    void AcknowledgeAlarm();
+
+    // Standby at once, and every valve closed and both set-points zero now,
+    // not at the next tick (before a controller is switched to another gas).
+    void StopAndMakeSafe();
 
     // Plans the mixture the host reports: a "Reset" marker in the log, the
     // method and flows into the state, the report to the host.
@@ -71,6 +98,14 @@ private:
     void HoldBypass();
     void Flush();
     void Dispatch();
+    // Waits `ms` in short slices with a message pump after each; false when
+    // a pump ended the flush.
+    bool FlushHold(unsigned ms);
+    bool FlushPump();
+    void Supervise(TMixerState acting);
+    void RaiseAlarm(const std::string& cause);
+    // True (and the operator told) when an alarm waits to be acknowledged.
+    bool RefusedByAlarm();
     void Trace(const QString& line);
 
     TWindowState& S_;
@@ -78,8 +113,11 @@ private:
     TLogTableModel& Log_;
     TMixerHost& Host_;
     Clock& Clock_;
+    TSupervisor Supervisor_;
     TPlanResult LastPlan_;
+    std::optional<TAlarm> Alarm_;
     bool FlushRunning_ = false;
+    bool FlushStopped_ = false;  // Stop was pressed during the running flush
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.
     bool NoWaterReported_ = false;

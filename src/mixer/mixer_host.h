@@ -20,8 +20,8 @@ struct TMixRequest {
 
 // What the mixer core needs of whoever shows it (the main window, or a run
 // without a window): the status text, the plan report and the diagnostic
-// lines, the message queue and the timer, the request and the bubbler's
-// vapour pressure. The equipment is reached through the gateway, the log
+// lines, the message queue and the timer, messages and the alarm line, the
+// request and the bubbler's vapour pressure. The equipment is reached through the gateway, the log
 // through the log table.
 class TMixerHost {
 public:
@@ -39,6 +39,12 @@ public:
     virtual void ProcessMessages() = 0;
     // Starts or stops Timer1.
     virtual void SetTimerEnabled(bool enabled) = 0;
+    // A message to the operator (a refused button).
+    virtual void ShowMessage(const QString& text) = 0;
+    // Shows the alarm line (time and cause) without stopping anything, and
+    // keeps it until ClearAlarm: the operator has acknowledged it.
+    virtual void ShowAlarm(const QString& line) = 0;
+    virtual void ClearAlarm() = 0;
 
     // The request on the Operation page and the gases on the Setup page.
     virtual TMixRequest MixRequest() const = 0;

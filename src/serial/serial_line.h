@@ -2,7 +2,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+// Why a port could not be opened, as far as the system tells.
+struct SerialOpenFailure {
+    enum class Reason {
+        Unknown,              // missing, or the system gives no reason
+        PermissionDenied,     // the user may not read and write the device
+        HeldByAnotherProgram, // another program has the port open
+    };
+    Reason Why = Reason::Unknown;
+    std::string Path;   // the device refused (such as /dev/ttyUSB0); empty when not known
+    std::string Holder; // who holds it, such as "minicom (process 4711)"; empty when not told
+};
 
 // One serial line as a transaction uses it: the program's end of a port.
 // Implementations: the operating system's ports and simulated lines. A line
@@ -11,8 +24,10 @@ class SerialLine {
 public:
     virtual ~SerialLine() = default;
 
-    // Opens the port for exclusive use. False when it is missing or in use.
+    // Opens the port for exclusive use. False when it is missing, refused or
+    // in use; openFailure() then says why, where the system tells.
     virtual bool open() = 0;
+    virtual SerialOpenFailure openFailure() const { return {}; }
     // Applies the line settings: 8 data bits, `baudRate` bit/s, the parity
     // code (0 none, 1 odd, 2 even, 3 mark, 4 space) and the stop-bit code
     // (0 one, 1 one and a half, 2 two); no flow control, DTR and RTS asserted

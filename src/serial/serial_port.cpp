@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "day_count.h"
+#include "serial_line.h"
 #include "serial_lines.h"
 
 #include <memory>
@@ -9,6 +10,33 @@
 std::vector<std::string> GetExistingCommPorts(const SerialLines& lines)
 {
     return lines.portNames();
+}
+
+namespace {
+
+const std::string PermissionDeniedOn = "Permission denied on ";
+const std::string PortHeld = std::string(StatusPortInUse) + ": ";
+
+} // namespace
+
+std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailure& failure)
+{
+    const std::string& device = failure.Path.empty() ? portName : failure.Path;
+    switch (failure.Why) {
+    case SerialOpenFailure::Reason::PermissionDenied:
+        return PermissionDeniedOn + device + ": add your user to the group dialout and log in again";
+    case SerialOpenFailure::Reason::HeldByAnotherProgram:
+        return PortHeld + device + " is held by "
+            + (failure.Holder.empty() ? std::string("another program") : failure.Holder);
+    case SerialOpenFailure::Reason::Unknown:
+        break;
+    }
+    return StatusPortInUse;
+}
+
+bool IsPortRefusal(const std::string& status)
+{
+    return status.starts_with(PermissionDeniedOn) || status.starts_with(PortHeld);
 }
 
 TSerialPort::TSerialPort(SerialLines& lines, Clock& clock)
@@ -54,7 +82,12 @@ void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std
 {
     opened = line && line->open();
     Trace(2);
-    if (!opened || !line->configure(BaudRate, Parity, StopBits)) {
+    if (!opened) {
+        // A port the operator cannot fix by waiting says what to do instead.
+        Result.Status = line ? OpenFailureStatus(Port, line->openFailure()) : StatusPortInUse;
+        return;
+    }
+    if (!line->configure(BaudRate, Parity, StopBits)) {
         Result.Status = StatusPortInUse;
         return;
     }

@@ -11,6 +11,7 @@
 class Clock;
 class SerialLine;
 class SerialLines;
+struct SerialOpenFailure;
 
 // Transport statuses of SendData.
 inline constexpr const char* StatusUnknownProblem = "Unknown problem reading serial port";
@@ -18,6 +19,16 @@ inline constexpr const char* StatusPortInUse = "Failed to setup Com port, port i
 inline constexpr const char* StatusWriteFailed = "Failed to write to Com port";
 inline constexpr const char* StatusTimeout = "Timeout while waiting for response";
 inline constexpr const char* StatusReadFailed = "Failed to read from Com port";
+
+// The status of an open the system refused: for lack of permission, "Permission
+// denied on /dev/ttyUSB0: add your user to the group dialout and log in
+// again"; for a port another program holds, StatusPortInUse naming the port
+// and, where the system tells, the holder; otherwise StatusPortInUse.
+std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailure& failure);
+// Whether `status` is one of the refusals above with a reason (permission, a
+// holding program): what the operator can act on, so every report of a
+// failure shows it.
+bool IsPortRefusal(const std::string& status);
 
 // The largest reply one transaction reads.
 inline constexpr std::size_t ReadBufferBytes = 256;

@@ -1,5 +1,7 @@
 #include "system_serial_lines.h"
 
+#include "open_failure.h"
+
 #include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -36,11 +38,19 @@ bool ToQtStopBits(std::int32_t code, QSerialPort::StopBits& stopBits)
 class SystemSerialLine final : public SerialLine {
 public:
     explicit SystemSerialLine(const std::string& portName)
+        : name_(QString::fromStdString(portName))
     {
-        port_.setPortName(QString::fromStdString(portName));
+        port_.setPortName(name_);
     }
 
-    bool open() override { return port_.open(QIODevice::ReadWrite); }
+    bool open() override
+    {
+        if (port_.open(QIODevice::ReadWrite))
+            return true;
+        failure_ = ExplainOpenFailure(name_, port_.error());
+        return false;
+    }
+    SerialOpenFailure openFailure() const override { return failure_; }
 
     bool configure(std::int32_t baudRate, std::int32_t parityCode, std::int32_t stopBitsCode) override
     {
@@ -126,7 +136,9 @@ private:
         return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
     }
 
+    QString name_;
     QSerialPort port_;
+    SerialOpenFailure failure_;
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -94,9 +95,29 @@ void TForm1::RefreshSchematic()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    CloseDuties();
+    event->accept();
+}
+
+void TForm1::ShutDown()
+{
+    CloseDuties();
+    QCoreApplication::quit();
+}
+
+void TForm1::CloseDuties()
+{
+    if (CloseDutiesDone_)
+        return;
+    CloseDutiesDone_ = true;
     Guarded([this] { FormClose(); });
     MixerWindowClosing();
-    event->accept();
+    Guarded([this] { CloseLogJournal(); });
+}
+
+void TForm1::CloseLogJournal()
+{
+    // The log has no journal on disk yet: nothing to close.
 }
 
 void TForm1::ShowError(const QString& text)

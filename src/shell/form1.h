@@ -26,6 +26,7 @@ class TPlotPage;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -70,6 +71,11 @@ public:
 
     void FormCreate();
     void FormClose();
+    // The end of the program from outside the window (a signal, the end of
+    // the desktop session): the same duties as closing the window, without
+    // asking anything, then the program ends. Runs them once, however many
+    // ways of ending arrive.
+    void ShutDown();
 
     // The mixer (form1_mixer.cpp): the state buttons and the tick go to the
     // mixer core.
@@ -78,6 +84,8 @@ public:
     void ButtonBypassClick();
     void ButtonDilutionClick();
     void Timer1Timer();
+    // The alarm line's button: the operator has seen the alarm.
+    void ButtonAlarmAcknowledgeClick();
 
     // The mixer core and the equipment gateway the window drives.
     TMixer& Mixer() { return *Mixer_; }
@@ -198,6 +206,9 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
+    QLabel* LabelAlarm = nullptr;
+    QPushButton* ButtonAlarmAcknowledge = nullptr;
     // The readout: each quantity as it is and as it was asked for.
     QGroupBox* GroupBoxReadout = nullptr;
     QLabel* LabelElapsed = nullptr;
@@ -246,6 +257,11 @@ private:
     class MixerHost;           // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
+    // The duties of every way the program ends: the equipment made safe,
+    // the mixer told, the log journal closed.
+    void CloseDuties();
+    // Where the log journal is closed on every way out, once there is one.
+    void CloseLogJournal();
     // Shows a pattern the relay board accepted in V1O..V6O and on the schematic.
     void ShowAcceptedValves(std::uint8_t pattern);
 
@@ -257,4 +273,5 @@ private:
     std::unique_ptr<TMixer> Mixer_;
     // A water value below the minimum was typed and awaits the end of the entry.
     bool H2OMinimumPending_ = false;
+    bool CloseDutiesDone_ = false;
 };

@@ -9,6 +9,7 @@
 #include "rt_integer_edit.h"
 
 #include <QCheckBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -253,6 +254,29 @@ void TForm1::BuildLayout()
     ButtonDilution = MakeButton(GroupBox8, "ButtonDilution", 14, 159, 79, 30, QStringLiteral("Dilution"),
                                 QStringLiteral("Create mixture according user wishes."));
     BuildReadout();
+
+    // The alarm line: across the panel right below the group boxes, in red,
+    // with its acknowledge button; hidden while there is no alarm.
+    PanelAlarm = new QFrame;
+    PanelAlarm->setObjectName(QStringLiteral("PanelAlarm"));
+    PanelAlarm->setStyleSheet(QStringLiteral("#PanelAlarm { background: #c62828; border-radius: 3px; }"
+                                             "#LabelAlarm { color: white; font-weight: bold; }"));
+    auto* alarmLayout = new QHBoxLayout(PanelAlarm);
+    alarmLayout->setContentsMargins(8, 3, 4, 3);
+    LabelAlarm = new QLabel(PanelAlarm);
+    LabelAlarm->setObjectName(QStringLiteral("LabelAlarm"));
+    LabelAlarm->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    alarmLayout->addWidget(LabelAlarm, 1);
+    ButtonAlarmAcknowledge = new QPushButton(QStringLiteral("Acknowledge"), PanelAlarm);
+    ButtonAlarmAcknowledge->setObjectName(QStringLiteral("ButtonAlarmAcknowledge"));
+    ButtonAlarmAcknowledge->setToolTip(QStringLiteral("The alarm has been seen: the mixer may be started again."));
+    alarmLayout->addWidget(ButtonAlarmAcknowledge);
+    auto* panelLayout = new QVBoxLayout(OperationPanel);
+    panelLayout->setContentsMargins(5, 0, 5, 0);
+    panelLayout->addSpacing(GroupBox8->geometry().bottom() + 6);
+    panelLayout->addWidget(PanelAlarm);
+    panelLayout->addStretch();
+    PanelAlarm->hide();
 
     // Output page: the log table fills the page.
     TabSheet2 = new QWidget;

@@ -5,11 +5,13 @@
 #include "form1.h"
 
 #include "clock.h"
+#include "operator_dialogs.h"
 #include "list_selection.h"
 #include "rt_double_edit.h"
 #include "valve_graphics.h"
 
 #include <QCoreApplication>
+#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -48,6 +50,19 @@ public:
         else
             F.Timer1->stop();
     }
+    void ShowMessage(const QString& text) override { F.Dialogs_.ShowMessage(&F, text); }
+    void ShowAlarm(const QString& line) override
+    {
+        F.LabelAlarm->setText(line);
+        F.PanelAlarm->show();
+        F.LabelReadoutAlarm->setText(line);
+    }
+    void ClearAlarm() override
+    {
+        F.PanelAlarm->hide();
+        F.LabelAlarm->clear();
+        F.LabelReadoutAlarm->clear();
+    }
     TMixRequest MixRequest() const override { return F.MixRequest(); }
     double pH2O() const override { return F.RtIntegerEditpH2O->Value(); }
     void RowStored(int row) override { F.ShowStoredRow(row); }
@@ -76,6 +91,8 @@ void TForm1::SetUpMixer()
     connect(ButtonFlush, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonFlushClick(); }); });
     connect(ButtonBypass, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonBypassClick(); }); });
     connect(ButtonDilution, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonDilutionClick(); }); });
+    connect(ButtonAlarmAcknowledge, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ButtonAlarmAcknowledgeClick(); }); });
 }
 
 void TForm1::ShowAcceptedValves(std::uint8_t pattern)
@@ -127,4 +144,9 @@ void TForm1::Timer1Timer()
         throw;
     }
     RefreshReadout();
+}
+
+void TForm1::ButtonAlarmAcknowledgeClick()
+{
+    Mixer_->AcknowledgeAlarm();
 }

@@ -106,9 +106,12 @@ void TForm1::BuildReadout()
     caption(7, QStringLiteral("Log rows"));
     LabelLogRows = value("LabelLogRows", ActualLeft, 7, QStringLiteral("Rows in the log"));
 
-    // Below the figures: the alarm line, then room for a program's progress.
+    // Below the figures: the alarm (also on the alarm line under the panel),
+    // then room for a line on a program's progress.
     LabelReadoutAlarm = label("LabelReadoutAlarm", CaptionLeft, 8, TargetLeft + ValueWidth - CaptionLeft, Qt::AlignLeft);
     LabelReadoutAlarm->setWordWrap(true);
+    LabelReadoutAlarm->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelReadoutAlarm->resize(LabelReadoutAlarm->width(), 2 * RowHeight);
     LabelReadoutAlarm->setAccessibleName(QStringLiteral("Alarm"));
     LabelReadoutAlarm->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
 }

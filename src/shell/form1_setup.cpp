@@ -7,9 +7,9 @@
 #include "list_selection.h"
 #include "operator_dialogs.h"
 #include "serial_lines.h"
+#include "serial_port.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
 
 void TForm1::ConnectSetupHandlers()
@@ -83,23 +83,27 @@ void TForm1::GasListClick(std::uint32_t Address)
     const bool gasA = Address == 1;
     TListBox* list = gasA ? ListBoxSetupGas1 : ListBoxSetupGas2;
 
-    // The click switches the controller's gas table: a mixture running on
-    // meanwhile would be metered with the wrong gas.
-    WindowState.MixerState = TMixerState::Standby;
-    LabelStatus->setText(QStringLiteral("Standby"));
-
     const int row = SelectedRow(list);
     if (!CheckBoxMFCOK->isChecked()) {
+        // Refused: no equipment is contacted and the mixer is left alone.
         Dialogs_.ShowMessage(this, QStringLiteral("MFC not validated, cannot select gas yet"));
         RemoveListSelection(list);
     } else if (row >= 0) {
+        // The click switches the controller's gas table: a mixture running on
+        // meanwhile would be metered with the wrong gas. A mixer that has
+        // been started is stopped and the rig made safe before the switch.
+        if (WindowState.MixerState != TMixerState::Unknown)
+            Mixer_->StopAndMakeSafe();
         const std::string failure = MinMaxFlow(SelectedMfcPort(), Address);
         if (failure.empty()) {
             (gasA ? WindowState.A : WindowState.B) = GetCompound(list->item(row)->text().toStdString());
         } else {
             // The range and the gas stay as they were; the choice is not made.
-            Dialogs_.ShowMessage(
-                this, QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address));
+            QString message =
+                QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
+            if (IsPortRefusal(failure))
+                message += QLatin1Char('\n') + QString::fromStdString(failure);
+            Dialogs_.ShowMessage(this, message);
             RemoveListSelection(list);
         }
     }

@@ -1,18 +1,39 @@
 #include "clock.h"
 #include "form1.h"
 #include "operator_dialogs.h"
+#include "rig_faults.h"
+#include "shutdown_signals.h"
 #include "simulated_rig.h"
 #include "system_serial_lines.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
+#include <cstdio>
 #include <memory>
+#include <vector>
+
+namespace {
+
+QString FaultKinds()
+{
+    QStringList names;
+    for (TRigFault fault : AllRigFaults())
+        names << QString::fromLatin1(RigFaultName(fault).data(), static_cast<qsizetype>(RigFaultName(fault).size()));
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dilutra"));
+    // The installed menu entry and icon, so the desktop shows the window
+    // with them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.dilutra.Dilutra"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.dilutra.Dilutra")));
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Operates a laboratory gas mixer."));
@@ -21,7 +42,29 @@ int main(int argc, char* argv[])
         QStringLiteral("simulate"),
         QStringLiteral("Also offer the simulated rig's ports (SIM-RELAY and SIM-MFC), to try the program without hardware."));
     options.addOption(simulate);
+    const QCommandLineOption simulateFault(
+        QStringLiteral("simulate-fault"),
+        QStringLiteral("With --simulate: the simulated rig fails SECONDS after the start, at its next exchange, and "
+                       "stays failed. May be given more than once. KIND is one of: %1.")
+            .arg(FaultKinds()),
+        QStringLiteral("KIND@SECONDS"));
+    options.addOption(simulateFault);
     options.process(app);
+
+    std::vector<TScheduledFault> faults;
+    for (const QString& value : options.values(simulateFault)) {
+        const auto fault = ParseScheduledFault(value.toStdString());
+        if (!fault) {
+            std::fprintf(stderr, "dilutra: --simulate-fault %s: expected KIND@SECONDS, KIND one of %s\n",
+                         qPrintable(value), qPrintable(FaultKinds()));
+            return 2;
+        }
+        faults.push_back(*fault);
+    }
+    if (!faults.empty() && !options.isSet(simulate)) {
+        std::fprintf(stderr, "dilutra: --simulate-fault needs --simulate\n");
+        return 2;
+    }
 
     RealClock clock;
     TQtDialogs dialogs;
@@ -31,10 +74,14 @@ int main(int argc, char* argv[])
     std::unique_ptr<SimulatedRig> rig;
     if (options.isSet(simulate)) {
         rig = std::make_unique<SimulatedRig>(clock);
+        for (const TScheduledFault& f : faults)
+            rig->scheduleFault(f.Fault, f.Seconds);
         rig->registerOn(lines);
     }
 
     TForm1 form({clock, dialogs, lines});
+    // A signal or the session's end makes the rig safe as closing does.
+    InstallShutdownSignals(app, [&form] { form.ShutDown(); });
     form.show();
     return QApplication::exec();
 }

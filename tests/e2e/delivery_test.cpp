@@ -282,6 +282,33 @@ TEST(Delivery, WaterPulsesCreditTheBubblerTimeAndLogTheirRows)
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 
+TEST(Delivery, AWaterPulseIsCreditedOnlyWhenTheBoardTookBothItsCommands)
+{
+    struct Case {
+        const char* name;
+        bool wetRefused, dryRefused;
+    };
+    const Case cases[] = {{"both taken", false, false}, {"wet path refused", true, false}, {"closing refused", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RigFixture f;
+        f.Request(150, 7300);
+        f.form.ButtonDilution->click();
+        ASSERT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
+        // The board falls silent before the wet path, or right after it opened.
+        f.relay.Faults.Silent = c.wetRefused;
+        f.relayPort.BeforeExchange = [&](double) {
+            if (c.dryRefused && f.relay.pattern() == WetPath)
+                f.relay.Faults.Silent = true;
+        };
+        f.RunFor(0.5);
+        const bool credited = !c.wetRefused && !c.dryRefused;
+        EXPECT_EQ(f.s.H2OTime > 0.0, credited);
+        EXPECT_EQ(f.DevLines().filter("H2O not credited").isEmpty(), credited);
+        EXPECT_TRUE(f.dialogs.Errors.isEmpty());
+    }
+}
+
 TEST(Delivery, AWaterShareBeyondOneTransactionPerTickStillKeepsUp)
 {
     // 10 000 ppm water at about 0.026 atm wants gas B in the bubbler for over

@@ -1,6 +1,5 @@
 #include "rig_fixture.h"
 
-#include <QCloseEvent>
 #include <QMetaObject>
 
 #include <gtest/gtest.h>
@@ -19,13 +18,23 @@ struct Hold {
     TMixerState State;
 };
 
-// Records the long waits (the flush's holds) as they begin.
+// The flush's waits, slice by slice.
+constexpr unsigned SliceMs = 50;
+
+// Records the flush's holds: its waits of one slice each, joined while the
+// status text stays the same. A hold keeps what was shown and done at its
+// first slice.
 void RecordHolds(RigFixture& f, std::vector<Hold>& holds)
 {
     f.clock.OnSleep = [&f, &holds](unsigned ms) {
-        if (ms >= 1000)
-            holds.push_back({ms, f.form.LabelStatus->text(), f.form.Timer1->isActive(), f.relay.pattern(),
-                             f.mfc.setPoint(1), f.mfc.setPoint(2), f.s.MixerState});
+        if (ms != SliceMs)
+            return;
+        const QString status = f.form.LabelStatus->text();
+        if (!holds.empty() && holds.back().Status == status)
+            holds.back().Ms += ms;
+        else
+            holds.push_back({ms, status, f.form.Timer1->isActive(), f.relay.pattern(), f.mfc.setPoint(1),
+                             f.mfc.setPoint(2), f.s.MixerState});
     };
 }
 
@@ -54,8 +63,11 @@ TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
 
     f.form.ButtonFlush->click();
     EXPECT_EQ(f.form.LabelStatus->text(), "Flushing");
+    f.clock.Fake.clearSleeps();
     const double start = f.clock.now();
     f.Tick();
+    for (unsigned ms : f.clock.Fake.sleeps())
+        EXPECT_LE(ms, SliceMs) << "every wait is a slice at most";
     const double tookS = (f.clock.now() - start) * 86400.0;
 
     const std::vector<Hold> expected = {
@@ -108,14 +120,17 @@ TEST(Flush, ClicksDuringTheFlushRunButTheFlushStillEndsInStandby)
     std::vector<Hold> holds;
     RecordHolds(f, holds);
     const auto record = f.clock.OnSleep;
-    // A Bypass click waits for the pump after the first hold, a Dilution
-    // click for the pump after the second.
+    // A Bypass click waits for the pump after the first slice of the
+    // bubbler step, a Dilution click for the one after the first slice of
+    // the dry step.
     f.clock.OnSleep = [&](unsigned ms) {
         record(ms);
-        if (ms == 2000 && holds.size() == 1)
-            QMetaObject::invokeMethod(f.form.ButtonBypass, &QPushButton::click, Qt::QueuedConnection);
-        if (ms == 5000)
-            QMetaObject::invokeMethod(f.form.ButtonDilution, &QPushButton::click, Qt::QueuedConnection);
+        if (ms == SliceMs && holds.back().Ms == SliceMs) {
+            if (holds.back().Status == "Flush bubbler and chambers (5 sec)")
+                QMetaObject::invokeMethod(f.form.ButtonBypass, &QPushButton::click, Qt::QueuedConnection);
+            if (holds.back().Status == "Flush chambers with dry (2 sec)")
+                QMetaObject::invokeMethod(f.form.ButtonDilution, &QPushButton::click, Qt::QueuedConnection);
+        }
     };
 
     f.form.ButtonFlush->click();
@@ -123,13 +138,15 @@ TEST(Flush, ClicksDuringTheFlushRunButTheFlushStillEndsInStandby)
     f.Tick();
     const double end = f.clock.now();
 
-    ASSERT_EQ(holds.size(), 3u);
-    EXPECT_EQ(holds[1].Status, "Bypass");
-    EXPECT_EQ(holds[1].State, TMixerState::Bypass);
-    EXPECT_EQ(holds[1].Valves, Pattern({1, 1, 0, 0, 0, 1})) << "the flush goes on with its own pattern";
-    EXPECT_EQ(holds[2].Status, "Dilution");
-    EXPECT_EQ(holds[2].State, TMixerState::Dilution);
-    EXPECT_FALSE(holds[2].TimerActive);
+    ASSERT_EQ(holds.size(), 5u);
+    EXPECT_EQ(holds[2].Status, "Bypass");
+    EXPECT_EQ(holds[2].State, TMixerState::Bypass);
+    EXPECT_EQ(holds[2].Valves, Pattern({1, 1, 0, 0, 0, 1})) << "the flush goes on with its own pattern";
+    EXPECT_EQ(holds[1].Ms + holds[2].Ms, 5000u);
+    EXPECT_EQ(holds[4].Status, "Dilution");
+    EXPECT_EQ(holds[4].State, TMixerState::Dilution);
+    EXPECT_FALSE(holds[4].TimerActive);
+    EXPECT_GT((end - start) * 86400.0, 9.0);
 
     // The Dilution click planned, reset the totalizers and started the clock.
     EXPECT_EQ(f.s.MixingMethod, "A (pulse) in B");
@@ -146,73 +163,66 @@ TEST(Flush, ClicksDuringTheFlushRunButTheFlushStillEndsInStandby)
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 
-TEST(Flush, ClosingTheWindowDuringAFlushLeavesEverythingClosedWhateverTheStep)
+TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
 {
-    // The close is handled at the flush's next message pump: the first one,
-    // or the pump after the set-point of gas B (step 1), after the bypass
-    // hold, after the bubbler hold, or the last one in Standby.
-    struct Case {
-        const char* Step;
-        unsigned QueueAtMs;  // 0: queued before the tick
-        int Occurrence;
+    // The Stop click or the close is queued at a moment of the flush and
+    // handled at its next message pump: the first one, the one after the
+    // set-point of gas B, one in each hold, or the last one in Standby.
+    struct Moment {
+        const char* Name;
+        unsigned Ms;         // at the wait of this length (0: before the tick) ...
+        const char* Status;  // ... while this status is shown
     };
-    const Case cases[] = {
-        {"first pump", 0, 1},
-        {"bypass line", 10, 1},
-        {"bubbler and chambers", 2000, 1},
-        {"chambers with dry", 5000, 1},
-        {"end in Standby", 2000, 2},
+    const Moment moments[] = {
+        {"first pump", 0, "Flushing"},
+        {"bypass line", 10, "Flushing"},
+        {"bypass line hold", SliceMs, "Flush bypass line with gas B (2 sec)"},
+        {"bubbler and chambers hold", SliceMs, "Flush bubbler and chambers (5 sec)"},
+        {"chambers with dry hold", SliceMs, "Flush chambers with dry (2 sec)"},
+        {"end in Standby", 20, "Flush chambers with dry (2 sec)"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Step);
-        RigFixture f;
-        Dilute(f);
-        f.mfc.clearRecords();
-        f.relay.clearRecords();
-        f.form.ButtonFlush->click();
+    for (bool stop : {true, false}) {
+        for (const Moment& m : moments) {
+            SCOPED_TRACE(std::string(stop ? "Stop, " : "close, ") + m.Name);
+            RigFixture f;
+            Dilute(f);
+            f.mfc.clearRecords();
+            f.relay.clearRecords();
+            f.clock.Fake.clearSleeps();
+            f.form.ButtonFlush->click();
 
-        double closedAt = -1.0;
-        struct CloseWatch : QObject {
-            std::function<void()> Seen;
-            bool eventFilter(QObject*, QEvent* e) override
-            {
-                if (e->type() == QEvent::Close)
-                    Seen();
-                return false;
-            }
-        } watch;
-        watch.Seen = [&] { closedAt = f.clock.now(); };
-        f.form.installEventFilter(&watch);
+            // Queued at the moment, handled when a pump delivers it.
+            double handledAt = -1.0;
+            bool queued = false;
+            auto queue = [&](unsigned ms) {
+                if (queued || ms != m.Ms || f.form.LabelStatus->text() != m.Status)
+                    return;
+                queued = true;
+                QMetaObject::invokeMethod(&f.form, [&] {
+                    handledAt = f.clock.now();
+                    stop ? f.form.ButtonStop->click() : (void)f.form.close();
+                }, Qt::QueuedConnection);
+            };
+            f.clock.OnSleep = queue;
+            queue(0);
+            f.Tick();
+            f.clock.OnSleep = nullptr;
 
-        auto queueClose = [&] { QMetaObject::invokeMethod(&f.form, &QWidget::close, Qt::QueuedConnection); };
-        int seen = 0;
-        f.clock.OnSleep = [&](unsigned ms) {
-            if (ms == c.QueueAtMs && ++seen == c.Occurrence)
-                queueClose();
-        };
-        if (c.QueueAtMs == 0)
-            queueClose();
-        f.Tick();
-        f.clock.OnSleep = nullptr;
-
-        ASSERT_GE(closedAt, 0.0) << "the close was handled inside the flush";
-        EXPECT_EQ(f.relay.pattern(), 0);
-        EXPECT_EQ(f.mfc.setPoint(1), 0.0f);
-        EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
-        for (const ValvePatternRecord& p : f.relay.patterns()) {
-            if (p.At > closedAt) {
-                EXPECT_EQ(p.Pattern, 0) << "no valve opens after the close";
-            }
+            ASSERT_GE(handledAt, 0.0) << "handled inside the flush";
+            EXPECT_LT((f.clock.now() - handledAt) * 86400.0, 0.2) << "the remaining holds are skipped";
+            EXPECT_EQ(f.relay.pattern(), 0);
+            EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
+            for (const ValvePatternRecord& p : f.relay.patterns())
+                EXPECT_TRUE(p.At < handledAt || p.Pattern == 0) << "no valve opens after it";
+            for (const SetPointRecord& sp : f.mfc.setPoints())
+                EXPECT_TRUE(sp.At < handledAt || sp.Value == 0.0f) << "no gas after it";
+            for (unsigned ms : f.clock.Fake.sleeps())
+                EXPECT_LE(ms, SliceMs) << "the flush waits in slices";
+            EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
+            EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
+            EXPECT_EQ(f.form.Timer1->isActive(), stop) << "after a close no tick follows";
+            EXPECT_TRUE(stop || f.mfc.setPoint(1) == 0.0f) << "closing zeroes gas A too";
+            EXPECT_TRUE(f.dialogs.Errors.isEmpty());
         }
-        for (const SetPointRecord& s : f.mfc.setPoints()) {
-            if (s.At > closedAt) {
-                EXPECT_EQ(s.Value, 0.0f) << "no gas after the close";
-            }
-        }
-        EXPECT_LT((f.clock.now() - closedAt) * 86400.0, 0.5) << "the remaining holds are skipped";
-        EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
-        EXPECT_FALSE(f.form.Timer1->isActive()) << "no tick after the window closed";
-        EXPECT_TRUE(f.dialogs.Errors.isEmpty());
-        f.form.removeEventFilter(&watch);
     }
 }

@@ -1,39 +1,14 @@
 // The workflow over the operating system's serial path: the relay board and
 // the flow controllers each behind a pseudo-terminal, on the real clock,
 // ticked by the window's own timer.
+#include "path_serial_lines.h"
 #include "pty_host.h"
 #include "rig_fixture.h"
-#include "system_serial_lines.h"
 #include "widget_input.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <utility>
-#include <vector>
-
 namespace {
-
-// The system's serial path, offering only the given device paths as the
-// machine's ports.
-class PathSerialLines final : public SerialLines {
-public:
-    explicit PathSerialLines(std::vector<std::string> paths)
-        : paths_(std::move(paths))
-    {
-    }
-
-protected:
-    std::vector<std::string> systemPortNames() const override { return paths_; }
-    std::unique_ptr<SerialLine> makeSystemLine(const std::string& portName) const override
-    {
-        return system_.makeLine(portName);
-    }
-
-private:
-    std::vector<std::string> paths_;
-    SystemSerialLines system_;
-};
 
 int RowsOf(const TLogTableModel& log, const QString& mode)
 {

@@ -12,6 +12,7 @@
 #include "rt_integer_edit.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
+#include "simulated_rig.h"
 #include "tick_loop.h"
 
 #include <QCheckBox>
@@ -44,25 +45,25 @@ public:
 };
 
 // The whole program on the simulated rig: the window on the hooked clock,
-// both flow controllers and the relay board on their simulated ports, the
+// both flow controllers and the relay board on the rig's ports, the
 // ports selected and validated, oxygen in argon chosen (controller ranges
 // read from the controllers) and the bubbler read into the pH2O field. The
 // request is the Operation page's start: 150 ppm oxygen, no water.
 struct RigFixture {
     HookedClock clock;
     RecordingDialogs dialogs;
-    MfcBusModel mfc;
-    SimulatedPort mfcPort{mfc, clock};
-    RelayBoardModel relay;
-    SimulatedPort relayPort{relay, clock};
+    SimulatedRig rig{clock};
+    MfcBusModel& mfc = rig.mfc;
+    SimulatedPort& mfcPort = rig.mfcPort;
+    RelayBoardModel& relay = rig.relay;
+    SimulatedPort& relayPort = rig.relayPort;
     RegisteredSerialLines lines;
     TForm1 form{TFormServices{clock, dialogs, lines}};
     TWindowState& s = form.WindowState;
 
     RigFixture()
     {
-        registerSimulatedPort(lines, "SIM-MFC", mfcPort);
-        registerSimulatedPort(lines, "SIM-RELAY", relayPort);
+        rig.registerOn(lines);
         form.ListBoxPortMFC->addItem(QStringLiteral("SIM-MFC"));
         form.ListBoxPortMFC->setCurrentRow(0);
         form.ListBoxPortSolenoid->addItem(QStringLiteral("SIM-RELAY"));

@@ -70,8 +70,9 @@ TEST(EquipmentGateway, CountsEachDevicesRunOfFailuresAndEndsItAtAnAnswer)
         EXPECT_LE(h.FailingSince, first) << "the run counts from its first failure";
         EXPECT_FALSE(h.LastFailure.empty());
         for (TDevice other : {TDevice::RelayBoard, TDevice::Controller1, TDevice::Controller2}) {
-            if (other != c.device)
+            if (other != c.device) {
                 EXPECT_FALSE(g.gateway.Health(other).Failing()) << DeviceName(other);
+            }
         }
     }
 
@@ -120,6 +121,16 @@ TEST(EquipmentGateway, MeasuresFlowFromTheReadingsAndReadsQuietControllersAsSign
     EXPECT_NEAR(*flow, 3.0, 0.03);
     EXPECT_NEAR(*g.gateway.MeasuredFlow(1, 30.0), 0.0, 1e-9);
     EXPECT_GE(g.gateway.SetPointSince(2) * MsPerDay, 0.0);
+
+    // A controller that fails is asked again at every call, not a second later.
+    g.rig.mfc.faults(1).Silent = true;
+    g.clock.advanceMs(1000);
+    for (int i = 0; i < 4; ++i) {
+        g.gateway.SignOfLife();
+        g.clock.advanceMs(250);
+    }
+    EXPECT_EQ(g.gateway.Health(TDevice::Controller1).ConsecutiveFailures, 4);
+    EXPECT_FALSE(g.gateway.Health(TDevice::Controller2).Failing());
 }
 
 TEST(EquipmentGateway, MakesSafeEveryPortCommandedInThisRun)

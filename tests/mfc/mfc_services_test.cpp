@@ -89,6 +89,36 @@ TEST(ValidateMFC, BothControllersMustIdentifyAsGSC)
     }
 }
 
+TEST(ValidateMFC, APortTheSystemRefusedSaysWhy)
+{
+    using Reason = SerialOpenFailure::Reason;
+    struct Case {
+        const char* name;
+        SerialOpenFailure refusal;
+        const char* line;  // after the verdict; none for a port that is simply missing
+    };
+    const Case cases[] = {
+        {"missing", {}, nullptr},
+        {"no permission", {Reason::PermissionDenied, "/dev/ttyUSB0", ""},
+         "Permission denied on /dev/ttyUSB0: add your user to the group dialout and log in again"},
+        {"held", {Reason::HeldByAnotherProgram, "/dev/ttyUSB0", "minicom (process 4711)"},
+         "Failed to setup Com port, port in use: /dev/ttyUSB0 is held by minicom (process 4711)"},
+        {"held, holder not told", {Reason::HeldByAnotherProgram, "", ""},
+         "Failed to setup Com port, port in use: SIM-MFC is held by another program"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Controllers mfc;
+        mfc.port.Unavailable = true;
+        mfc.port.UnavailableBecause = c.refusal;
+        EXPECT_FALSE(mfc.Validate());
+        std::vector<std::string> expected{"", MfcsNotIdentified};
+        if (c.line)
+            expected.push_back(c.line);
+        EXPECT_EQ(mfc.memo, expected);
+    }
+}
+
 TEST(ValidateMFC, ReadsBothIdentificationsWithTheirPauses)
 {
     Controllers mfc;

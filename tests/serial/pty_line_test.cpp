@@ -6,8 +6,11 @@
 #include "scripted_device.h"
 #include "serial_port.h"
 #include "system_serial_lines.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -76,4 +79,38 @@ TEST(PtyLine, ASilentDeviceTimesOutAndMissingPortsOrRefusedSettingsFailToOpen)
     p.serial.Port = p.host.portPath();
     p.serial.Parity = 5;  // no such parity
     EXPECT_EQ(p.Send("01", true).Status, StatusPortInUse);
+}
+
+TEST(PtyLine, AnOpenRefusedForLackOfPermissionSaysHowToFixIt)
+{
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    const std::string path = p.host.portPath();
+    struct Case {
+        mode_t mode;
+        std::string status;
+    };
+    const Case cases[] = {
+        {0666, ""},
+        {0000, "Permission denied on " + path + ": add your user to the group dialout and log in again"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+        EXPECT_EQ(RunUnprivileged([&] { return p.Send("01", false).Status; }), c.status);
+    }
+}
+
+TEST(PtyLine, APortHeldByAnotherProgramNamesItsHolder)
+{
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    // This test program holds the port, as another would: it leaves its
+    // lock file, naming it, beside the port.
+    const auto holder = p.lines.makeLine(p.host.portPath());
+    ASSERT_TRUE(holder->open());
+    EXPECT_EQ(p.Send("01", false).Status, std::string(StatusPortInUse) + ": " + p.host.portPath()
+                                              + " is held by test_serial (process " + std::to_string(getpid()) + ")");
+    holder->close();
+    EXPECT_EQ(p.Send("01", false).Status, "");
 }

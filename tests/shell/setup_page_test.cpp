@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -190,11 +191,16 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         const char* name;
         int address;
         void (*fault)(MfcFaults&);
+        SerialOpenFailure::Reason refusal;  // of the port, said after the message
+        const char* why;
     };
+    const auto none = SerialOpenFailure::Reason::Unknown;
     const Case cases[] = {
-        {"controller 1 reports no dynamic range", 1, [](MfcFaults& x) { x.DynamicRangeZero = true; }},
-        {"controller 2 is silent", 2, [](MfcFaults& x) { x.Silent = true; }},
-        {"controller 1 answers with exceptions", 1, [](MfcFaults& x) { x.ExceptionCode = 2; }},
+        {"controller 1 reports no dynamic range", 1, [](MfcFaults& x) { x.DynamicRangeZero = true; }, none, ""},
+        {"controller 2 is silent", 2, [](MfcFaults& x) { x.Silent = true; }, none, ""},
+        {"controller 1 answers with exceptions", 1, [](MfcFaults& x) { x.ExceptionCode = 2; }, none, ""},
+        {"the port is refused", 2, [](MfcFaults&) {}, SerialOpenFailure::Reason::PermissionDenied,
+         "\nPermission denied on /dev/ttyUSB0: add your user to the group dialout and log in again"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,12 +211,15 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         f.form.ListBoxSetupGas2->setCurrentRow(1);
         f.form.CheckContinue();
         c.fault(f.mfc.faults(c.address));
+        f.mfcPort.Unavailable = c.refusal != none;
+        f.mfcPort.UnavailableBecause = {c.refusal, "/dev/ttyUSB0", ""};
         TListBox* list = c.address == 1 ? f.form.ListBoxSetupGas1 : f.form.ListBoxSetupGas2;
         TListBox* other = c.address == 1 ? f.form.ListBoxSetupGas2 : f.form.ListBoxSetupGas1;
         ClickItem(list, c.address == 1 ? 1 : 0);
 
         EXPECT_EQ(f.dialogs.Messages,
-                  QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)});
+                  QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)
+                              + c.why});
         EXPECT_EQ(SelectedRow(list), -1);
         EXPECT_NE(SelectedRow(other), -1);
         EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
@@ -229,24 +238,49 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
     }
 }
 
-TEST(SetupPage, AGasClickPutsARunningMixerIntoStandby)
+TEST(SetupPage, AGasClickMakesAStartedMixerSafeBeforeTheSwitchAndLeavesAnyOtherAlone)
 {
-    for (bool validated : {true, false}) {
-        for (TMixerState state : {TMixerState::Dilution, TMixerState::Bypass, TMixerState::Unknown}) {
-            SCOPED_TRACE(std::string(MixerStateName(state)) + (validated ? " validated" : " not validated"));
-            ReadyForGases f;
-            f.form.CheckBoxMFCOK->setChecked(validated);
-            f.form.WindowState.MixerState = state;
-            f.form.LabelStatus->setText(MixerStateName(state));
-            ClickItem(f.form.ListBoxSetupGas1, 0);
-            EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Standby);
-            EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
-            // The next tick logs the Standby row although gas B is not
-            // chosen yet, and the operator sees no error.
-            f.form.Timer1Timer();
-            EXPECT_EQ(f.form.WindowState.MixerStateOld, TMixerState::Standby);
-            EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join("; ").toStdString();
-        }
+    struct Case {
+        bool validated;
+        TMixerState state;
+        bool madeSafe;  // valves closed and both set-points zero before the switch
+        TMixerState after;
+    };
+    const Case cases[] = {
+        {true, TMixerState::Dilution, true, TMixerState::Standby},
+        {true, TMixerState::Bypass, true, TMixerState::Standby},
+        {true, TMixerState::Standby, true, TMixerState::Standby},
+        {true, TMixerState::Unknown, false, TMixerState::Unknown},
+        {false, TMixerState::Dilution, false, TMixerState::Dilution},
+        {false, TMixerState::Unknown, false, TMixerState::Unknown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(MixerStateName(c.state)) + (c.validated ? " validated" : " not validated"));
+        ReadyForGases f;
+        f.SelectRelayPort();
+        f.form.CheckBoxMFCOK->setChecked(c.validated);
+        f.form.WindowState.MixerState = c.state;
+        f.form.LabelStatus->setText(MixerStateName(c.state));
+        ClickItem(f.form.ListBoxSetupGas1, 0);
+        EXPECT_EQ(f.form.WindowState.MixerState, c.after);
+        EXPECT_EQ(f.form.LabelStatus->text(), MixerStateName(c.after));
+
+        // Made safe: the all-closed pattern, then both set-points zero, then
+        // the gas table switch; otherwise none of them.
+        const auto& frames = f.mfc.frames();
+        const auto switched = std::find_if(frames.begin(), frames.end(), [](const ReceivedFrame& r) {
+            return r.Bytes.size() == 8 && r.Bytes[1] == 6 && (r.Bytes[2] << 8 | r.Bytes[3]) == 16697;
+        });
+        EXPECT_EQ(f.relay.patterns().size(), c.madeSafe ? 1u : 0u);
+        EXPECT_EQ(f.mfc.setPoints().size(), c.madeSafe ? 2u : 0u);
+        for (const ValvePatternRecord& p : f.relay.patterns())
+            EXPECT_EQ(p.Pattern, 0);
+        for (const SetPointRecord& sp : f.mfc.setPoints())
+            EXPECT_TRUE(sp.Value == 0.0f && switched != frames.end() && sp.At < switched->At);
+        EXPECT_EQ(TableSwitches(f.mfc).size(), c.validated ? 1u : 0u) << "a refused click reaches no controller";
+        // The next tick runs without an error although gas B is not chosen yet.
+        f.form.Timer1Timer();
+        EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join("; ").toStdString();
     }
 }
 

@@ -60,3 +60,15 @@ TEST(SimulatedRig, ItsPortsFollowTheSystemsAndReachItsModels)
     EXPECT_EQ(rig.relay.commands()[0].Bytes, (std::vector<std::uint8_t>{254, 33}));
     EXPECT_EQ(rig.mfc.frames().size(), 1u);
 }
+
+TEST(SimulatedRig, ReadsAFaultScheduleAsKindAtSeconds)
+{
+    EXPECT_EQ(ParseScheduledFault("relay-silent@0")->Fault, TRigFault::RelaySilent);
+    const auto late = ParseScheduledFault("gas-b-empty@12.5");
+    ASSERT_TRUE(late);
+    EXPECT_EQ(late->Fault, TRigFault::GasBEmpty);
+    EXPECT_EQ(late->Seconds, 12.5);
+    for (const char* bad : {"mfc3-silent@5", "relay-silent", "relay-silent@", "relay-silent@-1", "relay-silent@5s",
+                            "relay-silent@5,5", "relay-silent@1e3", "relay-silent@nan", "Relay-Silent@5"})
+        EXPECT_FALSE(ParseScheduledFault(bad)) << bad;
+}

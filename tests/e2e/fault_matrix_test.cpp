@@ -1,0 +1,131 @@
+// The simulated rig made to fail in the middle of operation, every fault in
+// every way of sending gas out: what the operator and the equipment see.
+#include "rig_fixture.h"
+
+#include <QFrame>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+// Long enough for the flow to have been judged on a whole window.
+constexpr double HealthySeconds = 33.0;
+
+QStringList Cells(const RigFixture& f)
+{
+    QStringList cells;
+    for (int r = 0; r < f.Rows(); ++r)
+        for (int c = 0; c < PropertyCount; ++c)
+            cells << f.form.LogTable->CellText(r, c);
+    return cells;
+}
+
+} // namespace
+
+TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
+{
+    struct Scenario {
+        const char* Method;  // "Bypass" for the bypass
+        int GasA, Water;     // ppm
+    };
+    // Both gases at a set-point; humidified (the method the dispatch runs
+    // with water); gas A in pulses; pure gas B.
+    const Scenario scenarios[] = {
+        {"A (constant) in B", 10000, 0}, {"A (pulse) in B/H2O", 150, 7300}, {"A (pulse) in B", 150, 0}, {"Bypass", 0, 0}};
+    struct Fault {
+        TRigFault Kind;
+        double WithinSeconds;  // 0: no alarm
+        const char* Cause;     // how the cause begins
+        bool RelayHears, Controller1Hears, Controller2Hears;
+    };
+    const Fault faults[] = {
+        {TRigFault::RelaySilent, 2, "Relay board not answering since ", false, true, true},
+        {TRigFault::Mfc1Silent, 2, "Flow controller 1 not answering since ", true, false, true},
+        {TRigFault::Mfc2Silent, 2, "Flow controller 2 not answering since ", true, true, false},
+        {TRigFault::MfcBadCrc, 2, "Flow controller ", true, true, true},
+        {TRigFault::GasBEmpty, 5, "Gas B flow 0.0", true, true, true},
+        {TRigFault::BubblerOpenCircuit, 0, "", true, true, true},
+    };
+
+    for (const Scenario& scenario : scenarios) {
+        for (const Fault& fault : faults) {
+            SCOPED_TRACE(std::string(scenario.Method) + ", " + std::string(RigFaultName(fault.Kind)));
+            RigFixture f;
+            if (scenario.GasA == 0) {
+                f.form.ButtonBypass->click();
+            } else {
+                f.Request(scenario.GasA, scenario.Water);
+                f.form.ButtonDilution->click();
+                ASSERT_EQ(f.s.MixingMethod, scenario.Method);
+            }
+            const TMixerState running = f.s.MixerState;
+            const double faultAt = f.rig.secondsSinceStart() + HealthySeconds;
+            f.rig.scheduleFault(fault.Kind, faultAt);
+            f.RunFor(HealthySeconds);
+            ASSERT_FALSE(f.form.Mixer().Alarm()) << "a sound rig raises none: " << f.form.Mixer().Alarm()->Cause;
+            const QStringList before = Cells(f);
+            const double pH2O = f.form.RtIntegerEditpH2O->Value();
+
+            std::optional<double> alarmAt;
+            f.RunFor(1, [&] {
+                if (!alarmAt && f.form.Mixer().Alarm())
+                    alarmAt = f.rig.secondsSinceStart();
+            });
+            if (fault.WithinSeconds == 0) {
+                // The open thermistor shows at the next reading, and only there.
+                f.form.RtIntegerEditH2OTempValueChanged();
+                f.RunFor(5);
+                EXPECT_TRUE(f.DevLines().contains("Thermistor reading out of range: DAC = 1023"));
+                EXPECT_EQ(f.form.RtIntegerEditpH2O->Value(), pH2O) << "the last sound pressure stays";
+                EXPECT_FALSE(f.form.Mixer().Alarm());
+                EXPECT_EQ(f.s.MixerState, running);
+                continue;
+            }
+            f.RunFor(fault.WithinSeconds, [&] {
+                if (!alarmAt && f.form.Mixer().Alarm())
+                    alarmAt = f.rig.secondsSinceStart();
+            });
+            ASSERT_TRUE(alarmAt) << "no alarm";
+            EXPECT_LE(*alarmAt - faultAt, fault.WithinSeconds);
+            const std::string cause = f.form.Mixer().Alarm()->Cause;
+            EXPECT_EQ(cause.rfind(fault.Cause, 0), 0u) << cause;
+
+            // Standby, and what still hears the program closed and at zero;
+            // the valve flags show what the board has.
+            EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
+            EXPECT_TRUE(!fault.RelayHears || f.relay.pattern() == 0);
+            EXPECT_TRUE(!fault.Controller1Hears || f.mfc.setPoint(1) == 0.0f);
+            EXPECT_TRUE(!fault.Controller2Hears || f.mfc.setPoint(2) == 0.0f);
+            const bool flags[] = {f.s.V1O, f.s.V2O, f.s.V3O, f.s.V4O, f.s.V5O, f.s.V6O};
+            for (int v = 1; v <= 6; ++v)
+                EXPECT_EQ(flags[v - 1], f.relay.valveOpen(v)) << "V" << v;
+
+            // The alarm line (still there while the ticks went on), the Debug
+            // page and one log row tell the cause; earlier rows stay as they were.
+            const QString text = QString::fromStdString(cause);
+            EXPECT_TRUE(f.form.PanelAlarm->isVisibleTo(f.form.OperationPanel));
+            EXPECT_TRUE(f.form.LabelAlarm->text().endsWith(text));
+            EXPECT_TRUE(f.DevLines().contains("Alarm: " + text));
+            const QStringList after = Cells(f);
+            EXPECT_EQ(after.mid(0, before.size()), before);
+            const qsizetype alarmRow = after.indexOf("Alarm", before.size()) / PropertyCount;
+            ASSERT_GT(alarmRow, 0);
+            EXPECT_EQ(f.Cell(alarmRow, MethodColumn), cause);
+            EXPECT_NE(f.Cell(alarmRow, 0), "") << "the alarm row has its time";
+            EXPECT_EQ(after.count("Alarm"), 1);
+            EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join('\n').toStdString();
+
+            // Nothing starts until the operator has acknowledged the alarm.
+            f.form.ButtonDilution->click();
+            f.form.ButtonBypass->click();
+            EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
+            EXPECT_EQ(f.dialogs.Messages.count("Acknowledge the alarm before Flush, Bypass or Dilution"), 2);
+            f.form.ButtonAlarmAcknowledge->click();
+            EXPECT_FALSE(f.form.PanelAlarm->isVisibleTo(f.form.OperationPanel));
+            f.form.ButtonFlush->click();
+            EXPECT_EQ(f.s.MixerState, TMixerState::Flushing);
+        }
+    }
+}
