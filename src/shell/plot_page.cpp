@@ -238,13 +238,17 @@ void TPlotPage::DrawCurves(std::size_t chart)
             continue;
         const double y0 = curve.Axis->min();
         const double yScale = area.height() / std::max(curve.Axis->max() - y0, 1e-300);
+        // A plan holds its value until the next row says otherwise: its
+        // curve runs in steps, where a measured one runs straight.
         QPainterPath path;
         bool first = true;
         for (const QPointF& p : curve.Points) {
             const QPointF at(area.left() + (p.x() - x0) * xScale, area.bottom() - (p.y() - y0) * yScale);
             if (first)
                 path.moveTo(at);
-            else
+            else if (curve.Planned)
+                path.lineTo(at.x(), path.currentPosition().y());
+            if (!first)
                 path.lineTo(at);
             first = false;
         }
