@@ -83,6 +83,14 @@ private:
                   bool dashed);
     // Maps the curves of one chart onto its plot area.
     void DrawCurves(std::size_t chart);
+    // Puts a chart's plot area and legend at the shared margins.
+    void PlaceChart(std::size_t chart, const QSize& size);
+    // The time axes over [from, to] with marks at `marks` (day counts).
+    void SetTimeAxes(double from, double to, const std::vector<double>& marks);
+    // Each value axis fitted to the points its curves are to show.
+    void FitValueAxes(const TPlotData::TDecimated& points);
+    // A day count as the charts' x: minutes from the origin.
+    double Minutes(double day) const { return (day - Origin_) * 1440.0; }
     void RedrawSoon();
     int Columns() const;
 

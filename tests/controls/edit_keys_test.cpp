@@ -48,30 +48,3 @@ TEST(EditKeys, TheX11DeleteKeyDeletesAndShiftDeleteCuts)
         DeleteKeysEdit<TRtDoubleEdit, double>();
     }
 }
-
-TEST(EditKeys, TheFieldTellsTypingFromTheEndOfAnEntry)
-{
-    EditHost<TRtIntegerEdit, int> h;
-    h.edit->SetMinValue(0);
-    h.edit->SetMaxValue(35000);
-    std::vector<bool> typing;
-    int done = 0;
-    h.edit->OnValueChanged = [&](QObject*) { typing.push_back(h.edit->Typing()); };
-    h.edit->OnEditingDone = [&](QObject* sender) {
-        EXPECT_EQ(sender, h.edit);
-        EXPECT_FALSE(h.edit->Typing());
-        ++done;
-    };
-
-    h.edit->SetValue(5);
-    h.Enter();
-    h.Clear();
-    h.Type("40000");
-    EXPECT_EQ(done, 0);
-    QTest::keyClick(h.edit, Qt::Key_Return);
-    EXPECT_EQ(done, 1) << "Enter ends the entry";
-    h.Leave();
-    EXPECT_EQ(done, 2) << "so does leaving the field";
-    // The program's value, four typed digits, the correction of Enter (twice).
-    EXPECT_EQ(typing, (std::vector<bool>{false, true, true, true, true, false, false}));
-}

@@ -97,37 +97,6 @@ TEST(PlotSeries, EveryColumnKeepsItsMinimumAndMaximum)
     }
 }
 
-TEST(PlotSeries, ExtremesOfAnyRangeMatchTheValues)
-{
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
-    TMinMaxSeries series;
-    std::vector<float> values;
-    for (int i = 0; i < 40000; ++i) {
-        values.push_back(i % 97 < 40 ? NAN : value(random));  // long runs of gaps
-        series.Append(values.back());
-    }
-    std::uniform_int_distribution<std::size_t> index(0, values.size());
-    for (int trial = 0; trial < 600; ++trial) {
-        std::size_t first = index(random), last = index(random);
-        if (first > last)
-            std::swap(first, last);
-        float lo = INFINITY, hi = -INFINITY;
-        for (std::size_t i = first; i < last; ++i) {
-            if (!std::isnan(values[i])) {
-                lo = std::min(lo, values[i]);
-                hi = std::max(hi, values[i]);
-            }
-        }
-        const auto e = series.Extremes(first, last);
-        ASSERT_EQ(e.has_value(), lo <= hi) << first << ".." << last;
-        if (e) {
-            ASSERT_EQ(e->Min, lo) << first << ".." << last;
-            ASSERT_EQ(e->Max, hi) << first << ".." << last;
-        }
-    }
-}
-
 TEST(PlotSeries, ARowStampedBeforeThePreviousOneStaysAtItsTime)
 {
     TPlotData data;
@@ -146,28 +115,4 @@ TEST(PlotSeries, ARowStampedBeforeThePreviousOneStaysAtItsTime)
     const auto points = data.Decimate(t0, t0 + 3 * Minute, 3);
     ASSERT_EQ(points[0].size(), 3u);
     EXPECT_EQ(points[0][2].y, 9.0);
-}
-
-TEST(PlotSeries, TimeMarksFallOnRoundMinutesWithinTheView)
-{
-    struct Case {
-        double minutes;
-        int most;
-        double stepMinutes;
-    };
-    const Case cases[] = {{10, 12, 1}, {10, 4, 5}, {60, 5, 15}, {480, 8, 60}, {3 * 1440, 6, 720}, {30 * 1440, 5, 11520}};
-    const double from = 46365.0 + (10.0 * 60 + 7.3) / 1440.0;  // 10:07:18
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.minutes);
-        const double to = from + c.minutes * Minute;
-        const std::vector<double> marks = PlotTimeMarks(from, to, c.most);
-        ASSERT_FALSE(marks.empty());
-        EXPECT_LE(static_cast<int>(marks.size()), c.most + 1);
-        EXPECT_GE(marks.front(), from);
-        EXPECT_LE(marks.back(), to);
-        for (std::size_t i = 1; i < marks.size(); ++i)
-            EXPECT_NEAR((marks[i] - marks[i - 1]) * 1440, c.stepMinutes, 1e-6);
-        const double minutes = marks.front() * 1440;
-        EXPECT_NEAR(std::fmod(minutes, c.stepMinutes), 0.0, 1e-6);
-    }
 }
