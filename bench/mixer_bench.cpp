@@ -6,9 +6,23 @@
 // line's speed, reply delays, the silence that ends each read). It is what
 // the tick would block the window for on equipment that answers like the
 // models; the benchmark's own time is the computing around it.
+//
+// The journal's share: the same ticks with and without the journal writing
+// every row (journal=1/0); cpu_us is the computing per tick, tick_ms the
+// tick's whole time (device time and computing).
+//
+// BM_TickGapWhileSaving: a million rows in the table, a save started, and
+// Timer1's 250 ms ticks going on meanwhile: the longest gap between tick
+// starts (max_gap_ms), the longest tick (max_tick_ms), the time Save takes
+// on the window's thread (save_call_ms), until its result (save_ms), and
+// for comparison the same file written on the window's thread (inline_ms).
 #include "clock.h"
 #include "compounds.h"
 #include "form1.h"
+#include "journal.h"
+#include "log_file.h"
+#include "log_saver.h"
+#include "log_table_model.h"
 #include "mfc_bus_model.h"
 #include "mfc_services.h"
 #include "operator_dialogs.h"
@@ -22,12 +36,17 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -38,6 +57,7 @@ class SilentDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget*, const QString&) override {}
     void ShowError(QWidget*, const QString& text) override { Errors.push_back(text.toStdString()); }
+    bool AskYesNo(QWidget*, const QString&) override { return false; }
     QString PromptSaveFileName(QWidget*, const TSaveDialogSetup&, const QString&) override { return {}; }
     std::vector<std::string> Errors;
 };
@@ -50,11 +70,17 @@ struct Rig {
     RelayBoardModel relay;
     SimulatedPort relayPort{relay, clock};
     RegisteredSerialLines lines;
-    TForm1 form{TFormServices{clock, dialogs, lines}};
+    QTemporaryDir folder;
+    TJournal journal{clock};
+    bool journaled;
+    TForm1 form{TFormServices{clock, dialogs, lines, journaled ? &journal : nullptr}};
 
-    // Oxygen in argon on validated equipment, diluting `ppm` of oxygen.
-    explicit Rig(int ppm)
+    // Oxygen in argon on validated equipment, diluting `ppm` of oxygen; the
+    // journal, if any, in a folder of its own.
+    explicit Rig(int ppm, bool withJournal = false)
+        : journaled((journal.UseFolder(folder.path()), withJournal))
     {
+        form.Timer1->stop();  // ticks come from the benchmark
         registerSimulatedPort(lines, "SIM-MFC", mfcPort);
         registerSimulatedPort(lines, "SIM-RELAY", relayPort);
         form.ListBoxPortMFC->addItem(QStringLiteral("SIM-MFC"));
@@ -79,7 +105,8 @@ struct Rig {
 // One Dilution tick per iteration, with Timer1's cadence between ticks.
 void DilutionTick(benchmark::State& state, int ppm, const char* method)
 {
-    Rig rig(ppm);
+    const bool journaled = state.range(0) != 0;
+    Rig rig(ppm, journaled);
     if (rig.form.WindowState.MixingMethod != method) {
         state.SkipWithError(("planned " + rig.form.WindowState.MixingMethod).c_str());
         return;
@@ -87,11 +114,16 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
     rig.form.Timer1Timer();  // the first tick sends the set-points; steady ticks follow
     rig.clock.advanceMs(TickPeriodMs);
 
-    double totalMs = 0.0, longestMs = 0.0, waitsMs = 0.0;
+    double totalMs = 0.0, longestMs = 0.0, waitsMs = 0.0, cpuUs = 0.0;
     for (auto _ : state) {
         const double start = rig.clock.now();
         const std::uint64_t sleptBefore = rig.clock.sleptMs();
+        const auto cpuStart = std::chrono::steady_clock::now();
         rig.form.Timer1Timer();
+        cpuUs += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - cpuStart).count();
+        state.PauseTiming();
+        QApplication::processEvents();  // between ticks: the journal's sync answers
+        state.ResumeTiming();
         const double tookMs = (rig.clock.now() - start) * MsPerDay;
         totalMs += tookMs;
         waitsMs += static_cast<double>(rig.clock.sleptMs() - sleptBefore);
@@ -101,14 +133,95 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
     }
     if (!rig.dialogs.Errors.empty())
         state.SkipWithError(rig.dialogs.Errors.front().c_str());
+    if (journaled && !rig.journal.UpToDate())
+        state.SkipWithError("the journal could not be written");
     if (rig.form.Mixer().Alarm())
         state.SkipWithError(rig.form.Mixer().Alarm()->Cause.c_str());
     const double ticks = static_cast<double>(state.iterations());
+    state.counters["cpu_us"] = cpuUs / ticks;
+    state.counters["tick_ms"] = totalMs / ticks + cpuUs / ticks / 1000.0;
+    state.counters["rows"] = rig.form.LogTable->DataRows();
     state.counters["device_ms"] = totalMs / ticks;
     state.counters["device_ms_max"] = longestMs;
     state.counters["own_waits_ms"] = waitsMs / ticks;
     state.counters["share_of_250ms"] = totalMs / ticks / TickPeriodMs;
     state.counters["gas_A_pulses_per_tick"] = rig.form.WindowState.Counter / ticks;
+}
+
+// The row a dilution stores `second` seconds in.
+TLogRowValues RowAt(int second)
+{
+    TLogRowInputs in;
+    in.Time = 46365.0 + second / 86400.0;
+    in.MixerState = TMixerState::Dilution;
+    in.MixingMethod = "A (pulse) in B";
+    in.TotalizerA = 0.00012017 / 60.0 * second;
+    in.TotalizerB = 1.0 / 60.0 * second;
+    in.GasA = "O2";
+    in.GasB = "Ar";
+    in.H2OMolarMass = 18.01528f;
+    return ComputeLogRow(in);
+}
+
+double MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_TickGapWhileSaving(benchmark::State& state)
+{
+    // Without the journal: a million rows through it would take the filling
+    // long; the ticks during the save are the subject here.
+    Rig rig(10000, false);
+    auto* saver = rig.form.findChild<TLogSaver*>();
+    if (!saver) {
+        state.SkipWithError("no saver");
+        return;
+    }
+    for (int i = 0; i < 1000000; ++i)
+        rig.form.LogTable->StoreRow(RowAt(i));
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        const auto inlineStart = std::chrono::steady_clock::now();
+        if (!SaveLogFile(dir.filePath("inline.csv"), rig.form.Memo4->toPlainText(), *rig.form.LogTable))
+            state.SkipWithError("saving failed");
+        state.counters["inline_ms"] = MsSince(inlineStart);
+
+        std::vector<double> starts;
+        double maxTick = 0;
+        QEventLoop loop;
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(static_cast<int>(TickPeriodMs));
+        const auto t0 = std::chrono::steady_clock::now();
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            starts.push_back(MsSince(t0));
+            const auto tickStart = std::chrono::steady_clock::now();
+            rig.form.Timer1Timer();
+            rig.clock.advanceMs(TickPeriodMs);
+            maxTick = std::max(maxTick, MsSince(tickStart));
+        });
+        bool saved = false;
+        const auto finished = QObject::connect(saver, &TLogSaver::Finished, [&](bool ok, std::uint64_t) {
+            saved = ok;
+            loop.quit();
+        });
+        timer.start();
+        const auto saveStart = std::chrono::steady_clock::now();
+        rig.form.Save(dir.filePath("worker.csv"));
+        state.counters["save_call_ms"] = MsSince(saveStart);
+        loop.exec();
+        state.counters["save_ms"] = MsSince(saveStart);
+        QObject::disconnect(finished);
+        if (!saved)
+            state.SkipWithError("saving failed");
+        double maxGap = 0;
+        for (std::size_t i = 1; i < starts.size(); ++i)
+            maxGap = std::max(maxGap, starts[i] - starts[i - 1]);
+        state.counters["max_gap_ms"] = maxGap;
+        state.counters["max_tick_ms"] = maxTick;
+        state.counters["ticks"] = static_cast<double>(starts.size());
+    }
 }
 
 // What the equipment gateway adds to a steady Dilution tick ("A (constant)
@@ -171,9 +284,12 @@ void GatewayOverhead(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK_CAPTURE(DilutionTick, constant, 10000, "A (constant) in B")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(DilutionTick, pulse, 150, "A (pulse) in B")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DilutionTick, constant, 10000, "A (constant) in B")
+    ->ArgName("journal")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DilutionTick, pulse, 150, "A (pulse) in B")
+    ->ArgName("journal")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(GatewayOverhead)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TickGapWhileSaving)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -1,43 +1,15 @@
 #include "log_file.h"
 
+#include "log_snapshot.h"
 #include "log_table_model.h"
 
 #include <QFile>
-#include <QLocale>
-#include <QStringEncoder>
 
 #include <string>
 
 namespace {
 
 constexpr std::size_t FlushBytes = 1 << 20;
-
-bool NeedsQuotes(std::string_view cell)
-{
-    for (unsigned char c : cell) {
-        if (c <= ' ' || c == '"' || c == ';')
-            return true;
-    }
-    return false;
-}
-
-// Appends a cell, quoted where needed; `keepSpaces` false drops every space
-// (the quoting is decided on the cell as shown, spaces included).
-void AppendCell(std::string& line, std::string_view cell, bool keepSpaces)
-{
-    const bool quoted = NeedsQuotes(cell);
-    if (quoted)
-        line += '"';
-    for (char c : cell) {
-        if (c == ' ' && !keepSpaces)
-            continue;
-        if (c == '"')
-            line += '"';
-        line += c;
-    }
-    if (quoted)
-        line += '"';
-}
 
 class TBufferedWriter {
 public:
@@ -60,8 +32,6 @@ public:
         return ok_;
     }
 
-    bool Ok() const { return ok_; }
-
 private:
     QIODevice& device_;
     std::string buffer_;
@@ -70,73 +40,39 @@ private:
 
 } // namespace
 
-QStringList ReportFileLines(const QString& memoText)
+bool WriteLogFile(QIODevice& device, const QString& memoText, const TLogSnapshot& log)
 {
-    const QString text = memoText + QLatin1Char('\r');
-    QStringList lines;
-    QString line;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines << line;
-            line.clear();
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-        } else {
-            line += c;
-        }
-    }
-    return lines;
-}
-
-bool WriteLogFile(QIODevice& device, const QString& memoText, const TLogTableModel& log)
-{
-    QStringEncoder encoder(QStringConverter::System);
+    TLogLineWriter lines;
     TBufferedWriter writer(device);
     std::string& out = writer.Buffer();
-    auto appendText = [&](const QString& text) {
-        const QByteArray bytes = encoder.encode(text);
-        out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    };
+    lines.AppendOpening(out, memoText);
+    lines.AppendHeader(out, log.Format());
 
-    appendText(QStringLiteral("Data starts after *** line"));
-    out += "\r\n";
-    for (const QString& line : ReportFileLines(memoText)) {
-        appendText(line);
-        out += "\r\n";
-    }
-    out += "*********\r\n";
-
-    // Header: the captions, quoted where needed, spaces kept.
-    const int columns = log.columnCount();
-    for (int c = 0; c < columns; ++c) {
-        if (c > 0)
-            out += ';';
-        const QByteArray caption = encoder.encode(log.headerData(c, Qt::Horizontal).toString());
-        AppendCell(out, std::string_view(caption.constData(), static_cast<std::size_t>(caption.size())), true);
-    }
-    out += "\r\n";
-
-    // Data rows: the shown texts, quoted where needed, then without spaces.
-    const QByteArray pointBytes = encoder.encode(QLocale().decimalPoint());
-    const std::string_view point(pointBytes.constData(), static_cast<std::size_t>(pointBytes.size()));
-    std::string cell;
-    for (int r = 0; r < log.DataRows(); ++r) {
-        for (int c = 0; c < columns; ++c) {
-            if (c > 0)
-                out += ';';
-            cell.clear();
-            log.AppendCellText(cell, r, c, point);
-            AppendCell(out, cell, false);
+    // With a single plan the report above is the plan's; with more, each
+    // plan's report stands where it was made, and the report above is the
+    // latest one as the operator sees it.
+    const std::vector<TLogMarker>& markers = log.Markers();
+    const bool blocks = markers.size() > 1;
+    auto marker = markers.begin();
+    for (std::size_t r = 0; r < log.Rows(); ++r) {
+        lines.AppendRow(out, log.Format(), log.Row(r), log.Texts());
+        if (blocks && marker != markers.end() && static_cast<std::size_t>(marker->Row) == r) {
+            if (!marker->Report.isEmpty())
+                lines.AppendReportBlock(out, marker->Report);
+            ++marker;
         }
-        out += "\r\n";
         if (!writer.FlushIfFull())
             return false;
     }
     return writer.Flush();
 }
 
-bool SaveLogFile(const QString& path, const QString& memoText, const TLogTableModel& log)
+bool WriteLogFile(QIODevice& device, const QString& memoText, const TLogTableModel& log)
+{
+    return WriteLogFile(device, memoText, log.Snapshot());
+}
+
+bool SaveLogFile(const QString& path, const QString& memoText, const TLogSnapshot& log)
 {
     QFile file(path);
     // NewOnly: a file that appeared since the name was checked is left alone.
@@ -149,4 +85,9 @@ bool SaveLogFile(const QString& path, const QString& memoText, const TLogTableMo
     if (!ok)
         file.remove();  // an incomplete log must not pass for a saved one
     return ok;
+}
+
+bool SaveLogFile(const QString& path, const QString& memoText, const TLogTableModel& log)
+{
+    return SaveLogFile(path, memoText, log.Snapshot());
 }

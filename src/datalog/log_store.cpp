@@ -48,6 +48,15 @@ void TLogStore::Write(std::size_t i, const TLogRowValues& values)
     row.Written |= values.Written;
 }
 
+std::vector<const TLogRow*> TLogStore::ChunkPointers() const
+{
+    std::vector<const TLogRow*> pointers;
+    pointers.reserve(chunks_.size());
+    for (const auto& chunk : chunks_)
+        pointers.push_back(chunk.get());
+    return pointers;
+}
+
 std::size_t TLogStore::BytesHeld() const
 {
     return chunks_.size() * ChunkRows * sizeof(TLogRow) + chunks_.capacity() * sizeof(chunks_[0]);

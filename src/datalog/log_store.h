@@ -26,6 +26,8 @@ static_assert(sizeof(TLogRow) == 128, "a log row should stay compact");
 // fixed-size chunks, so appending never moves the rows already stored.
 class TLogStore {
 public:
+    static constexpr std::size_t ChunkRows = 8192;
+
     TLogStore();
 
     std::size_t Size() const { return size_; }
@@ -40,13 +42,17 @@ public:
 
     // The text of an index; index 0 is the empty text.
     const std::string& Text(std::uint16_t index) const { return texts_[index]; }
+    // Every text, by index. A new text may move this table (not the rows).
+    const std::vector<std::string>& Texts() const { return texts_; }
+
+    // The first row of every chunk; row i is at [i / ChunkRows][i % ChunkRows].
+    // A chunk never moves and is never freed while the store lives.
+    std::vector<const TLogRow*> ChunkPointers() const;
 
     // Bytes the rows occupy, including the unused part of the last chunk.
     std::size_t BytesHeld() const;
 
 private:
-    static constexpr std::size_t ChunkRows = 8192;
-
     std::uint16_t Intern(const std::string& text);
 
     std::vector<std::unique_ptr<TLogRow[]>> chunks_;

@@ -4,54 +4,21 @@
 
 TLogTableModel::TLogTableModel(QObject* parent)
     : QAbstractTableModel(parent)
+    , format_(std::make_shared<const TLogCellFormat>())
 {
-    columnProperty_.fill(-1);
 }
 
 void TLogTableModel::SetColumns(const TColumnTable& columns)
 {
     beginResetModel();
-    columns_ = columns;
-    columnProperty_.fill(-1);
-    for (int p = 0; p < PropertyCount; ++p) {
-        const RColInfo& info = columns_[p];
-        if (info.ColID >= 0 && info.ColID < PropertyCount)
-            columnProperty_[info.ColID] = p;
-        const auto property = static_cast<TProperty>(p);
-        numberPictures_[p].reset();
-        if (IsNumberProperty(property))
-            numberPictures_[p].emplace(info.Format.toStdString());
-        else if (property == TProperty::Time)
-            timePicture_.emplace(info.Format.toStdString());
-    }
+    // A new format object: a snapshot being saved keeps the one it took.
+    format_ = std::make_shared<const TLogCellFormat>(columns);
     endResetModel();
-}
-
-std::optional<TProperty> TLogTableModel::PropertyAt(int column) const
-{
-    if (column < 0 || column >= PropertyCount || columnProperty_[column] < 0)
-        return std::nullopt;
-    return static_cast<TProperty>(columnProperty_[column]);
-}
-
-bool TLogTableModel::CellIsEmpty(int row, int column) const
-{
-    const auto p = PropertyAt(column);
-    if (!p)
-        return true;
-    const TLogRow& r = store_[static_cast<std::size_t>(row)];
-    if ((r.Written & PropertyBit(*p)) == 0)
-        return true;
-    if (*p == TProperty::Mode)
-        return store_.Text(r.Mode).empty();
-    if (*p == TProperty::Method)
-        return store_.Text(r.Method).empty();
-    return false;
 }
 
 int TLogTableModel::ChooseRow()
 {
-    if (!CellIsEmpty(0, 0)) {
+    if (!format_->CellIsEmpty(store_[0], store_.Texts(), 0)) {
         const int row = DataRows();
         beginInsertRows(QModelIndex(), row, row);
         store_.AppendEmpty();
@@ -60,41 +27,60 @@ int TLogTableModel::ChooseRow()
     return DataRows() - 1;
 }
 
-int TLogTableModel::StoreRow(const TLogRowValues& values)
+int TLogTableModel::Write(const TLogRowValues& values)
 {
     const int row = ChooseRow();
+    // Only a marker in a row without a time is ever written over; its
+    // report goes with it.
+    if (!markers_.empty() && markers_.back().Row == row)
+        markers_.pop_back();
     store_.Write(static_cast<std::size_t>(row), values);
+    ++changes_;
     emit dataChanged(index(row, 0), index(row, PropertyCount - 1), {Qt::DisplayRole});
+    return row;
+}
+
+int TLogTableModel::StoreRow(const TLogRowValues& values)
+{
+    const int row = Write(values);
+    emit RowStored(row);
     return row;
 }
 
 int TLogTableModel::StoreMarker()
 {
-    return StoreRow(ResetMarkerRow());
+    const int row = Write(ResetMarkerRow());
+    markers_.push_back({row, QString()});
+    emit MarkerStored(row);
+    return row;
+}
+
+void TLogTableModel::AttachReport(int row, const QString& reportText)
+{
+    for (auto m = markers_.rbegin(); m != markers_.rend(); ++m) {
+        if (m->Row == row) {
+            m->Report = reportText;
+            ++changes_;
+            emit ReportAttached(row);
+            return;
+        }
+    }
+}
+
+TLogSnapshot TLogTableModel::Snapshot() const
+{
+    std::optional<TLogRow> openFirstRow;
+    if (store_.Size() == 1)  // the one row that may still be written over
+        openFirstRow = store_[0];
+    return TLogSnapshot(store_.Size(), store_.ChunkPointers(), openFirstRow, store_.Texts(), format_, markers_,
+                        changes_);
 }
 
 void TLogTableModel::AppendCellText(std::string& out, int row, int column, std::string_view decimalPoint) const
 {
-    const auto p = PropertyAt(column);
-    if (!p || row < 0 || row >= DataRows())
+    if (row < 0 || row >= DataRows())
         return;
-    const TLogRow& r = store_[static_cast<std::size_t>(row)];
-    if ((r.Written & PropertyBit(*p)) == 0)
-        return;
-    switch (*p) {
-    case TProperty::Time:
-        timePicture_->AppendTo(out, r.Time);
-        return;
-    case TProperty::Mode:
-        out += store_.Text(r.Mode);
-        return;
-    case TProperty::Method:
-        out += store_.Text(r.Method);
-        return;
-    default:
-        numberPictures_[static_cast<int>(*p)]->AppendTo(out, r.Numbers[NumberIndex(*p)], decimalPoint);
-        return;
-    }
+    format_->AppendCell(out, store_[static_cast<std::size_t>(row)], store_.Texts(), column, decimalPoint);
 }
 
 QString TLogTableModel::CellText(int row, int column) const
@@ -128,8 +114,7 @@ QVariant TLogTableModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    const auto p = PropertyAt(section);
-    return p ? columns_[static_cast<int>(*p)].Caption : QString();
+    return format_->Caption(section);
 }
 
 Qt::ItemFlags TLogTableModel::flags(const QModelIndex& index) const

@@ -20,7 +20,7 @@ void TMixer::Calculate()
 
     // Every planning run leaves its mark in the log, also one that stops
     // for want of a gas.
-    Log_.StoreMarker();
+    const int marker = Log_.StoreMarker();
 
     const TMixRequest mix = Host_.MixRequest();
     if (!mix.GasesChosen())
@@ -41,7 +41,11 @@ void TMixer::Calculate()
     S_.DesiredFlowBGramsperMinute = plan.DesiredFlowBGramsperMinute;
     S_.H2OFractioninB = plan.H2OFractioninB;
 
-    Host_.ShowPlanReport(PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    const QString report = PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n');
+    Host_.ShowPlanReport(report);
+    // The report stays with its marker: the saved file and the journal put
+    // it where the plan was made.
+    Log_.AttachReport(marker, report);
 }
 
 TLogRowValues TMixer::PresentRow() const

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -23,6 +24,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , Clock_(services.clock)
     , Dialogs_(services.dialogs)
     , Lines_(services.lines)
+    , Journal_(services.journal)
 {
     BuildLayout();
     LogTable = new TLogTableModel(this);
@@ -62,6 +64,7 @@ void TForm1::FormCreate()
 
     SetUpLogColumns();
     SetUpSaveDialog();
+    StartJournal();
 }
 
 void TForm1::FormClose()
@@ -95,29 +98,29 @@ void TForm1::RefreshSchematic()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    CloseDuties();
+    // The operator closing the window is asked about an unsaved log; at the
+    // session's end nobody is there to answer.
+    CloseDuties(!qGuiApp->isSavingSession());
     event->accept();
 }
 
 void TForm1::ShutDown()
 {
-    CloseDuties();
+    CloseDuties(false);
     QCoreApplication::quit();
 }
 
-void TForm1::CloseDuties()
+void TForm1::CloseDuties(bool askToSave)
 {
     if (CloseDutiesDone_)
         return;
     CloseDutiesDone_ = true;
     Guarded([this] { FormClose(); });
     MixerWindowClosing();
+    // The equipment is safe before anyone is asked anything.
+    if (askToSave)
+        Guarded([this] { AskToSaveBeforeClosing(); });
     Guarded([this] { CloseLogJournal(); });
-}
-
-void TForm1::CloseLogJournal()
-{
-    // The log has no journal on disk yet: nothing to close.
 }
 
 void TForm1::ShowError(const QString& text)

@@ -20,6 +20,8 @@
 
 class Clock;
 class SerialLines;
+class TJournal;
+class TLogSaver;
 class TLogTableModel;
 class TOperatorDialogs;
 class TPlotPage;
@@ -38,11 +40,13 @@ class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
 // the serial lines (the system's ports, and simulated ones when the program
-// runs against simulated equipment).
+// runs against simulated equipment); and the journal that keeps the log on
+// disk as it grows, when there is one.
 struct TFormServices {
     Clock& clock;
     TOperatorDialogs& dialogs;
     SerialLines& lines;
+    TJournal* journal = nullptr;
 };
 
 // The main window. It lays out the controls, keeps the window-level
@@ -76,6 +80,10 @@ public:
     // asking anything, then the program ends. Runs them once, however many
     // ways of ending arrive.
     void ShutDown();
+    // Asks "Save the log before closing?" while rows were never saved; Yes
+    // opens the save dialog, No closes (form1_journal.cpp). A step of the
+    // operator's close only.
+    void AskToSaveBeforeClosing();
 
     // The mixer (form1_mixer.cpp): the state buttons and the tick go to the
     // mixer core.
@@ -143,7 +151,13 @@ public:
     // Makes a stored row the table's current row and scrolls to it.
     void ShowStoredRow(int row);
     void StringGrid1MouseDown(Qt::MouseButton Button);
+    // Starts saving the table as it is now into Path on a worker thread; the
+    // result line comes when it has finished. Refused while a save runs.
     void Save(const QString& Path);
+    // Blocks until a running save has finished and its result is shown.
+    void WaitForSave();
+    // Rows, markers or reports were stored since the last successful save.
+    bool LogUnsaved() const;
 
     // The readout beside the state buttons (form1_readout.cpp), refreshed at
     // every tick.
@@ -226,6 +240,7 @@ public:
     QLabel* LabelReadoutAlarm = nullptr;
 
     QWidget* TabSheet2 = nullptr;
+    QLabel* LabelJournal = nullptr;  // says when the journal cannot be written
     QTableView* StringGrid1 = nullptr;
     TLogTableModel* LogTable = nullptr;  // the rows StringGrid1 shows
 
@@ -249,6 +264,9 @@ private:
     void SetUpLogTable();      // form1_datalog.cpp
     void SetUpLogColumns();
     void SetUpSaveDialog();
+    void StartJournal();       // form1_journal.cpp
+    void SaveFinished(bool saved, std::uint64_t changes);
+    QString ProposedSavePath() const;
     void ConnectSetupHandlers(); // form1_setup.cpp
     void ConnectMixtureInputs(); // form1_mixture.cpp
     void GasListClick(std::uint32_t Address);
@@ -258,9 +276,11 @@ private:
     void SetUpMixer();
     void MixerWindowClosing();
     // The duties of every way the program ends: the equipment made safe,
-    // the mixer told, the log journal closed.
-    void CloseDuties();
-    // Where the log journal is closed on every way out, once there is one.
+    // the mixer told, the operator asked about an unsaved log (when asked
+    // for), the log journal closed.
+    void CloseDuties(bool askToSave);
+    // Waits for a running save, then ends the journal with its closing line
+    // (form1_journal.cpp).
     void CloseLogJournal();
     // Shows a pattern the relay board accepted in V1O..V6O and on the schematic.
     void ShowAcceptedValves(std::uint8_t pattern);
@@ -268,6 +288,9 @@ private:
     Clock& Clock_;
     TOperatorDialogs& Dialogs_;
     SerialLines& Lines_;
+    TJournal* Journal_;
+    TLogSaver* LogSaver_ = nullptr;
+    std::uint64_t SavedChanges_ = 0;  // the log's changes the last save held
     std::unique_ptr<TEquipmentGateway> Gateway_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;

@@ -3,7 +3,7 @@
 #include "form1.h"
 
 #include "clock.h"
-#include "log_file.h"
+#include "log_saver.h"
 #include "log_table_model.h"
 #include "rt_double_edit.h"
 #include "time_picture.h"
@@ -17,10 +17,13 @@
 #include <QTextDocument>
 #include <QTableView>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
 namespace {
+
+const QString SaveRunning = QStringLiteral("The log is still being saved. Please wait for the result.");
 
 // Hands mouse presses on the table to the window's handler; the right
 // button is the handler's alone, the others keep the table's behaviour.
@@ -63,6 +66,8 @@ void TForm1::SetUpLogTable()
     });
     StringGrid1->viewport()->installEventFilter(mouseDown);
     StringGrid1->horizontalHeader()->viewport()->installEventFilter(mouseDown);
+    LogSaver_ = new TLogSaver(this);
+    connect(LogSaver_, &TLogSaver::Finished, this, &TForm1::SaveFinished);
 }
 
 void TForm1::SetUpLogColumns()
@@ -101,13 +106,21 @@ void TForm1::ShowStoredRow(int row)
     StringGrid1->scrollTo(stored);
 }
 
+QString TForm1::ProposedSavePath() const
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()));
+}
+
 void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
 {
     if (Button != Qt::RightButton)
         return;
-    const QString proposed = QDir(QCoreApplication::applicationDirPath())
-                                 .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()));
-    const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, proposed);
+    if (LogSaver_->Running()) {
+        Dialogs_.ShowMessage(this, SaveRunning);
+        return;
+    }
+    const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, ProposedSavePath());
     if (chosen.isEmpty())
         return;
     if (QFileInfo::exists(chosen))
@@ -117,7 +130,26 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
 
 void TForm1::Save(const QString& Path)
 {
-    const bool saved = SaveLogFile(Path, Memo4->toPlainText(), *LogTable);
+    // The file gets the table as it stands now; rows stored while it is
+    // written are for the next save.
+    if (!LogSaver_->Start(Path, Memo4->toPlainText(), LogTable->Snapshot()))
+        Dialogs_.ShowMessage(this, SaveRunning);
+}
+
+void TForm1::WaitForSave()
+{
+    LogSaver_->Wait();
+}
+
+void TForm1::SaveFinished(bool saved, std::uint64_t changes)
+{
+    if (saved)
+        SavedChanges_ = std::max(SavedChanges_, changes);
     AddMemoLine(MemoDevFeedback, QString());
     AddMemoLine(MemoDevFeedback, saved ? QStringLiteral("Saving succeeded") : QStringLiteral("Saving failed"));
+}
+
+bool TForm1::LogUnsaved() const
+{
+    return LogTable->Changes() > SavedChanges_;
 }

@@ -284,6 +284,13 @@ void TForm1::BuildLayout()
     PageControl1->addTab(TabSheet2, QStringLiteral("Output"));
     auto* outLayout = new QVBoxLayout(TabSheet2);
     outLayout->setContentsMargins(0, 0, 0, 0);
+    LabelJournal = new QLabel(TabSheet2);
+    LabelJournal->setObjectName(QStringLiteral("LabelJournal"));
+    LabelJournal->setFont(UiFont());
+    LabelJournal->setWordWrap(true);
+    LabelJournal->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelJournal->hide();
+    outLayout->addWidget(LabelJournal);
     StringGrid1 = new QTableView(TabSheet2);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setFont(UiFont());

@@ -20,21 +20,13 @@ void TForm1::SetUpPlot()
 {
     SavePlotDialog.Filter = QStringLiteral("PNG picture (*.png)");
     SavePlotDialog.DefaultExt = QStringLiteral("png");
-    connect(LogTable, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& first, const QModelIndex& last) {
-        Guarded([&] {
-            for (int row = first.row(); row <= last.row(); ++row)
-                PlotRowStored(row);
-        });
-    });
+    connect(LogTable, &TLogTableModel::RowStored, this, [this](int row) { Guarded([this, row] { PlotRowStored(row); }); });
     Plot1->OnMouseDown = [this](Qt::MouseButton button) { Guarded([this, button] { PlotMouseDown(button); }); };
 }
 
 void TForm1::PlotRowStored(int row)
 {
     const TLogRow& r = LogTable->Row(row);
-    // Marker rows have no time: they mark a plan, not a moment.
-    if ((r.Written & PropertyBit(TProperty::Time)) == 0)
-        return;
     auto number = [&r](TProperty p) {
         return (r.Written & PropertyBit(p)) != 0 ? r.Numbers[NumberIndex(p)] : NAN;
     };

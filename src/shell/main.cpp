@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "form1.h"
+#include "journal.h"
 #include "operator_dialogs.h"
 #include "rig_faults.h"
 #include "shutdown_signals.h"
@@ -79,9 +80,16 @@ int main(int argc, char* argv[])
         rig->registerOn(lines);
     }
 
-    TForm1 form({clock, dialogs, lines});
-    // A signal or the session's end makes the rig safe as closing does.
+    // Every row of this run also goes to a file in the user's data folder.
+    TJournal journal(clock);
+    journal.UseFolder(TJournal::DefaultFolder());
+
+    TForm1 form({clock, dialogs, lines, &journal});
+    // A signal or the session's end makes the rig safe as closing does, and
+    // ends the journal with its closing line.
     InstallShutdownSignals(app, [&form] { form.ShutDown(); });
     form.show();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    journal.Close();  // closed with the window already; also when the program ends otherwise
+    return code;
 }

@@ -17,6 +17,14 @@ void TQtDialogs::ShowError(QWidget* parent, const QString& text)
     box.exec();
 }
 
+bool TQtDialogs::AskYesNo(QWidget* parent, const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString TQtDialogs::PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath)
 {
     QFileDialog dialog(parent);

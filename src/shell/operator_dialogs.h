@@ -21,6 +21,8 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
     // The error box shown when a handler ends with an error.
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(QWidget* parent, const QString& question) = 0;
     // The file-save dialog, opened on `proposedPath` (folder and name). It
     // does not ask about overwriting. Returns the chosen path, or an empty
     // text when the operator cancels.
@@ -34,5 +36,6 @@ class TQtDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
+    bool AskYesNo(QWidget* parent, const QString& question) override;
     QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath) override;
 };

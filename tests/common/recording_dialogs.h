@@ -4,13 +4,23 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Dialogs that record what the operator would have seen and return at once,
-// as if OK had been pressed. The save dialog answers SaveAnswer (empty:
-// the operator cancels).
+// as if OK had been pressed. Questions are answered QuestionAnswer (No
+// unless told). The save dialog answers SaveAnswer (empty: the operator
+// cancels).
 class RecordingDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    bool AskYesNo(QWidget*, const QString& question) override
+    {
+        Questions << question;
+        if (OnQuestion)
+            OnQuestion();
+        return QuestionAnswer;
+    }
     QString PromptSaveFileName(QWidget*, const TSaveDialogSetup& setup, const QString& proposedPath) override
     {
         SaveSetups.push_back(setup);
@@ -20,6 +30,9 @@ public:
 
     QStringList Messages;
     QStringList Errors;
+    QStringList Questions;
+    bool QuestionAnswer = false;
+    std::function<void()> OnQuestion;  // runs while a question is open
     QList<TSaveDialogSetup> SaveSetups;
     QStringList SaveProposals;
     QString SaveAnswer;

@@ -20,3 +20,13 @@ inline TLogRowInputs HourOfDilution()
     in.H2OMolarMass = 18.01528f;
     return in;
 }
+
+// A row of that dilution `second` seconds later, in `state`.
+inline TLogRowValues RowAt(TMixerState state, double second, const std::string& method = "A (constant) in B")
+{
+    TLogRowInputs in = HourOfDilution();
+    in.MixerState = state;
+    in.MixingMethod = method;
+    in.Time += second / 86400.0;
+    return ComputeLogRow(in);
+}

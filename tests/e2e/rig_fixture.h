@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "compounds.h"
 #include "form1.h"
+#include "journal.h"
 #include "log_table_model.h"
 #include "mfc_bus_model.h"
 #include "qt_printers.h"
@@ -16,6 +17,7 @@
 #include "tick_loop.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -48,8 +50,10 @@ public:
 // both flow controllers and the relay board on the rig's ports, the
 // ports selected and validated, oxygen in argon chosen (controller ranges
 // read from the controllers) and the bubbler read into the pH2O field. The
-// request is the Operation page's start: 150 ppm oxygen, no water.
+// request is the Operation page's start: 150 ppm oxygen, no water. Given a
+// folder, or a file to write to, the window keeps its journal there.
 struct RigFixture {
+    QString JournalTarget;
     HookedClock clock;
     RecordingDialogs dialogs;
     SimulatedRig rig{clock};
@@ -58,11 +62,15 @@ struct RigFixture {
     RelayBoardModel& relay = rig.relay;
     SimulatedPort& relayPort = rig.relayPort;
     RegisteredSerialLines lines;
-    TForm1 form{TFormServices{clock, dialogs, lines}};
+    TJournal journal{clock};
+    TForm1 form{TFormServices{clock, dialogs, lines, JournalAt(JournalTarget)}};
     TWindowState& s = form.WindowState;
+    QString StartMemo;  // MemoDevFeedback as the window opened
 
-    RigFixture()
+    explicit RigFixture(const QString& journalTarget = {})
+        : JournalTarget(journalTarget)
     {
+        StartMemo = form.MemoDevFeedback->toPlainText();
         rig.registerOn(lines);
         form.ListBoxPortMFC->addItem(QStringLiteral("SIM-MFC"));
         form.ListBoxPortMFC->setCurrentRow(0);
@@ -82,6 +90,17 @@ struct RigFixture {
         relay.clearRecords();
         clock.Fake.clearSleeps();
         form.MemoDevFeedback->clear();
+    }
+
+    TJournal* JournalAt(const QString& target)
+    {
+        if (target.isEmpty())
+            return nullptr;
+        if (QFileInfo(target).isDir())
+            journal.UseFolder(target);
+        else
+            journal.UseFile(target);
+        return &journal;
     }
 
     // The operator's request in ppm; gas B is the rest of a million.

@@ -138,6 +138,7 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     ASSERT_TRUE(dir.isValid());
     w.dialogs.SaveAnswer = dir.filePath("run.csv");
     QTest::mouseClick(f.StringGrid1->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    f.WaitForSave();  // the file is written on a worker thread
     EXPECT_EQ(w.Memo(f.MemoDevFeedback).mid(w.Memo(f.MemoDevFeedback).size() - 3), (QStringList{"", "Saving succeeded", ""}));
 
     QFile file(w.dialogs.SaveAnswer);

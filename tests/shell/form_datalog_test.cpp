@@ -2,6 +2,7 @@
 #include "log_table_model.h"
 #include "qt_printers.h"
 #include "rt_double_edit.h"
+#include "rt_integer_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -171,6 +173,7 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
 
     f.dialogs.SaveAnswer = dir.filePath("run.csv");
     Press(f.form.StringGrid1->viewport(), Qt::RightButton);
+    f.form.WaitForSave();
 
     ASSERT_EQ(f.dialogs.SaveProposals.size(), 1);
     EXPECT_EQ(f.dialogs.SaveProposals[0], QDir(QCoreApplication::applicationDirPath()).filePath("2026-12-09 10_00"));
@@ -230,13 +233,125 @@ TEST(FormLog, SavingRefusesExistingFilesAndReportsFailures)
     ASSERT_TRUE(taken.open(QIODevice::ReadOnly));
     EXPECT_EQ(taken.readAll(), "keep me");
 
+    // A save while one runs is refused with a message; the file it would
+    // have written is not made.
+    f.form.Save(dir.filePath("first.csv"));
+    f.dialogs.SaveAnswer = dir.filePath("second.csv");
+    Press(f.form.StringGrid1->viewport(), Qt::RightButton);
+    f.form.Save(dir.filePath("third.csv"));
+    EXPECT_EQ(f.dialogs.Messages, QStringList(2, "The log is still being saved. Please wait for the result."));
+    f.form.WaitForSave();
+    EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving succeeded\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("second.csv")) || QFile::exists(dir.filePath("third.csv")));
+    f.form.MemoDevFeedback->clear();
+
     // A folder that does not exist: the save fails quietly in the debug memo.
     f.form.Save(dir.filePath("missing/log.csv"));
+    f.form.WaitForSave();
     EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n");
     f.form.Save(dir.filePath("new.csv"));
+    f.form.WaitForSave();
     EXPECT_EQ(f.form.MemoDevFeedback->toPlainText(), "\nSaving failed\n\nSaving succeeded\n");
     // After other diagnostic lines the result still follows one empty line.
     TForm1::AddMemoLine(f.form.MemoDevFeedback, "0-1024 DAC = 512");
-    f.form.Save(dir.filePath("third.csv"));
+    f.form.Save(dir.filePath("fourth.csv"));
+    f.form.WaitForSave();
     EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().endsWith("0-1024 DAC = 512\n\nSaving succeeded\n"));
+}
+
+TEST(FormLog, ASavedFileWithTwoPlansCarriesEachReportAtItsMarker)
+{
+    FormFixture f;
+    QTemporaryDir dir;
+    f.form.ListBoxSetupGas1->setCurrentRow(0);
+    f.form.ListBoxSetupGas2->setCurrentRow(0);
+    f.form.WindowState.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
+    f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
+    f.form.WindowState.ppmUpdating = true;  // the fields take values without replanning
+    Dilute(f);
+    f.form.StoreData();
+    QStringList reports;
+    for (int ppm : {150, 3000}) {
+        f.form.RtIntegerEditGasAPPM->SetValue(ppm);
+        f.form.RtIntegerEditGasBPPM->SetValue(1000000 - ppm);
+        f.form.Calculate();
+        reports << f.form.Memo4->toPlainText();
+        f.form.StoreData();
+        f.form.StoreData();
+    }
+    f.form.Save(dir.filePath("two plans.csv"));
+    f.form.WaitForSave();
+
+    // Read back block by block: the header still carries the memo; below
+    // it, each marker line is followed by its plan's report between two
+    // lines of nine asterisks.
+    const QList<QByteArray> lines = FileLines(dir.filePath("two plans.csv"));
+    const QList<QByteArray> memo = QList<QByteArray>(lines.begin() + 1, lines.begin() + lines.indexOf("*********"));
+    EXPECT_EQ(QString::fromUtf8(memo.join("\n")), reports[1]);
+    QList<QList<QByteArray>> blocks;
+    QList<QByteArray> rows;
+    for (qsizetype i = lines.indexOf("*********") + 2; i < lines.size(); ++i) {
+        if (lines[i] != "*********") {
+            rows << lines[i];
+            continue;
+        }
+        const qsizetype end = lines.indexOf("*********", i + 1);
+        ASSERT_GT(end, i);
+        blocks << lines.mid(i + 1, end - i - 1);
+        EXPECT_EQ(rows.last(), ";Reset" + QByteArray(15, ';')) << "a block follows its marker";
+        i = end;
+    }
+    ASSERT_EQ(blocks.size(), 2);
+    for (int b = 0; b < 2; ++b)
+        EXPECT_EQ(QString::fromUtf8(blocks[b].join("\n")), reports[b]);
+    EXPECT_EQ(rows.size(), f.form.LogTable->DataRows());
+    EXPECT_TRUE(reports[1].contains("3000 ppm of Oxygen")) << reports[1].toStdString();
+}
+
+// Closing asks for a save while rows were never saved, once the equipment
+// is safe; a save still running is waited for and counts.
+TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
+{
+    struct Case {
+        const char* name;
+        bool store, saveBefore, answer, withoutAsking;
+        bool asked, savedOnClose;
+    };
+    const Case cases[] = {
+        {"nothing stored", false, false, true, false, false, false},
+        {"saved while closing", true, true, true, false, false, false},
+        {"No closes", true, false, false, false, true, false},
+        {"Yes saves, then closes", true, false, true, false, true, true},
+        {"a close on a signal", true, false, true, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FormFixture f;
+        QTemporaryDir dir;
+        f.SelectRelayPort();
+        f.form.ButtonSetupValidate->click();
+        f.form.SetValvePositions(1, 1, 0, 0, 1, 0);
+        Dilute(f);
+        if (c.store)
+            f.form.StoreData();
+        if (c.saveBefore)
+            f.form.Save(dir.filePath("before.csv"));
+        f.dialogs.QuestionAnswer = c.answer;
+        f.dialogs.SaveAnswer = dir.filePath("on close.csv");
+        int patternWhenAsked = -1;
+        f.dialogs.OnQuestion = [&] { patternWhenAsked = f.relay.pattern(); };
+
+        if (c.withoutAsking)
+            f.form.ShutDown();
+        else
+            f.form.close();
+
+        EXPECT_EQ(f.relay.pattern(), 0);
+        EXPECT_EQ(f.dialogs.Questions, c.asked ? QStringList{"Save the log before closing?"} : QStringList());
+        if (c.asked) {
+            EXPECT_EQ(patternWhenAsked, 0) << "all valves closed before the question";
+        }
+        EXPECT_EQ(QFile::exists(f.dialogs.SaveAnswer), c.savedOnClose);
+        EXPECT_EQ(f.form.MemoDevFeedback->toPlainText().endsWith("Saving succeeded\n"), c.saveBefore || c.savedOnClose);
+    }
 }

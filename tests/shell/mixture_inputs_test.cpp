@@ -73,6 +73,7 @@ class FailingDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget*, const QString&) override { throw std::runtime_error("no message box"); }
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    bool AskYesNo(QWidget*, const QString&) override { return false; }
     QString PromptSaveFileName(QWidget*, const TSaveDialogSetup&, const QString&) override { return {}; }
     QStringList Errors;
 };

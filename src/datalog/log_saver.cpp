@@ -1,0 +1,53 @@
+#include "log_saver.h"
+
+#include "log_file.h"
+
+#include <QThread>
+
+#include <utility>
+
+TLogSaver::TLogSaver(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TLogSaver::~TLogSaver()
+{
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+    }
+}
+
+bool TLogSaver::Start(const QString& path, const QString& memoText, TLogSnapshot log)
+{
+    if (worker_)
+        return false;
+    changes_ = log.Changes();
+    saved_ = false;
+    const std::uint64_t save = ++saves_;
+    // The worker reads only the snapshot and its own copies of the texts;
+    // its notice names the save, so a late notice of an earlier save that
+    // Wait has announced already does nothing.
+    worker_ = QThread::create([this, save, path, memoText, log = std::move(log)] {
+        saved_ = SaveLogFile(path, memoText, log);
+        QMetaObject::invokeMethod(this, [this, save] { Announce(save); }, Qt::QueuedConnection);
+    });
+    worker_->start();
+    return true;
+}
+
+void TLogSaver::Wait()
+{
+    Announce(saves_);
+}
+
+void TLogSaver::Announce(std::uint64_t save)
+{
+    if (!worker_ || save != saves_)
+        return;
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    emit Finished(saved_, changes_);
+}
