@@ -11,6 +11,7 @@ namespace {
 
 constexpr double MsPerDay = 86400000.0;
 constexpr double MinutesPerDay = 1440.0;
+constexpr double SecondsPerDay = 86400.0;
 
 constexpr std::uint16_t RegFlow = 0;
 constexpr std::uint16_t RegTotalizer = 4;
@@ -59,17 +60,17 @@ MfcBusModel::MfcBusModel()
     a.Address = 1;
     a.Identification = "GSC10417";
     a.Tables = {
-        {1, "Air", "Air", "g/min", 0.3f, 50},
-        {2, "O2", "Oxygen", "g/min", 0.25f, 50},
-        {3, "5%H2Ar", "5% Hydrogen in Argon", "g/min", 0.3f, 50},
+        {1, "Air", "Air", "g/min", 0.3f, 50, 28.965},
+        {2, "O2", "Oxygen", "g/min", 0.25f, 50, 31.999},
+        {3, "5%H2Ar", "5% Hydrogen in Argon", "g/min", 0.3f, 50, 38.051},
     };
     Controller b;
     b.Address = 2;
     b.Identification = "GSC10418";
     b.Tables = {
-        {1, "Air", "Air", "g/min", 5.0f, 50},
-        {2, "Ar", "Argon", "g/min", 6.0f, 50},
-        {3, "N2", "Nitrogen", "g/min", 4.0f, 50},
+        {1, "Air", "Air", "g/min", 5.0f, 50, 28.965},
+        {2, "Ar", "Argon", "g/min", 6.0f, 50, 39.948},
+        {3, "N2", "Nitrogen", "g/min", 4.0f, 50, 28.013},
     };
     controllers_ = {a, b};
 }
@@ -162,7 +163,7 @@ double MfcBusModel::flow(int address, double at)
 {
     Controller& c = At(address);
     Advance(c, at);
-    return c.Flow;
+    return c.Flow * ReadingFactor(c, ErrorPeriod(at));
 }
 
 double MfcBusModel::totalizerKg(int address, double at)
@@ -172,9 +173,44 @@ double MfcBusModel::totalizerKg(int address, double at)
     return c.TotalKg;
 }
 
+double MfcBusModel::deliveredGrams(int address, double at)
+{
+    Controller& c = At(address);
+    Advance(c, at);
+    return c.DeliveredGrams;
+}
+
+const MfcGasTable* MfcBusModel::tableInUse(int address) const
+{
+    return gasTable(address, At(address).TableInUse);
+}
+
+std::int64_t MfcBusModel::ErrorPeriod(double at) const
+{
+    if (!(Response.ErrorSeconds > 0.0))
+        return 0;
+    return static_cast<std::int64_t>(std::floor(at * SecondsPerDay / Response.ErrorSeconds));
+}
+
+// 1 + the error of reading in one period: uniform over +-ReadingError, from
+// a hash of the seed, the controller and the period.
+double MfcBusModel::ReadingFactor(const Controller& c, std::int64_t period) const
+{
+    std::uint64_t x =
+        Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period);
+    // splitmix64
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    x ^= x >> 31;
+    const double uniform = static_cast<double>(x >> 11) * 0x1.0p-53;  // [0, 1)
+    return 1.0 + Response.ReadingError * (2.0 * uniform - 1.0);
+}
+
 // Moves the controller's flow and totalizer on to `at`: the flow approaches
-// the set-point (held between 0 and the full scale) exponentially, and the
-// totalizer gains the exact integral of that curve.
+// the set-point (held between 0 and the full scale, and 0 below the
+// minimum) exponentially; what is delivered is that curve times the error
+// of reading of each period, and the totalizer gains its exact integral.
 void MfcBusModel::Advance(Controller& c, double at)
 {
     if (c.Updated < 0.0) {
@@ -183,21 +219,35 @@ void MfcBusModel::Advance(Controller& c, double at)
     }
     if (at <= c.Updated)
         return;
-    float fullScale = 0.0f;
-    for (const MfcGasTable& t : c.Tables) {
-        if (t.Number == c.TableInUse)
-            fullScale = t.FullScale;
-    }
+    const MfcGasTable* table = gasTable(c.Address, c.TableInUse);
+    const float fullScale = table ? table->FullScale : 0.0f;
     double target = std::clamp(static_cast<double>(c.SetPoint), 0.0, static_cast<double>(fullScale));
+    if (Response.LowFlowCutOff && table && table->DynamicRange > 0) {
+        // The minimum as the controller states it: full scale / dynamic range, a float.
+        const auto minimum = static_cast<float>(static_cast<long double>(fullScale) / table->DynamicRange);
+        if (c.SetPoint < minimum)
+            target = 0.0;
+    }
     // An empty cylinder or a closed line: the valve opens, nothing flows.
     if (c.Faults.NoGas)
         target = 0.0;
-    const double minutes = (at - c.Updated) * MinutesPerDay;
-    const double tau = LagSeconds / 60.0;
-    const double decay = std::exp(-minutes / tau);
-    const double grams = target * minutes + (c.Flow - target) * tau * (1.0 - decay);
-    c.TotalKg += grams / 1000.0;
-    c.Flow = target + (c.Flow - target) * decay;
+    const double tau = Response.LagSeconds / 60.0;
+    double from = c.Updated;
+    while (from < at) {
+        // Up to the end of the error period `from` lies in.
+        const std::int64_t period = ErrorPeriod(from);
+        const double periodEnd = Response.ErrorSeconds > 0.0
+            ? static_cast<double>(period + 1) * Response.ErrorSeconds / SecondsPerDay
+            : at;
+        const double to = std::min(at, std::max(periodEnd, std::nextafter(from, at)));
+        const double minutes = (to - from) * MinutesPerDay;
+        const double decay = tau > 0.0 ? std::exp(-minutes / tau) : 0.0;
+        const double grams = (target * minutes + (c.Flow - target) * tau * (1.0 - decay)) * ReadingFactor(c, period);
+        c.TotalKg += grams / 1000.0;
+        c.DeliveredGrams += grams;
+        c.Flow = target + (c.Flow - target) * decay;
+        from = to;
+    }
     c.Updated = at;
 }
 
@@ -227,7 +277,8 @@ DeviceReply MfcBusModel::receive(const std::vector<std::uint8_t>& bytes, double 
         pending_.erase(pending_.begin(), pending_.begin() + length);
 
         const bool crcOk = RtuCrcMatches(frame);
-        frames_.push_back({at, frame, crcOk});
+        if (KeepRecords)
+            frames_.push_back({at, frame, crcOk});
         if (!crcOk)
             continue;  // a corrupted frame is ignored, as on any Modbus bus
 
@@ -316,10 +367,8 @@ std::optional<std::uint16_t> MfcBusModel::ReadRegister(Controller& c, std::uint1
         if (t.Number == c.TableShown)
             shown = &t;
     }
-    if (In(reg, RegFlow, 2)) {
-        Advance(c, at);
-        return FloatWord(static_cast<float>(c.Flow), reg - RegFlow);
-    }
+    if (In(reg, RegFlow, 2))
+        return FloatWord(static_cast<float>(flow(c.Address, at)), reg - RegFlow);
     if (In(reg, RegTotalizer, 2) || In(reg, RegTotalizerSet, 2)) {
         Advance(c, at);
         const std::uint16_t base = In(reg, RegTotalizer, 2) ? RegTotalizer : RegTotalizerSet;
@@ -372,7 +421,8 @@ std::uint8_t MfcBusModel::WriteFloat(Controller& c, std::uint16_t reg, float val
 {
     const bool valid = std::isfinite(value) && value >= 0.0f;
     if (reg == RegSetPoint) {
-        setPoints_.push_back({at, c.Address, value, valid});
+        if (KeepRecords)
+            setPoints_.push_back({at, c.Address, value, valid});
         if (!valid)
             return IllegalValue;
         Advance(c, at);

@@ -15,6 +15,23 @@ struct MfcGasTable {
     std::string Unit;      // at most 8 characters
     float FullScale = 0.0f;        // g/min
     std::uint16_t DynamicRange = 0; // full scale / smallest controllable flow
+    double MolarMass = 0.0;         // g/mol of the gas the table meters
+};
+
+// How the controllers deliver their set-points, as real ones do where it
+// matters for delivery. The defaults are those of a good thermal controller.
+struct MfcResponse {
+    // A set-point below the table's minimum (full scale / dynamic range)
+    // delivers nothing: the controller does not control down there.
+    bool LowFlowCutOff = true;
+    // The flow follows a set-point change with this first-order time constant.
+    double LagSeconds = 0.3;
+    // The delivered flow is off by up to this fraction of its reading, a
+    // zero-mean error that changes every ErrorSeconds. It depends only on
+    // Seed, the controller and the period, never on how often it is asked.
+    double ReadingError = 0.005;
+    double ErrorSeconds = 1.0;
+    std::uint64_t Seed = 1;
 };
 
 // What can go wrong with one controller, for tests. Faults stay until changed.
@@ -48,9 +65,10 @@ struct SetPointRecord {
 // Two thermal mass-flow controllers on one Modbus RTU bus at 9600 bit/s,
 // 8 data bits, no parity, two stop bits: address 1 meters gas A (gas tables
 // 2 "O2" and 3 "5%H2,95%Ar"), address 2 gas B (tables 2 "Ar" and 3 "N2");
-// table 1 of both is air. Each follows its set-point with a short first-order
-// lag (from 0 up to its full scale, also below the minimum of its dynamic
-// range) and integrates the flow into its totalizer, in kilograms.
+// table 1 of both is air. Each follows its set-point as `Response` says (no
+// flow below the table's minimum, a first-order lag, an error of reading;
+// never above the full scale) and integrates what it delivered into its
+// totalizer, in kilograms.
 //
 // Registers: 0 actual flow and 6 set-point (floats, g/min), 4 totalizer
 // (float, kg; reading only), 35 identification (8 characters), 16697 gas
@@ -60,9 +78,11 @@ struct SetPointRecord {
 // it, 0.0 zeroes it).
 class MfcBusModel final : public DeviceModel {
 public:
-    static constexpr double LagSeconds = 0.4;
-
     MfcBusModel();
+
+    MfcResponse Response;
+    // Whether frames and set-point writes are kept (long runs turn it off).
+    bool KeepRecords = true;
 
     SerialFraming framing() const override { return {9600, 0, 2}; }
     DeviceReply receive(const std::vector<std::uint8_t>& bytes, double at) override;
@@ -81,8 +101,13 @@ public:
     std::uint16_t gasTableInUse(int address) const;
     std::uint16_t gasTableShown(int address) const;
     const MfcGasTable* gasTable(int address, std::uint16_t number) const;
+    // The flow delivered now (g/min), the totalizer (which the program may
+    // zero) and every gram delivered since the model was made.
     double flow(int address, double at);
     double totalizerKg(int address, double at);
+    double deliveredGrams(int address, double at);
+    // The gas table the controller meters with (none when unknown).
+    const MfcGasTable* tableInUse(int address) const;
     void setGasTable(int address, const MfcGasTable& table);  // adds or replaces
 
 private:
@@ -93,8 +118,9 @@ private:
         std::uint16_t TableInUse = 1;
         std::uint16_t TableShown = 1;
         float SetPoint = 0.0f;
-        double Flow = 0.0;      // g/min at Updated
+        double Flow = 0.0;      // g/min at Updated, before the error of reading
         double TotalKg = 0.0;   // at Updated
+        double DeliveredGrams = 0.0;  // at Updated, never zeroed
         double Updated = -1.0;  // day count; negative: not started
         MfcFaults Faults;
     };
@@ -103,7 +129,9 @@ private:
     const Controller* Find(int address) const;
     Controller& At(int address);
     const Controller& At(int address) const;
-    static void Advance(Controller& c, double at);
+    void Advance(Controller& c, double at);
+    std::int64_t ErrorPeriod(double at) const;
+    double ReadingFactor(const Controller& c, std::int64_t period) const;
     std::vector<std::uint8_t> Serve(Controller& c, const std::vector<std::uint8_t>& request, double at);
     std::optional<std::uint16_t> ReadRegister(Controller& c, std::uint16_t reg, double at);
     std::uint8_t WriteSingle(Controller& c, std::uint16_t reg, std::uint16_t value, double at);

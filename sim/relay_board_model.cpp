@@ -67,18 +67,24 @@ DeviceReply RelayBoardModel::receive(const std::vector<std::uint8_t>& bytes, dou
         return reply;
     const std::vector<std::uint8_t> command(pending_.begin(), pending_.begin() + static_cast<long>(length));
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(length));
-    commands_.push_back({at, command});
+    if (KeepRecords)
+        commands_.push_back({at, command});
 
     reply.DelayMs = Faults.ReplyDelayMs;
     switch (code) {
     case Check:
         reply.Bytes = {Faults.CheckReply ? *Faults.CheckReply : Acknowledge};
         break;
-    case SetRelays:
-        pattern_ = command[2] & 0x3F;
-        patterns_.push_back({at, pattern_});
+    case SetRelays: {
+        const auto pattern = static_cast<std::uint8_t>(command[2] & 0x3F);
+        if (OnSwitch)
+            OnSwitch(at, pattern_, pattern);
+        pattern_ = pattern;
+        if (KeepRecords)
+            patterns_.push_back({at, pattern_});
         reply.Bytes = {Acknowledge};
         break;
+    }
     case ReadAnalogue: {
         const std::uint16_t count = AnalogueCount();
         reply.Bytes = {static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count & 0xFF)};

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -53,6 +54,12 @@ public:
     // The relay outputs now: bit 0 = V1 ... bit 5 = V6.
     std::uint8_t pattern() const { return pattern_; }
     bool valveOpen(int valve) const { return (pattern_ >> (valve - 1)) & 1; }
+
+    // Hears of every valve switch, before the relays move: when (day count),
+    // the pattern until then and the new one.
+    std::function<void(double at, std::uint8_t from, std::uint8_t to)> OnSwitch;
+    // Whether commands and patterns are kept (long runs turn it off).
+    bool KeepRecords = true;
 
     // Every command received, and every valve pattern switched, in order.
     const std::vector<RelayCommandRecord>& commands() const { return commands_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bubbler_model.h"
 #include "mfc_bus_model.h"
 #include "relay_board_model.h"
 #include "rig_faults.h"
@@ -11,10 +12,10 @@ class Clock;
 class SerialLines;
 
 // The mixer's equipment, simulated in-process: the relay board with its
-// valves and bubbler thermistor, and the two flow controllers on their
-// shared bus, each behind its own port on the given clock. The program
-// offers the rig's ports beside the system's ones when it runs without
-// hardware; tests drive the same rig on a fake clock.
+// valves and bubbler thermistor, the two flow controllers on their shared
+// bus, each behind its own port on the given clock, and the bubbler. The
+// program offers the rig's ports beside the system's ones when it runs
+// without hardware; tests and dry runs drive the same rig on a fake clock.
 class SimulatedRig {
 public:
     static constexpr const char* RelayPortName = "SIM-RELAY";
@@ -29,6 +30,14 @@ public:
     // `lines`' use of them.
     void registerOn(SerialLines& lines);
 
+    // The bubbler brought up to `at` (day count): the gas B controller 2 has
+    // delivered while the valves routed it through the bubbler, at the
+    // bubbler's temperature, with the water it took up.
+    const BubblerModel& bubblerAt(double at);
+
+    // Whether the rig keeps what the devices received (long runs turn it off).
+    void keepRecords(bool keep);
+
     // Makes the rig fail `seconds` after it was made. The fault starts with
     // the first exchange on either port at or after that moment, and stays.
     void scheduleFault(TRigFault fault, double seconds);
@@ -39,12 +48,17 @@ public:
     SimulatedPort relayPort;
     MfcBusModel mfc;
     SimulatedPort mfcPort;
+    BubblerModel bubbler;
 
 private:
     void ApplyDueFaults(double at);
     void Apply(TRigFault fault, double at);
+    // Credits the gas B delivered since the last account to the bubbler
+    // when `pattern` routed it there.
+    void Account(double at, std::uint8_t pattern);
 
     Clock& Clock_;
     double Start_;
     std::vector<TScheduledFault> Pending_;
+    double accountedGramsB_ = 0.0;
 };

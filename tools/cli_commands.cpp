@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_dry_run.h"
 #include "cli_mfc.h"
 #include "cli_plan.h"
 #include "cli_ports.h"
@@ -16,6 +17,7 @@ const std::vector<CliCommand>& CliCommands()
          "  mfc --port P totalizers [--reset]                totalized grams (zeroed first with --reset)",
          RunMfcCommand},
         {"plan", PlanSynopsis, PlanCommand},
+        {"dry-run", DryRunSynopsis, DryRunCommand},
         {"relay",
          "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"
          "  relay --port P valves B1..B6                     set the six valves, V1 first (110010)\n"

@@ -25,10 +25,11 @@ TLogRowValues ComputeLogRow(const TLogRowInputs& in)
         return row;
 
     // Water: the grams of gas B that went through the bubbler, as moles,
-    // times the vapour pressure gives the moles of water carried.
-    const double bubbledGramsB = in.H2OTime * 24 * 60 * in.DesiredFlowBGramsperMinute;
+    // each carrying the water of a saturated stream.
+    const double bubbledGramsB =
+        in.BubbledGramsB.value_or(in.H2OTime * 24 * 60 * in.DesiredFlowBGramsperMinute);
     const double molesB = GetMolesPerGram(in.GasB) * bubbledGramsB;
-    const double molesWater = molesB * in.pH2O;
+    const double molesWater = molesB * WaterPerMoleOfSaturatedGas(in.pH2O);
     const double waterGrams = in.H2OMolarMass * molesWater;
     put(TProperty::H2O, waterGrams);
 
@@ -55,6 +56,13 @@ TLogRowValues ComputeLogRow(const TLogRowInputs& in)
         put(TProperty::ppmH2O, MH2O / totalMoles * 1000000);
     }
     return row;
+}
+
+double WaterPerMoleOfSaturatedGas(double pH2O)
+{
+    if (!(pH2O >= 0.0 && pH2O < 1.0))
+        return 0.0;
+    return pH2O / (1.0 - pH2O);
 }
 
 TLogRowValues ResetMarkerRow()

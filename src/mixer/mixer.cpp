@@ -122,7 +122,8 @@ void TMixer::Supervise(TMixerState acting)
         return;
     // Bypass sends gas B at a steady set-point; a dilution doses as its
     // method says.
-    const TMethodSteps steps = acting == TMixerState::Dilution ? StepsOfMethod(S_.MixingMethod) : TMethodSteps{};
+    const TMethodSteps steps =
+        acting == TMixerState::Dilution ? StepsOfMethod(S_.MixingMethod, Rules_) : TMethodSteps{};
     if (const auto cause = Supervisor_.Check(steps))
         RaiseAlarm(*cause);
 }
@@ -279,7 +280,7 @@ void TMixer::Flush()
 
 void TMixer::Dispatch()
 {
-    const TMethodSteps steps = StepsOfMethod(S_.MixingMethod);
+    const TMethodSteps steps = StepsOfMethod(S_.MixingMethod, Rules_);
     if (!steps.Supported) {
         Host_.AddPlanLine(QString());
         Host_.AddPlanLine(QStringLiteral("Mixing method ") + QString::fromStdString(S_.MixingMethod));
@@ -292,5 +293,7 @@ void TMixer::Dispatch()
     ConstantFlow();
     if (steps.PulseGasA)
         AinBPulse();
+    if (steps.PulseGasB)
+        BinAPulse();
     SendH2O();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log_row.h"
+#include "mixing_methods.h"
 #include "planner.h"
 #include "readout.h"
 #include "supervisor.h"
@@ -67,6 +68,9 @@ public:
     TLogRowValues PresentRow() const;
     // Appends one log row describing the present moment.
     void StoreData();
+    // What that row is computed from; a readout of the delivery uses the
+    // same arithmetic.
+    TLogRowInputs LogRowInputs() const;
     // What is being delivered, from what the last tick read (readout.cpp);
     // no device is asked.
     TReadout Readout() const;
@@ -74,13 +78,24 @@ public:
     const TPlanResult& LastPlan() const { return LastPlan_; }
 
     // The delivery steps of a dilution tick (delivery_methods.cpp).
-    // Holds the dry path and sends the planned set-points not yet sent.
+    // Holds the delivery path (the dry one, or the wet one while the water
+    // holds it open) and sends the planned set-points not yet sent.
     void ConstantFlow();
-    // One decision for gas A: a short pulse when its delivery lags the plan.
+    // One decision for gas A (controller 1): a pulse when its delivery lags
+    // the plan, held into the next tick while the lag is larger than a pulse.
     void AinBPulse();
-    // One decision for the bubbler: a pulse of gas B through it when the
-    // time credited to it lags the water asked for; stores an "H2O pulse" row.
+    // The same for gas B (controller 2), when its planned flow is below its
+    // controller's minimum.
+    void BinAPulse();
+    // One decision for the bubbler: gas B through it when what was credited
+    // to it lags the water asked for; stores an "H2O pulse" row. Credited is
+    // the time the wet path was open at a constant gas B flow, or, for
+    // pulsed gas B, the grams controller 2 counted while it was open.
     void SendH2O();
+
+    // The mends of the delivery, all on unless a dry run turns one off.
+    void SetDeliveryRules(const TDeliveryRules& rules) { Rules_ = rules; }
+    const TDeliveryRules& DeliveryRules() const { return Rules_; }
 
     // Whether a flush is running (its message pumps let handlers run).
     bool FlushRunning() const { return FlushRunning_; }
@@ -108,6 +123,18 @@ private:
     bool RefusedByAlarm();
     void Trace(const QString& line);
 
+    struct TPulsedGas;
+    void Pulse(const TPulsedGas& gas);
+    float PulseSetPoint(const TPulsedGas& gas);
+    // The share of gas B the bubbler must carry for the water asked for.
+    double WaterShare(double pH2O) const;
+    void SendH2OByTime(double share);
+    void SendH2OByGasB(double share);
+    std::string SetWetPath(bool wet);
+    void CloseWetPath();
+    void SwitchWetPathByGasB(bool wet);
+    void StoreH2OPulseRow();
+
     TWindowState& S_;
     TEquipmentGateway& Gateway_;
     TLogTableModel& Log_;
@@ -121,4 +148,8 @@ private:
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.
     bool NoWaterReported_ = false;
+    // A pulse set-point raised to its controller's minimum has been reported
+    // in this plan, for gas A and gas B.
+    bool PulseFloorReported_[2] = {false, false};
+    TDeliveryRules Rules_;
 };

@@ -7,25 +7,30 @@ struct TMethodRow {
     TMethodSteps Steps;
 };
 
-// "A (pulse) in B/H2O" runs the constant-flow steps only: gas A gets its
-// planned average flow as a set-point and no pulses.
+constexpr TMethodSteps Constant{true, false, false};
+constexpr TMethodSteps PulseA{true, true, false};
+constexpr TMethodSteps PulseB{true, false, true};
+
+// The pure gases run the constant steps: the other gas's set-point is 0.
 constexpr TMethodRow DispatchTable[] = {
-    {"A (constant) in B", {true, false}},     {"A in B (limited)", {true, false}},
-    {"A (pulse) in B", {true, true}},         {"A (pulse) in B/H2O", {true, false}},
-    {"B (constant) in A", {true, false}},     {"B in A (limited)", {true, false}},
-    {"A (constant) in B/H2O", {false, false}}, {"A in B/H2O (limited)", {false, false}},
-    {"B/H2O (constant) in A", {false, false}}, {"B/H2O in A (limited)", {false, false}},
-    {"B/H2O (pulse) in A", {false, false}},   {"B (pulse) in A", {false, false}},
-    {"A pure", {false, false}},               {"B pure", {false, false}},
+    {"A (constant) in B", Constant},     {"A in B (limited)", Constant},     {"A (pulse) in B", PulseA},
+    {"A (constant) in B/H2O", Constant}, {"A in B/H2O (limited)", Constant}, {"A (pulse) in B/H2O", PulseA},
+    {"B (constant) in A", Constant},     {"B in A (limited)", Constant},     {"B (pulse) in A", PulseB},
+    {"B/H2O (constant) in A", Constant}, {"B/H2O in A (limited)", Constant}, {"B/H2O (pulse) in A", PulseB},
+    {"A pure", Constant},                {"B pure", Constant},
 };
 
 } // namespace
 
-TMethodSteps StepsOfMethod(std::string_view method)
+TMethodSteps StepsOfMethod(std::string_view method, const TDeliveryRules& rules)
 {
     for (const TMethodRow& row : DispatchTable) {
-        if (row.Name == method)
-            return row.Steps;
+        if (row.Name != method)
+            continue;
+        TMethodSteps steps = row.Steps;
+        if (method == "A (pulse) in B/H2O" && !rules.GasAPulsesWithWater)
+            steps.PulseGasA = false;
+        return steps;
     }
     return {};
 }

@@ -2,13 +2,25 @@
 
 #include <string_view>
 
-// What a dilution tick does for a mixing method. Every supported method
-// reads the totalizers, holds the dry path with the planned set-points and
-// doses water; "A (pulse) in B" also doses gas A in pulses.
+// What a dilution tick does for a mixing method. Every method reads the
+// totalizers, holds the delivery path with the planned set-points and doses
+// water; a gas planned below its controller's minimum is dosed in pulses.
 struct TMethodSteps {
     bool Supported = false;
     bool PulseGasA = false;
     bool PulseGasB = false;
+};
+
+// Two faults of the mixer as it was first written, each mended; a dry run
+// can turn a mend off to show what it is worth. Both are on in operation.
+struct TDeliveryRules {
+    // "A (pulse) in B/H2O" doses gas A in pulses. Off: gas A gets its
+    // planned flow, below its controller's minimum, as a constant set-point.
+    bool GasAPulsesWithWater = true;
+    // Gas B saturated at the vapour pressure p carries p / (1 - p) moles of
+    // water per mole, so the bubbler's share of gas B is w / b * (1 - p) / p.
+    // Off: p moles per mole, and the share w / 1000000 / p.
+    bool SaturatedStream = true;
 };
 
 // Whether the method doses the gas of the controller at `Address` (1 gas A,
@@ -19,10 +31,11 @@ inline bool Pulsed(const TMethodSteps& steps, unsigned Address)
 }
 
 // A gas pulse: the set-point it opens the controller to (g/min, the same in
-// every plan and for every gas) and how long it is held.
+// every plan and for every gas, unless the controller's minimum is higher:
+// then that minimum) and how long it is held at least.
 inline constexpr float PulseFlow = 0.015f;
 inline constexpr unsigned PulseLengthMs = 100;
 
 // The steps for one of the planner's fourteen method names, compared exactly
 // (case and spaces count). Any other name is not supported.
-TMethodSteps StepsOfMethod(std::string_view method);
+TMethodSteps StepsOfMethod(std::string_view method, const TDeliveryRules& rules = {});

@@ -14,9 +14,14 @@ void TMixer::Calculate()
     // A new plan starts its delivery afresh.
     Host_.ShowPlanReport(QString());
     S_.Counter = 0;
+    S_.CounterB = 0;
     S_.H2OTime = 0;
+    S_.H2OPathHeld = false;
+    S_.H2OGramsB = 0;
+    S_.H2OLastTotalizerBValid = false;
     S_.FlowASetToConstant = false;
     S_.FlowBSetToConstant = false;
+    PulseFloorReported_[0] = PulseFloorReported_[1] = false;
 
     // Every planning run leaves its mark in the log, also one that stops
     // for want of a gas.
@@ -40,6 +45,7 @@ void TMixer::Calculate()
     S_.DesiredFlowAGramsperMinute = plan.DesiredFlowAGramsperMinute;
     S_.DesiredFlowBGramsperMinute = plan.DesiredFlowBGramsperMinute;
     S_.H2OFractioninB = plan.H2OFractioninB;
+    S_.H2OFractionOfB = plan.H2OFractionOfB;
 
     const QString report = PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n');
     Host_.ShowPlanReport(report);
@@ -50,6 +56,18 @@ void TMixer::Calculate()
 
 TLogRowValues TMixer::PresentRow() const
 {
+    return ComputeLogRow(LogRowInputs());
+}
+
+void TMixer::StoreData()
+{
+    const int row = Log_.StoreRow(PresentRow());
+    S_.DataStoredLast = Clock_.now();
+    Host_.RowStored(row);
+}
+
+TLogRowInputs TMixer::LogRowInputs() const
+{
     TLogRowInputs in;
     in.Time = Clock_.wallNow();
     in.MixerState = S_.MixerState;
@@ -58,18 +76,15 @@ TLogRowValues TMixer::PresentRow() const
     in.TotalizerB = S_.TotalizerB.Value;
     in.H2OTime = S_.H2OTime;
     in.DesiredFlowBGramsperMinute = S_.DesiredFlowBGramsperMinute;
+    // Pulsed gas B is credited to the bubbler by the grams counted (the
+    // method of the plan: an "H2O pulse" row names the pulse instead).
+    if (StepsOfMethod(LastPlan_.MixingMethod, Rules_).PulseGasB)
+        in.BubbledGramsB = S_.H2OGramsB;
     in.pH2O = Host_.pH2O();
     // The gases as chosen: the Setup page's lists lose their selection when
     // the operator goes back there, while the mixer may go on logging.
     in.GasA = S_.A.Name;
     in.GasB = S_.B.Name;
     in.H2OMolarMass = S_.H2OC.MolarMass;
-    return ComputeLogRow(in);
-}
-
-void TMixer::StoreData()
-{
-    const int row = Log_.StoreRow(PresentRow());
-    S_.DataStoredLast = Clock_.now();
-    Host_.RowStored(row);
+    return in;
 }

@@ -38,7 +38,19 @@ struct TWindowState {
     double DilutionStartTime = 0.0;  // day count
     double H2OTime = 0.0;            // days gas B spent in the bubbler
     double H2OFractioninB = 0.0;
+    double H2OFractionOfB = 0.0;     // water per gas B asked for, w / b
     std::int32_t Counter = 0;        // gas A pulses in this plan
+    std::int32_t CounterB = 0;       // gas B pulses in this plan
+
+    // The water bookkeeping of a plan, cleared by the planner: the wet path
+    // held open from one tick into the next and since when its time was
+    // last credited (day count); for pulsed gas B, the grams of gas B that
+    // passed the bubbler and controller 2's totalizer at the last decision.
+    bool H2OPathHeld = false;
+    double H2OHeldSince = 0.0;
+    double H2OGramsB = 0.0;
+    double H2OLastTotalizerB = 0.0;
+    bool H2OLastTotalizerBValid = false;
 
     bool V1O = false;
     bool V2O = false;

@@ -13,23 +13,23 @@ TEST(LogRow, ComputesMassesFractionsMolesAndPpm)
         TProperty p;
         double value;
     };
-    // 60 g of argon through the bubbler carry 60 / 39.948 * 0.0312733 mol
-    // of water.
+    // 60 g of argon through the bubbler, saturated at 0.0312733 atm, carry
+    // 60 / 39.948 * 0.0312733 / (1 - 0.0312733) mol of water.
     const Case cases[] = {
         {TProperty::GasA, 0.012345},
         {TProperty::GasB, 10.0},
-        {TProperty::H2O, 0.8461958765085869},
-        {TProperty::TOTg, 10.858540876508586},
-        {TProperty::GfracA, 0.0011368930817129608},
-        {TProperty::GfracB, 0.920934047560114},
-        {TProperty::GfracH2O, 0.07792905935817313},
-        {TProperty::TOTm, 0.29768221218523233},
+        {TProperty::H2O, 0.8735135270955027},
+        {TProperty::TOTg, 10.885858527095502},
+        {TProperty::GfracA, 0.0011340400914886606},
+        {TProperty::GfracB, 0.9186229983707255},
+        {TProperty::GfracH2O, 0.08024296153778586},
+        {TProperty::TOTm, 0.29919857221097385},
         {TProperty::MA, 0.00038579573644325135},
         {TProperty::MB, 0.25032540783286095},
-        {TProperty::MH2O, 0.04697100861592813},
-        {TProperty::ppmA, 1295.9986208487005},
-        {TProperty::ppmB, 840914.9004747934},
-        {TProperty::ppmH2O, 157789.100904358},
+        {TProperty::MH2O, 0.04848736864166966},
+        {TProperty::ppmA, 1289.4304060088068},
+        {TProperty::ppmB, 836653.0828775113},
+        {TProperty::ppmH2O, 162057.48671647994},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.p));
@@ -114,6 +114,26 @@ TEST(LogRow, UsesTheChosenGasesForMoles)
 
     in.GasB = "Kr";
     EXPECT_THROW(ComputeLogRow(in), CompoundLookupError);
+}
+
+TEST(LogRow, WaterFollowsTheGasBThatPassedTheBubbler)
+{
+    // Counted grams of gas B (pulsed gas B) stand in for the bubbler time at
+    // the planned flow; a pressure that leaves no gas carries no water.
+    const double hour = ComputeLogRow(HourOfDilution()).Number(TProperty::H2O);
+    struct Case {
+        std::optional<double> grams;
+        double pH2O;
+        double water;
+    };
+    const Case cases[] = {{30.0, 0.0312733, hour / 2}, {std::nullopt, 1.0, 0.0}, {std::nullopt, -0.1, 0.0},
+                          {std::nullopt, std::nan(""), 0.0}};
+    for (const Case& c : cases) {
+        TLogRowInputs in = HourOfDilution();
+        in.BubbledGramsB = c.grams;
+        in.pH2O = c.pH2O;
+        EXPECT_NEAR(ComputeLogRow(in).Number(TProperty::H2O), c.water, 1e-12) << c.pH2O;
+    }
 }
 
 TEST(LogRow, AGasNotChosenYetLeavesOnlyStateAndMasses)

@@ -11,21 +11,6 @@
 namespace {
 
 constexpr double SecondsPerDay = 86400.0;
-const std::uint8_t WetPath = Pattern({1, 1, 0, 0, 1, 0});
-
-// Seconds the relay board held the wet path open since `since`, up to `now`.
-double WetSeconds(const RelayBoardModel& relay, double since, double now)
-{
-    double wet = 0.0;
-    const auto& p = relay.patterns();
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        if (p[i].At < since || p[i].Pattern != WetPath)
-            continue;
-        const double end = i + 1 < p.size() ? p[i + 1].At : now;
-        wet += (end - p[i].At) * SecondsPerDay;
-    }
-    return wet;
-}
 
 } // namespace
 
@@ -34,21 +19,16 @@ TEST(Readout, ShowsWhatTheEquipmentDeliveredDuringATenMinuteDilution)
     RigFixture f;
     f.Request(150, 7300);
     f.form.ButtonDilution->click();
-    const double start = f.clock.now();
     f.RunFor(600);
     const double now = f.clock.now();
     const TReadout r = f.form.Mixer().Readout();
 
-    // What the equipment delivered: both controllers' totalizers, and gas B
-    // through the bubbler for the time the relay board held the wet path,
-    // saturated at the bubbler's temperature.
-    const double gramsA = f.mfc.totalizerKg(1, now) * 1000.0;
-    const double gramsB = f.mfc.totalizerKg(2, now) * 1000.0;
+    // What the equipment delivered: both controllers' totalizers, and the
+    // water the bubbler took up from the gas B that passed through it.
     const double flowB = f.mfc.flow(2, now);
-    const double molesA = gramsA * GetMolesPerGram("O2");
-    const double molesB = gramsB * GetMolesPerGram("Ar");
-    const double molesWater = WetSeconds(f.relay, start, now) / 60.0 * flowB * GetMolesPerGram("Ar")
-                              * GetH2OPressureATM(static_cast<float>(f.relay.BubblerTemperatureC));
+    const double molesA = f.mfc.totalizerKg(1, now) * 1000.0 * GetMolesPerGram("O2");
+    const double molesB = f.mfc.totalizerKg(2, now) * 1000.0 * GetMolesPerGram("Ar");
+    const double molesWater = f.rig.bubblerAt(now).WaterMoles();
     const double total = molesA + molesB + molesWater;
     ASSERT_TRUE(r.PpmA && r.PpmH2O);
     EXPECT_NEAR(*r.PpmA, molesA / total * 1e6, 0.01 * molesA / total * 1e6);

@@ -110,7 +110,7 @@ TEST(Planner, ChoosesAmongTheFourteenMethods)
             break;
         }
         // The pulsed side runs at its controller's minimum for a share of
-        // the time; gas B's set-point carries its share, gas A's does not.
+        // the time; its desired flow is the average its pulses meter against.
         if (std::string(c.method).find("(pulse) in A") != std::string::npos) {
             EXPECT_TRUE(Near(p.TimeScaleB, p.TotalFlowB / r.FIB.Min));
             EXPECT_LT(p.TimeScaleB, 1.0f);
@@ -121,7 +121,11 @@ TEST(Planner, ChoosesAmongTheFourteenMethods)
             EXPECT_TRUE(Near(p.TimeScaleA, flowA / r.FIA.Min));
             EXPECT_LT(p.TimeScaleA, 1.0f);
         }
-        EXPECT_EQ(p.DesiredFlowBGramsperMinute, static_cast<double>(p.TimeScaleB) * p.TotalFlowB);
+        EXPECT_EQ(p.DesiredFlowBGramsperMinute, static_cast<double>(p.TotalFlowB));
+        // The dry gases go in the ratio asked for, also when gas B carries water.
+        const double massA = c.a * GetCompound(c.gasA).MolarMass;
+        const double massB = r.b * GetCompound(c.gasB).MolarMass;
+        EXPECT_TRUE(Near(flowA * massB, p.TotalFlowB * massA, 1e-5)) << flowA << " " << p.TotalFlowB;
         EXPECT_DOUBLE_EQ(p.H2OFractioninB, c.w / 1e6);
     }
 }

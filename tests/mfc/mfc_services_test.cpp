@@ -283,6 +283,7 @@ TEST(Totalizers, ReadingsAreGramsWithTheirTimes)
 TEST(Totalizers, TheTotalizerIntegratesTheDeliveredFlow)
 {
     Controllers mfc;
+    mfc.model.Response.ReadingError = 0.0;  // the integral exactly
     TFlowInfo info;
     double min = 0.0;
     double max = 0.0;
@@ -295,7 +296,7 @@ TEST(Totalizers, TheTotalizerIntegratesTheDeliveredFlow)
     mfc.clock.advanceMs(120000.0);  // two minutes
     ReadTotalizers(mfc.bus, a, b);
     const double minutes = (mfc.model.frames().back().At - setAt) * 1440.0;
-    const double tau = MfcBusModel::LagSeconds / 60.0;
+    const double tau = mfc.model.Response.LagSeconds / 60.0;
     const double grams = 3.0 * minutes - 3.0 * tau * (1.0 - std::exp(-minutes / tau));
     EXPECT_NEAR(b.Value - b.StartValue, grams, 0.002);
     EXPECT_EQ(a.Value, 0.0);

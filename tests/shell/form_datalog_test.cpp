@@ -100,8 +100,8 @@ TEST(FormLog, StoreDataWritesTheMomentAndMakesItsRowCurrent)
     EXPECT_EQ(Cell(f, 0, 0), "11:05:07");
     EXPECT_EQ(Cell(f, 0, 1), "Dilution");
     EXPECT_EQ(Cell(f, 0, 2), "A (constant) in B");
-    EXPECT_EQ(Cell(f, 0, 5), "0.846 196") << "water from an hour in the bubbler at the field's pH2O";
-    EXPECT_EQ(Cell(f, 0, 16), "0 157 789");
+    EXPECT_EQ(Cell(f, 0, 5), "0.873 514") << "water from an hour in the bubbler at the field's pH2O";
+    EXPECT_EQ(Cell(f, 0, 16), "0 162 057");
     EXPECT_DOUBLE_EQ(f.form.WindowState.DataStoredLast, f.clock.now());
 
     f.form.StringGrid1->setCurrentIndex(f.form.LogTable->index(0, 3));
@@ -140,7 +140,7 @@ TEST(FormLog, RowsStaySoundAfterTheGasListsLoseTheirSelection)
     f.form.ListBoxSetupGas2->clearSelection();  // ... and cleared on the Setup page
     f.form.StoreData();
     EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join("; ").toStdString();
-    EXPECT_EQ(Cell(f, 0, 5), "0.846 196") << "water computed for argon, the gas chosen";
+    EXPECT_EQ(Cell(f, 0, 5), "0.873 514") << "water computed for argon, the gas chosen";
 }
 
 TEST(FormLog, PlanningRunsLeaveResetMarkers)

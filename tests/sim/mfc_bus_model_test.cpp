@@ -91,24 +91,34 @@ TEST(MfcBusModel, BroadcastWritesReachBothControllersUnanswered)
     EXPECT_EQ(model.setPoint(2), 0.5f);
 }
 
-TEST(MfcBusModel, FlowFollowsTheSetPointWithinTheFullScale)
+// Controller 2 (argon: 6 g/min full scale, dynamic range 50, so 0.12 g/min
+// at least) set to `setPoint` at T0.
+void SetArgon(MfcBusModel& model, float setPoint)
+{
+    model.receive(Framed("02 06 41 39 00 02"), T0);
+    std::vector<std::uint8_t> write = Hex("02 10 00 06 00 02 04");
+    const auto bits = std::bit_cast<std::uint32_t>(setPoint);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        write.push_back(static_cast<std::uint8_t>(bits >> shift));
+    AppendRtuCrc(write);
+    model.receive(write, T0);
+}
+
+TEST(MfcBusModel, FlowFollowsTheSetPointBetweenTheMinimumAndTheFullScale)
 {
     struct Case {
         float setPoint;
-        double delivered;  // g/min, Ar table: 6 g/min full scale, dynamic range 50
+        double delivered;  // g/min
     };
-    const Case cases[] = {{3.0f, 3.0}, {10.0f, 6.0}, {0.01f, 0.01}, {0.0f, 0.0}};
+    const float minimum = 6.0f / 50;
+    const Case cases[] = {{3.0f, 3.0},        {10.0f, 6.0},     {minimum, minimum},
+                          {std::nextafter(minimum, 0.0f), 0.0}, {0.01f, 0.0}, {0.0f, 0.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setPoint);
         MfcBusModel model;
-        model.receive(Framed("02 06 41 39 00 02"), T0);
-        std::vector<std::uint8_t> write = Hex("02 10 00 06 00 02 04");
-        const auto bits = std::bit_cast<std::uint32_t>(c.setPoint);
-        for (int shift = 24; shift >= 0; shift -= 8)
-            write.push_back(static_cast<std::uint8_t>(bits >> shift));
-        AppendRtuCrc(write);
-        model.receive(write, T0);
-        const double tau = MfcBusModel::LagSeconds * 1000.0 / MsPerDay;
+        model.Response.ReadingError = 0.0;
+        SetArgon(model, c.setPoint);
+        const double tau = model.Response.LagSeconds * 1000.0 / MsPerDay;
         // Day counts resolve to about a microsecond: compare to 1e-5.
         const double tolerance = 1e-5 * c.delivered + 1e-12;
         EXPECT_NEAR(model.flow(2, T0 + tau), c.delivered * (1.0 - std::exp(-1.0)), tolerance);
@@ -117,7 +127,33 @@ TEST(MfcBusModel, FlowFollowsTheSetPointWithinTheFullScale)
         // less the lag's share, in kilograms.
         const double minutes = 10.0;
         const double kg = model.totalizerKg(2, T0 + minutes / 1440.0);
-        EXPECT_NEAR(kg * 1000.0, c.delivered * (minutes - MfcBusModel::LagSeconds / 60.0), tolerance);
+        EXPECT_NEAR(kg * 1000.0, c.delivered * (minutes - model.Response.LagSeconds / 60.0), tolerance);
         EXPECT_EQ(model.flow(1, T0 + minutes / 1440.0), 0.0);
     }
+}
+
+TEST(MfcBusModel, TheDeliveredFlowCarriesASeededErrorOfReading)
+{
+    // Ten minutes at 3 g/min, asked once at the end or every 7 ms: the
+    // same grams, the flow within 0.5 % of the set-point and changing every
+    // second, averaging out.
+    const double end = T0 + 10.0 / 1440.0;
+    MfcBusModel once, often, otherSeed;
+    otherSeed.Response.Seed = 2;
+    for (MfcBusModel* m : {&once, &often, &otherSeed})
+        SetArgon(*m, 3.0f);
+    std::vector<double> flows;
+    for (double t = T0 + 5.0 / 86400; t < end; t += 7.0 / MsPerDay) {
+        const double flow = often.flow(2, t);
+        EXPECT_NEAR(flow, 3.0, 3.0 * 0.005 + 1e-9);
+        if (flows.empty() || flows.back() != flow)
+            flows.push_back(flow);
+    }
+    EXPECT_GT(flows.size(), 500u) << "a new error every second";
+    const double grams = once.deliveredGrams(2, end);
+    EXPECT_NEAR(often.deliveredGrams(2, end), grams, grams * 1e-9);
+    EXPECT_NEAR(often.totalizerKg(2, end) * 1000, grams, grams * 1e-9);
+    const double ideal = 3.0 * (10.0 - once.Response.LagSeconds / 60.0);
+    EXPECT_NEAR(grams, ideal, ideal * 5e-4) << "zero mean";
+    EXPECT_NE(otherSeed.deliveredGrams(2, end), grams);
 }

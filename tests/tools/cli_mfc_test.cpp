@@ -76,7 +76,7 @@ TEST(CliMfc, ActsOnTheControllers)
     cli.out.str("");
     ASSERT_EQ(cli.Mfc({"totalizers"}), 0);
     const std::string grams = cli.out.str().substr(cli.out.str().find("TotalizerB (g): ") + 16);
-    EXPECT_NEAR(std::stod(grams), 1.5 - 1.5 * MfcBusModel::LagSeconds / 60.0, 0.01);
+    EXPECT_NEAR(std::stod(grams), 1.5 - 1.5 * cli.model.Response.LagSeconds / 60.0, 0.01);
     ASSERT_EQ(cli.Mfc({"totalizers", "--reset"}), 0);
     EXPECT_LT(cli.model.totalizerKg(2, cli.clock.now()), 0.00001);
 }

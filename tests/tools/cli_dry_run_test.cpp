@@ -1,0 +1,71 @@
+#include "cli_dry_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> Humidified(std::vector<std::string> extra = {})
+{
+    std::vector<std::string> args = {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "7300",
+                                     "--minutes", "1"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+} // namespace
+
+TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
+{
+    QTemporaryDir dir;
+    const std::string existing = QDir(dir.path()).filePath("old.csv").toStdString();
+    QFile(QString::fromStdString(existing)).open(QIODevice::WriteOnly);
+    const std::vector<std::vector<std::string>> cases = {
+        Humidified({"--speed", "2"}),
+        {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "0"},  // no --minutes
+        Humidified({"--minutes", "2"}),
+        {"--gas-a", "CO2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "0", "--minutes", "1"},
+        {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "1.5", "--ppm-h2o", "0", "--minutes", "1"},
+        {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "0", "--minutes", "0"},
+        Humidified({"--max-a", "0.25"}),
+        Humidified({"--max-b", "6", "--dyn-b", "70000"}),
+        Humidified({"--log", existing}),
+        Humidified({"--log"}),
+    };
+    for (const auto& args : cases) {
+        std::string line;
+        for (const std::string& a : args)
+            line += a + ' ';
+        EXPECT_THROW(ReadDryRunCommand(args), std::runtime_error) << line;
+        EXPECT_EQ(DryRunCommand(args), 2) << line;
+    }
+}
+
+TEST(CliDryRun, PrintsTheDeliveryAndWritesTheLog)
+{
+    QTemporaryDir dir;
+    const QString log = QDir(dir.path()).filePath("run.csv");
+    // Gas A's range given on the command line is the controller's: 150 ppm
+    // is then within it, a constant flow.
+    const TDryRunCommand command =
+        ReadDryRunCommand(Humidified({"--max-a", "0.01", "--dyn-a", "100", "--log", log.toStdString()}));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDryRun(command, out, err), 0) << out.str();
+    EXPECT_EQ(err.str(), "");
+    const std::string text = out.str();
+    for (const char* line : {"Method          : A (constant) in B/H2O\n", "Gas A           : ", "H2O             : ",
+                             "Gas A used (g)  : ", "Gas B used (g)  : ", "H2O used (g)    : "})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_TRUE(saved.startsWith("Data starts after *** line\r\n"));
+    EXPECT_TRUE(saved.contains("Mixing method     : A (constant) in B/H2O"));
+    EXPECT_TRUE(saved.contains("\"H2Opulse\""));
+}

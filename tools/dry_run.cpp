@@ -1,0 +1,309 @@
+#include "dry_run.h"
+
+#include "clock.h"
+#include "compounds.h"
+#include "equipment_gateway.h"
+#include "log_file.h"
+#include "log_table_model.h"
+#include "mfc_services.h"
+#include "mixer_host.h"
+#include "serial_lines.h"
+#include "simulated_rig.h"
+#include "water_limits.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr double MsPerDay = 86400000.0;
+constexpr double TickPeriodMs = 250.0;
+
+// The Setup page's gas lists: a gas's position gives its gas table.
+constexpr std::array<const char*, 2> GasListA = {"O2", "5%H2,95%Ar"};
+constexpr std::array<const char*, 2> GasListB = {"Ar", "N2"};
+
+int ListPosition(const std::array<const char*, 2>& list, const std::string& gas)
+{
+    const auto found = std::find(list.begin(), list.end(), gas);
+    return found == list.end() ? -1 : static_cast<int>(found - list.begin());
+}
+
+// A clock that never waits: time moves on by every sleep and device wait,
+// as on the fake clock of the tests, without keeping a record of them.
+class DryRunClock final : public Clock {
+public:
+    explicit DryRunClock(double startDays)
+        : startDays_(startDays)
+    {
+    }
+    double now() const override { return startDays_ + static_cast<double>(elapsedNs_) / 86400.0e9; }
+    double wallNow() const override { return now(); }
+    void sleepMs(unsigned ms) override { elapsedNs_ += static_cast<std::int64_t>(ms) * 1000000; }
+    void deviceWaitMs(double ms) override { elapsedNs_ += static_cast<std::int64_t>(ms * 1.0e6); }
+
+private:
+    double startDays_;
+    std::int64_t elapsedNs_ = 0;
+};
+
+// What a window shows, kept by a run without one: the status, the plan
+// report with its added lines, the newest alarm, the request and the vapour
+// pressure. The Debug page's trace is counted, not kept.
+class DryRunHost final : public TMixerHost {
+public:
+    void ShowStatus(const QString& text) override { Status = text; }
+    void ShowPlanReport(const QString& text) override { Report = text; }
+    void AddPlanLine(const QString& line) override { Report += line + QLatin1Char('\n'); }
+    void AddDevFeedbackLine(const QString&) override { ++TraceLines; }
+    void ProcessMessages() override {}
+    void SetTimerEnabled(bool) override {}
+    void ShowMessage(const QString&) override {}
+    void ShowAlarm(const QString& line) override { Alarm = line; }
+    void ClearAlarm() override {}
+    TMixRequest MixRequest() const override { return Mix; }
+    double pH2O() const override { return Pressure; }
+
+    QString Status;
+    QString Report;
+    QString Alarm;  // the newest alarm raised
+    long long TraceLines = 0;
+    TMixRequest Mix;
+    double Pressure = 0.0;
+};
+
+double RelativeError(double delivered, double requested)
+{
+    if (requested == 0.0)
+        return delivered == 0.0 ? 0.0 : std::copysign(INFINITY, delivered);
+    return delivered / requested - 1.0;
+}
+
+} // namespace
+
+double DryRunTolerancePpm(double requestedPpm)
+{
+    return std::max(DryRunRelativeTolerance * std::fabs(requestedPpm), DryRunAbsoluteTolerancePpm);
+}
+
+double TDryRunResult::ErrorA() const
+{
+    return RelativeError(DeliveredPpmA, RequestedPpmA);
+}
+
+double TDryRunResult::ErrorH2O() const
+{
+    return RelativeError(DeliveredPpmH2O, RequestedPpmH2O);
+}
+
+bool TDryRunResult::AWithinTolerance() const
+{
+    return std::fabs(DeliveredPpmA - RequestedPpmA) <= DryRunTolerancePpm(RequestedPpmA);
+}
+
+bool TDryRunResult::H2OWithinTolerance() const
+{
+    return std::fabs(DeliveredPpmH2O - RequestedPpmH2O) <= DryRunTolerancePpm(RequestedPpmH2O);
+}
+
+struct TDryRun::TParts {
+    explicit TParts(const TDryRunOptions& o)
+        : Options(o)
+        , TheClock(46365.0 + 10.0 / 24.0)
+        , Rig(TheClock)
+        , Gateway(Lines, TheClock, TEquipmentPorts{[] { return std::string(SimulatedRig::RelayPortName); },
+                                                   [] { return std::string(SimulatedRig::MfcPortName); }})
+        , Mixer(State, Gateway, Log, Host, TheClock)
+    {
+    }
+
+    TDryRunOptions Options;
+    DryRunClock TheClock;
+    SimulatedRig Rig;
+    RegisteredSerialLines Lines;
+    TEquipmentGateway Gateway;
+    TLogTableModel Log;
+    DryRunHost Host;
+    TWindowState State;
+    TMixer Mixer;
+    // The equipment's record when the dilution started.
+    double StartGramsA = 0.0;
+    double StartGramsB = 0.0;
+    double StartWaterMoles = 0.0;
+    double StartAt = 0.0;
+    std::int32_t RequestedA = 0;
+    std::int32_t RequestedH2O = 0;
+};
+
+TDryRun::TDryRun(const TDryRunOptions& options)
+    : P_(std::make_unique<TParts>(options))
+{
+    TParts& p = *P_;
+    const int positionA = ListPosition(GasListA, options.GasA);
+    const int positionB = ListPosition(GasListB, options.GasB);
+    if (positionA < 0 || positionB < 0)
+        throw std::runtime_error("gas A must be O2 or 5%H2,95%Ar and gas B Ar or N2");
+
+    p.Rig.registerOn(p.Lines);
+    p.Rig.keepRecords(false);
+    p.Rig.mfc.Response = options.Response;
+    p.Rig.relay.BubblerTemperatureC = options.BubblerTempC;
+    // Ranges given for the run become the controllers' gas tables.
+    auto setRange = [&](int address, int position, const std::optional<TDryRunRange>& range) {
+        if (!range)
+            return;
+        MfcGasTable table = *p.Rig.mfc.gasTable(address, GasTableNumber(position));
+        table.FullScale = range->Max;
+        table.DynamicRange = range->Dyn;
+        p.Rig.mfc.setGasTable(address, table);
+    };
+    setRange(1, positionA, options.RangeA);
+    setRange(2, positionB, options.RangeB);
+
+    TWindowState& s = p.State;
+    s.P = StandardLogColumns();
+    p.Log.SetColumns(s.P);
+    s.H2OC = GetCompound("H2O");
+    p.Mixer.SetDeliveryRules(options.Rules);
+
+    // The Setup page: both devices validated, then each gas chosen.
+    if (!p.Gateway.CheckRelayBoard().Ok || !p.Gateway.IdentifyMFCs().Ok)
+        throw std::runtime_error("the simulated equipment did not validate");
+    const std::string port = SimulatedRig::MfcPortName;
+    std::string failure = p.Gateway.MinMaxFlow(port, 1, GasTableNumber(positionA), s.FIA,
+                                               s.PossibleMinFlowAGramsperMinute, s.PossibleMaxFlowAGramsperMinute);
+    if (failure.empty())
+        failure = p.Gateway.MinMaxFlow(port, 2, GasTableNumber(positionB), s.FIB, s.PossibleMinFlowBGramsperMinute,
+                                       s.PossibleMaxFlowBGramsperMinute);
+    if (!failure.empty())
+        throw std::runtime_error("gas table: " + failure);
+    s.A = GetCompound(options.GasA);
+    s.B = GetCompound(options.GasB);
+    p.Host.Mix.GasA = options.GasA;
+    p.Host.Mix.GasB = options.GasB;
+}
+
+TDryRun::~TDryRun() = default;
+
+QStringList TDryRun::Request(std::int32_t ppmA, std::int32_t ppmH2O)
+{
+    TParts& p = *P_;
+    // The ppm handler: the bubbler read, the mixer stopped, the water held
+    // between its limits, a plan.
+    const TBubblerReading reading = p.Gateway.ReadBubbler();
+    if (reading.PressureATM)
+        p.Host.Pressure = *reading.PressureATM;
+    p.Mixer.ButtonStopClick();
+    const TWaterLimits limits = ApplyWaterLimits(ppmA, ppmH2O, p.Host.Pressure);
+    p.Host.Mix.a = ppmA;
+    p.Host.Mix.w = limits.W;
+    p.Host.Mix.b = limits.B;
+    p.RequestedA = ppmA;
+    p.RequestedH2O = limits.W;
+    p.Mixer.Calculate();
+    return limits.Messages;
+}
+
+void TDryRun::StartDilution()
+{
+    TParts& p = *P_;
+    p.Mixer.ButtonDilutionClick();
+    p.StartAt = p.TheClock.now();
+    p.StartGramsA = p.Rig.mfc.deliveredGrams(1, p.StartAt);
+    p.StartGramsB = p.Rig.mfc.deliveredGrams(2, p.StartAt);
+    p.StartWaterMoles = p.Rig.bubblerAt(p.StartAt).WaterMoles();
+}
+
+void TDryRun::RunFor(double seconds)
+{
+    Clock& clock = P_->TheClock;
+    const double end = clock.now() + seconds / 86400.0;
+    while (clock.now() < end) {
+        const double start = clock.now();
+        P_->Mixer.Timer1Timer();
+        const double tookMs = (clock.now() - start) * MsPerDay;
+        if (tookMs < TickPeriodMs)
+            clock.deviceWaitMs(TickPeriodMs - tookMs);
+    }
+}
+
+TDryRunResult TDryRun::Result()
+{
+    TParts& p = *P_;
+    const double now = p.TheClock.now();
+    TDryRunResult r;
+    r.Method = p.State.MixingMethod;
+    r.Alarm = p.Host.Alarm.toStdString();
+    r.Minutes = (now - p.StartAt) * 1440.0;
+    r.RequestedPpmA = p.RequestedA;
+    r.RequestedPpmH2O = p.RequestedH2O;
+    r.GramsA = p.Rig.mfc.deliveredGrams(1, now) - p.StartGramsA;
+    r.GramsB = p.Rig.mfc.deliveredGrams(2, now) - p.StartGramsB;
+    const double waterMoles = p.Rig.bubblerAt(now).WaterMoles() - p.StartWaterMoles;
+    r.GramsH2O = waterMoles * p.State.H2OC.MolarMass;
+
+    const double molesA = r.GramsA * GetMolesPerGram(p.Options.GasA);
+    const double molesB = r.GramsB * GetMolesPerGram(p.Options.GasB);
+    const double total = molesA + molesB + waterMoles;
+    if (total > 0.0) {
+        r.DeliveredPpmA = molesA / total * 1e6;
+        r.DeliveredPpmH2O = waterMoles / total * 1e6;
+    }
+    return r;
+}
+
+TDryRunResult TDryRun::Run(const TDryRunOptions& options)
+{
+    TDryRun run(options);
+    run.Request(options.PpmA, options.PpmH2O);
+    run.StartDilution();
+    run.RunFor(options.Minutes * 60.0);
+    return run.Result();
+}
+
+const QString& TDryRun::Report() const
+{
+    return P_->Host.Report;
+}
+
+bool TDryRun::SaveLog(const QString& path) const
+{
+    return SaveLogFile(path, P_->Host.Report, P_->Log);
+}
+
+TMixer& TDryRun::Mixer()
+{
+    return P_->Mixer;
+}
+
+TWindowState& TDryRun::State()
+{
+    return P_->State;
+}
+
+TEquipmentGateway& TDryRun::Gateway()
+{
+    return P_->Gateway;
+}
+
+TLogTableModel& TDryRun::Log()
+{
+    return P_->Log;
+}
+
+SimulatedRig& TDryRun::Rig()
+{
+    return P_->Rig;
+}
+
+Clock& TDryRun::TheClock()
+{
+    return P_->TheClock;
+}
+
+double TDryRun::pH2O() const
+{
+    return P_->Host.Pressure;
+}

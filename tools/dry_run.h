@@ -1,0 +1,117 @@
+#pragma once
+
+#include "mfc_bus_model.h"
+#include "mixer.h"
+#include "mixing_methods.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class Clock;
+class TEquipmentGateway;
+class TLogTableModel;
+class SimulatedRig;
+
+// A delivered concentration is within tolerance when it is off by no more
+// than 1 % of the requested ppm or 1 ppm, whichever is larger.
+inline constexpr double DryRunRelativeTolerance = 0.01;
+inline constexpr double DryRunAbsoluteTolerancePpm = 1.0;
+double DryRunTolerancePpm(double requestedPpm);
+
+// A controller's gas table as a dry run sets it: full scale (g/min) and
+// dynamic range.
+struct TDryRunRange {
+    float Max = 0.0f;
+    std::uint16_t Dyn = 0;
+};
+
+// What to dry-run: the gases (as the Setup page's lists name them), the
+// request, how long, the bubbler's temperature, the controllers' gas tables
+// (the simulated controllers' own when not given), how the simulated
+// controllers respond and which mends of the delivery are on.
+struct TDryRunOptions {
+    std::string GasA = "O2";  // "O2" or "5%H2,95%Ar"
+    std::string GasB = "Ar";  // "Ar" or "N2"
+    std::int32_t PpmA = 150;
+    std::int32_t PpmH2O = 0;
+    double Minutes = 30.0;
+    double BubblerTempC = 22.0;
+    std::optional<TDryRunRange> RangeA;
+    std::optional<TDryRunRange> RangeB;
+    MfcResponse Response;
+    TDeliveryRules Rules;
+};
+
+// What a dilution delivered, from the simulated equipment's own record:
+// the grams each controller delivered and the water the bubbler put in, as
+// mole fractions against the request (after the water limits).
+struct TDryRunResult {
+    std::string Method;
+    std::string Alarm;  // the newest alarm the supervision raised, if any
+    double Minutes = 0.0;
+    std::int32_t RequestedPpmA = 0;
+    std::int32_t RequestedPpmH2O = 0;
+    double DeliveredPpmA = 0.0;
+    double DeliveredPpmH2O = 0.0;
+    double GramsA = 0.0;
+    double GramsB = 0.0;
+    double GramsH2O = 0.0;
+
+    // Relative errors (delivered / requested - 1; 0 when both are 0).
+    double ErrorA() const;
+    double ErrorH2O() const;
+    bool AWithinTolerance() const;
+    bool H2OWithinTolerance() const;
+    bool WithinTolerance() const { return AWithinTolerance() && H2OWithinTolerance(); }
+};
+
+// The window-free mixer core on the simulated rig on a clock of its own
+// that never waits, driven as the window drives it: the equipment validated
+// and the gases chosen at construction (controller ranges read from the
+// controllers, the bubbler read), then requests, dilutions and ticks as
+// Timer1 delivers them, as fast as the processor allows. Throws
+// std::runtime_error when the setup fails.
+class TDryRun {
+public:
+    explicit TDryRun(const TDryRunOptions& options);
+    ~TDryRun();
+    TDryRun(const TDryRun&) = delete;
+    TDryRun& operator=(const TDryRun&) = delete;
+
+    // The Operation page's request: gas B the rest of a million, the water
+    // held between its limits; returns what the page would tell the operator.
+    // The mixer goes to Standby and plans, as after a typed value.
+    QStringList Request(std::int32_t ppmA, std::int32_t ppmH2O);
+    // The Dilution button; what is delivered counts from here.
+    void StartDilution();
+    // Ticks for `seconds` of simulated time, every 250 ms or at once after
+    // a longer tick.
+    void RunFor(double seconds);
+    // What was delivered since the dilution started.
+    TDryRunResult Result();
+
+    // The whole run of the options: request, dilution, ticks, result.
+    static TDryRunResult Run(const TDryRunOptions& options);
+
+    // The plan report with any lines the mixer added below it.
+    const QString& Report() const;
+    // Writes the log as the window saves it; false when it cannot.
+    bool SaveLog(const QString& path) const;
+
+    TMixer& Mixer();
+    TWindowState& State();
+    TEquipmentGateway& Gateway();
+    TLogTableModel& Log();
+    SimulatedRig& Rig();
+    Clock& TheClock();
+    double pH2O() const;
+
+private:
+    struct TParts;
+    std::unique_ptr<TParts> P_;
+};
