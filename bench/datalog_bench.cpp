@@ -167,8 +167,7 @@ void BM_SaveMillionRows(benchmark::State& state)
         const auto start = std::chrono::steady_clock::now();
         if (!SaveLogFile(path, report, model))
             state.SkipWithError("saving failed");
-        state.counters["seconds"] =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["seconds"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.PauseTiming();
         bytes = QFileInfo(path).size();
         QFile::remove(path);
@@ -178,7 +177,7 @@ void BM_SaveMillionRows(benchmark::State& state)
 }
 BENCHMARK(BM_SaveMillionRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

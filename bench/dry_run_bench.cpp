@@ -41,7 +41,7 @@ void DryRunOfADay(benchmark::State& state)
     state.counters["within_tolerance"] = result.WithinTolerance();
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(DryRunOfADay)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

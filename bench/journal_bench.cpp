@@ -66,7 +66,7 @@ void StoreRows(benchmark::State& state, bool journaled)
     state.counters["max_us"] = us.back();
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK_CAPTURE(StoreRows, table_alone, false)->Iterations(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(StoreRows, with_journal, true)->Iterations(100000)->Unit(benchmark::kMicrosecond);

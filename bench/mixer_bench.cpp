@@ -259,13 +259,15 @@ void GatewayOverhead(benchmark::State& state)
     };
     double gatewayMs = 0.0, directMs = 0.0, gatewayUs = 0.0, directUs = 0.0;
     for (auto _ : state) {
-        tick(viaGateway, [&] { viaGateway.form.Timer1Timer(); }, gatewayMs, gatewayUs);
-        tick(direct,
-             [&] {
-                 ReadTotalizers(bus, a, b);
-                 SendValvePattern(board, dryPath);
-             },
-             directMs, directUs);
+        tick(
+            viaGateway, [&] { viaGateway.form.Timer1Timer(); }, gatewayMs, gatewayUs);
+        tick(
+            direct,
+            [&] {
+                ReadTotalizers(bus, a, b);
+                SendValvePattern(board, dryPath);
+            },
+            directMs, directUs);
     }
     if (!viaGateway.dialogs.Errors.empty())
         state.SkipWithError(viaGateway.dialogs.Errors.front().c_str());
@@ -282,12 +284,18 @@ void GatewayOverhead(benchmark::State& state)
     state.counters["added_cpu_pct_of_device"] = 100.0 * (gatewayUs - directUs) / 1000.0 / (directMs);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK_CAPTURE(DilutionTick, constant, 10000, "A (constant) in B")
-    ->ArgName("journal")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+    ->ArgName("journal")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DilutionTick, pulse, 150, "A (pulse) in B")
-    ->ArgName("journal")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+    ->ArgName("journal")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(GatewayOverhead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TickGapWhileSaving)->Iterations(1)->Unit(benchmark::kMillisecond);
 

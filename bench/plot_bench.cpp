@@ -106,7 +106,7 @@ void BM_DecimateWholeRun(benchmark::State& state)
     state.counters["columns"] = columns;
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_AppendAtMillionRows)
     ->Iterations(1)

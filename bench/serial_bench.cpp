@@ -48,7 +48,7 @@ void ReadF32OnPseudoTerminal(benchmark::State& state)
     state.counters["ratio_to_floor"] = perTransactionMs / floorMs;
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(ReadF32OnPseudoTerminal)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(100);
 

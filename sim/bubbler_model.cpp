@@ -9,15 +9,14 @@ constexpr double CriticalKelvin = 647.096;
 constexpr double CriticalPascal = 22.064e6;
 constexpr double PascalPerAtm = 101325.0;
 
-} // namespace
+}  // namespace
 
 double SaturationPressureAtm(double celsius)
 {
     const double kelvin = celsius + 273.15;
     const double t = 1.0 - kelvin / CriticalKelvin;
     const double sum = -7.85951783 * t + 1.84408259 * std::pow(t, 1.5) - 11.7866497 * std::pow(t, 3.0)
-                       + 22.6807411 * std::pow(t, 3.5) - 15.9618719 * std::pow(t, 4.0)
-                       + 1.80122502 * std::pow(t, 7.5);
+        + 22.6807411 * std::pow(t, 3.5) - 15.9618719 * std::pow(t, 4.0) + 1.80122502 * std::pow(t, 7.5);
     return CriticalPascal * std::exp(CriticalKelvin / kelvin * sum) / PascalPerAtm;
 }
 

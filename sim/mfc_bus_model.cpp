@@ -40,9 +40,7 @@ std::uint16_t FloatWord(float value, int index)
 // Word `index` of a text of `registers` registers, padded with `pad`.
 std::uint16_t TextWord(const std::string& text, int index, char pad)
 {
-    auto at = [&](std::size_t i) {
-        return static_cast<std::uint8_t>(i < text.size() ? text[i] : pad);
-    };
+    auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(i < text.size() ? text[i] : pad); };
     const auto i = static_cast<std::size_t>(index) * 2;
     return static_cast<std::uint16_t>(at(i) << 8 | at(i + 1));
 }
@@ -52,7 +50,7 @@ bool In(std::uint16_t reg, std::uint16_t first, int registers)
     return reg >= first && reg < first + registers;
 }
 
-} // namespace
+}  // namespace
 
 MfcBusModel::MfcBusModel()
 {
@@ -196,8 +194,8 @@ std::int64_t MfcBusModel::ErrorPeriod(double at) const
 // a hash of the seed, the controller and the period.
 double MfcBusModel::ReadingFactor(const Controller& c, std::int64_t period) const
 {
-    std::uint64_t x =
-        Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period);
+    std::uint64_t x
+        = Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period);
     // splitmix64
     x += 0x9E3779B97F4A7C15ULL;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
@@ -355,8 +353,7 @@ std::vector<std::uint8_t> MfcBusModel::Serve(Controller& c, const std::vector<st
         AppendRtuCrc(out);
         return out;
     }
-    default:
-        return RtuExceptionReply(address, function, IllegalFunction);
+    default: return RtuExceptionReply(address, function, IllegalFunction);
     }
 }
 
@@ -399,8 +396,8 @@ std::optional<std::uint16_t> MfcBusModel::ReadRegister(Controller& c, std::uint1
 
 std::uint8_t MfcBusModel::WriteSingle(Controller& c, std::uint16_t reg, std::uint16_t value, double at)
 {
-    const bool known = std::any_of(c.Tables.begin(), c.Tables.end(),
-                                   [&](const MfcGasTable& t) { return t.Number == value; });
+    const bool known
+        = std::any_of(c.Tables.begin(), c.Tables.end(), [&](const MfcGasTable& t) { return t.Number == value; });
     if (reg == RegTableInUse) {
         if (!known)
             return IllegalValue;

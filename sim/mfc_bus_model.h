@@ -10,12 +10,12 @@
 // One gas table of a flow controller.
 struct MfcGasTable {
     std::uint16_t Number = 0;
-    std::string Name;      // short name, at most 8 characters
-    std::string LongName;  // at most 50 characters
-    std::string Unit;      // at most 8 characters
-    float FullScale = 0.0f;        // g/min
-    std::uint16_t DynamicRange = 0; // full scale / smallest controllable flow
-    double MolarMass = 0.0;         // g/mol of the gas the table meters
+    std::string Name;                // short name, at most 8 characters
+    std::string LongName;            // at most 50 characters
+    std::string Unit;                // at most 8 characters
+    float FullScale = 0.0f;          // g/min
+    std::uint16_t DynamicRange = 0;  // full scale / smallest controllable flow
+    double MolarMass = 0.0;          // g/mol of the gas the table meters
 };
 
 // How the controllers deliver their set-points, as real ones do where it
@@ -118,10 +118,10 @@ private:
         std::uint16_t TableInUse = 1;
         std::uint16_t TableShown = 1;
         float SetPoint = 0.0f;
-        double Flow = 0.0;      // g/min at Updated, before the error of reading
-        double TotalKg = 0.0;   // at Updated
+        double Flow = 0.0;            // g/min at Updated, before the error of reading
+        double TotalKg = 0.0;         // at Updated
         double DeliveredGrams = 0.0;  // at Updated, never zeroed
-        double Updated = -1.0;  // day count; negative: not started
+        double Updated = -1.0;        // day count; negative: not started
         MfcFaults Faults;
     };
 

@@ -21,7 +21,7 @@ constexpr double CurveC = 33.2268710113;
 constexpr double CurveK = 0.459764902059;
 constexpr double UpperOhm = 10000.0;
 
-} // namespace
+}  // namespace
 
 std::uint16_t ThermistorCountAt(double celsius)
 {
@@ -72,9 +72,7 @@ DeviceReply RelayBoardModel::receive(const std::vector<std::uint8_t>& bytes, dou
 
     reply.DelayMs = Faults.ReplyDelayMs;
     switch (code) {
-    case Check:
-        reply.Bytes = {Faults.CheckReply ? *Faults.CheckReply : Acknowledge};
-        break;
+    case Check: reply.Bytes = {Faults.CheckReply ? *Faults.CheckReply : Acknowledge}; break;
     case SetRelays: {
         const auto pattern = static_cast<std::uint8_t>(command[2] & 0x3F);
         if (OnSwitch)

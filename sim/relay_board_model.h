@@ -10,11 +10,11 @@
 
 // What can go wrong with the relay board, for tests. Faults stay until changed.
 struct RelayBoardFaults {
-    bool Silent = false;                     // hears nothing, answers nothing
-    std::optional<std::uint8_t> CheckReply;  // answers the board check with this instead of 85
-    bool ShortAnalogueReply = false;         // answers the analogue reading with one byte only
-    std::optional<std::uint16_t> AnalogueCount; // answers the analogue reading with this count
-    double ReplyDelayMs = 1.0;               // from the end of a command to the reply
+    bool Silent = false;                         // hears nothing, answers nothing
+    std::optional<std::uint8_t> CheckReply;      // answers the board check with this instead of 85
+    bool ShortAnalogueReply = false;             // answers the analogue reading with one byte only
+    std::optional<std::uint16_t> AnalogueCount;  // answers the analogue reading with this count
+    double ReplyDelayMs = 1.0;                   // from the end of a command to the reply
 };
 
 // A command as the board received it.

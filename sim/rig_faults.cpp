@@ -6,27 +6,21 @@
 std::string_view RigFaultName(TRigFault fault)
 {
     switch (fault) {
-    case TRigFault::RelaySilent:
-        return "relay-silent";
-    case TRigFault::Mfc1Silent:
-        return "mfc1-silent";
-    case TRigFault::Mfc2Silent:
-        return "mfc2-silent";
-    case TRigFault::MfcBadCrc:
-        return "mfc-bad-crc";
-    case TRigFault::GasBEmpty:
-        return "gas-b-empty";
-    case TRigFault::BubblerOpenCircuit:
-        return "bubbler-open-circuit";
+    case TRigFault::RelaySilent: return "relay-silent";
+    case TRigFault::Mfc1Silent: return "mfc1-silent";
+    case TRigFault::Mfc2Silent: return "mfc2-silent";
+    case TRigFault::MfcBadCrc: return "mfc-bad-crc";
+    case TRigFault::GasBEmpty: return "gas-b-empty";
+    case TRigFault::BubblerOpenCircuit: return "bubbler-open-circuit";
     }
     return {};
 }
 
 const std::vector<TRigFault>& AllRigFaults()
 {
-    static const std::vector<TRigFault> all = {TRigFault::RelaySilent, TRigFault::Mfc1Silent,
-                                               TRigFault::Mfc2Silent,  TRigFault::MfcBadCrc,
-                                               TRigFault::GasBEmpty,   TRigFault::BubblerOpenCircuit};
+    static const std::vector<TRigFault> all
+        = {TRigFault::RelaySilent, TRigFault::Mfc1Silent, TRigFault::Mfc2Silent,
+           TRigFault::MfcBadCrc,   TRigFault::GasBEmpty,  TRigFault::BubblerOpenCircuit};
     return all;
 }
 

@@ -8,12 +8,12 @@
 // The failures the simulated rig can be told to show part-way through a run,
 // for training, demonstrations and checks from outside the program.
 enum class TRigFault {
-    RelaySilent,        // the relay board answers nothing any more
-    Mfc1Silent,         // flow controller 1 answers nothing any more
-    Mfc2Silent,         // flow controller 2 answers nothing any more
-    MfcBadCrc,          // both controllers' replies arrive with a corrupted CRC
-    GasBEmpty,          // controller 2 takes set-points but no gas B comes
-    BubblerOpenCircuit, // the bubbler thermistor's wire is broken
+    RelaySilent,         // the relay board answers nothing any more
+    Mfc1Silent,          // flow controller 1 answers nothing any more
+    Mfc2Silent,          // flow controller 2 answers nothing any more
+    MfcBadCrc,           // both controllers' replies arrive with a corrupted CRC
+    GasBEmpty,           // controller 2 takes set-points but no gas B comes
+    BubblerOpenCircuit,  // the bubbler thermistor's wire is broken
 };
 
 // The name of a fault on the command line: "relay-silent", "mfc1-silent",

@@ -33,12 +33,9 @@ int RtuRequestLength(const std::vector<std::uint8_t>& bytes)
         return 0;
     switch (bytes[1]) {
     case 3:
-    case 6:
-        return 8;
-    case 16:
-        return bytes.size() < 7 ? 0 : 9 + bytes[6];
-    default:
-        return -1;
+    case 6: return 8;
+    case 16: return bytes.size() < 7 ? 0 : 9 + bytes[6];
+    default: return -1;
     }
 }
 

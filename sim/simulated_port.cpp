@@ -12,7 +12,7 @@ constexpr double MsPerDay = 86400000.0;
 // this much of now has arrived.
 constexpr double ArrivalSlackDays = 0.01 / MsPerDay;
 
-} // namespace
+}  // namespace
 
 // The program's end: one per transaction, closing the port when dropped.
 class SimulatedLine final : public SerialLine {
@@ -43,9 +43,11 @@ public:
         if (opened_)
             Port_.purge();
     }
-    bool write(const std::uint8_t* data, std::size_t size) override
+    bool write(const std::uint8_t* data, std::size_t size) override { return opened_ && Port_.write(data, size); }
+    void drain() override
     {
-        return opened_ && Port_.write(data, size);
+        if (opened_)
+            Port_.drain();
     }
     int bytesWaiting() override { return opened_ ? Port_.bytesWaiting() : -1; }
     bool read(std::vector<std::uint8_t>& into, std::size_t maxBytes) override
@@ -115,11 +117,15 @@ bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
     if (WriteFails)
         return false;
     // At another framing the device's UART sees only garbage.
-    if (!(configured_ == Model_.framing()) || size == 0)
+    if (!(configured_ == Model_.framing()) || size == 0) {
+        writtenUntil_
+            = std::max(writtenUntil_, Clock_.now() + static_cast<double>(size) * ByteTimeMs(configured_) / MsPerDay);
         return true;
+    }
 
     const double byteDays = ByteTimeMs(configured_) / MsPerDay;
     const double atDevice = Clock_.now() + static_cast<double>(size) * byteDays;
+    writtenUntil_ = std::max(writtenUntil_, atDevice);
     const DeviceReply reply = Model_.receive(std::vector<std::uint8_t>(data, data + size), atDevice);
     if (reply.Bytes.empty())
         return true;
@@ -134,11 +140,18 @@ bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
     return true;
 }
 
+void SimulatedPort::drain()
+{
+    const double ms = (writtenUntil_ - Clock_.now()) * MsPerDay;
+    if (ms > 0.0)
+        Clock_.deviceWaitMs(ms);
+}
+
 int SimulatedPort::bytesWaiting() const
 {
     const double now = Clock_.now() + ArrivalSlackDays;
-    return static_cast<int>(std::count_if(inbound_.begin(), inbound_.end(),
-                                          [&](const TimedByte& b) { return b.At <= now; }));
+    return static_cast<int>(
+        std::count_if(inbound_.begin(), inbound_.end(), [&](const TimedByte& b) { return b.At <= now; }));
 }
 
 bool SimulatedPort::read(std::vector<std::uint8_t>& into, std::size_t maxBytes)

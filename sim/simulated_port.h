@@ -16,7 +16,8 @@ class SerialLines;
 // between the two, on the clock. The program reaches it through the lines
 // this port makes (one per transaction, register with `registerSimulatedPort`).
 //
-// Timing: a write reaches the device after its wire time; the reply leaves
+// Timing: a write reaches the device after its wire time (a drain waits
+// for it); the reply leaves
 // the device after the model's delay and comes back byte by byte at the
 // wire speed of the framing the program configured. Time the line spends
 // waiting for bytes (a read and its closing silence) is device time
@@ -34,10 +35,10 @@ public:
     const SerialFraming& configured() const { return configured_; }
 
     // Faults of the port itself (not of the device).
-    bool Unavailable = false;     // every open fails, as for an unplugged adapter
-    SerialOpenFailure UnavailableBecause; // the reason the system gives, while Unavailable
-    bool WriteFails = false;      // every write fails
-    bool ReadFails = false;       // every read fails
+    bool Unavailable = false;              // every open fails, as for an unplugged adapter
+    SerialOpenFailure UnavailableBecause;  // the reason the system gives, while Unavailable
+    bool WriteFails = false;               // every write fails
+    bool ReadFails = false;                // every read fails
     // Bytes that arrive while no one has the port open are kept for the next
     // open, as some USB adapters do; otherwise they are lost.
     bool KeepsBytesWhileClosed = false;
@@ -57,6 +58,7 @@ private:
     bool configure(std::int32_t baudRate, std::int32_t parity, std::int32_t stopBits);
     void purge();
     bool write(const std::uint8_t* data, std::size_t size);
+    void drain();
     int bytesWaiting() const;
     bool read(std::vector<std::uint8_t>& into, std::size_t maxBytes);
     void close();
@@ -67,8 +69,9 @@ private:
     bool open_ = false;
     int openCount_ = 0;
     SerialFraming configured_;
-    std::deque<TimedByte> inbound_;   // on their way to, or waiting at, the program's end
-    double deviceSendsUntil_ = 0.0;   // the device's transmitter is busy until then
+    std::deque<TimedByte> inbound_;  // on their way to, or waiting at, the program's end
+    double deviceSendsUntil_ = 0.0;  // the device's transmitter is busy until then
+    double writtenUntil_ = 0.0;      // the program's last byte is on the wire until then
 };
 
 // Makes `port` one of the lines `lines` offers, under `portName`.

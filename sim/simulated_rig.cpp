@@ -12,7 +12,7 @@ constexpr double SecondsPerDay = 86400.0;
 // divider voltage.
 constexpr std::uint16_t OpenCircuitCount = 1023;
 
-} // namespace
+}  // namespace
 
 SimulatedRig::SimulatedRig(Clock& clock)
     : relayPort(relay, clock)
@@ -56,15 +56,9 @@ void SimulatedRig::ApplyDueFaults(double at)
 void SimulatedRig::Apply(TRigFault fault, double at)
 {
     switch (fault) {
-    case TRigFault::RelaySilent:
-        relay.Faults.Silent = true;
-        break;
-    case TRigFault::Mfc1Silent:
-        mfc.faults(1).Silent = true;
-        break;
-    case TRigFault::Mfc2Silent:
-        mfc.faults(2).Silent = true;
-        break;
+    case TRigFault::RelaySilent: relay.Faults.Silent = true; break;
+    case TRigFault::Mfc1Silent: mfc.faults(1).Silent = true; break;
+    case TRigFault::Mfc2Silent: mfc.faults(2).Silent = true; break;
     case TRigFault::MfcBadCrc:
         mfc.faults(1).BadCrc = true;
         mfc.faults(2).BadCrc = true;
@@ -74,9 +68,7 @@ void SimulatedRig::Apply(TRigFault fault, double at)
         mfc.totalizerKg(2, at);
         mfc.faults(2).NoGas = true;
         break;
-    case TRigFault::BubblerOpenCircuit:
-        relay.Faults.AnalogueCount = OpenCircuitCount;
-        break;
+    case TRigFault::BubblerOpenCircuit: relay.Faults.AnalogueCount = OpenCircuitCount; break;
     }
 }
 

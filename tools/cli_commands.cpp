@@ -16,7 +16,10 @@ const std::vector<CliCommand>& CliCommands()
          "  mfc --port P setpoint --address 1|2 --flow G    write a set-point in g/min\n"
          "  mfc --port P totalizers [--reset]                totalized grams (zeroed first with --reset)",
          RunMfcCommand},
-        {"plan", PlanSynopsis, PlanCommand},
+        {"plan",
+         "plan --gas-a NAME --gas-b NAME --ppm-a N [--ppm-h2o N] --max-a G --dyn-a N --max-b G --dyn-b N\n"
+         "       [--unit-a TEXT] [--unit-b TEXT] [--ph2o ATM | --bubbler-temp C]   plan a mixture, print the report",
+         PlanCommand},
         {"dry-run", DryRunSynopsis, DryRunCommand},
         {"relay",
          "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"

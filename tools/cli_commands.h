@@ -4,8 +4,9 @@
 #include <vector>
 
 // One subcommand of dilutra-cli: its name, a one-line synopsis and the
-// function that runs it with the arguments after the name. Exit codes: 0 done,
-// 1 a device transaction failed, 2 bad arguments or input.
+// function that runs it with the arguments after the name ("COMMAND --help"
+// prints its options). Exit codes (cli_arguments.h): 0 done, 1 a device
+// failed or a result is not within tolerance, 2 bad arguments.
 struct CliCommand {
     const char* Name;
     const char* Synopsis;

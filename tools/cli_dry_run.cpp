@@ -1,5 +1,6 @@
 #include "cli_dry_run.h"
 
+#include "cli_arguments.h"
 #include "dry_run.h"
 
 #include <QFileInfo>
@@ -9,81 +10,56 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <map>
+#include <sstream>
 #include <stdexcept>
 
-const char* const DryRunSynopsis =
-    "dry-run --gas-a NAME --gas-b NAME --ppm-a N --ppm-h2o N --minutes M [--bubbler-temp C]\n"
-    "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE]";
+const char* const DryRunSynopsis
+    = "dry-run --gas-a NAME --gas-b NAME --ppm-a N --ppm-h2o N --minutes M [--bubbler-temp C]\n"
+      "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE]";
 
 namespace {
 
-constexpr int WithinTolerance = 0;
-constexpr int OutsideTolerance = 1;
-constexpr int BadArguments = 2;
-
-class BadInput : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-const char* const Known[] = {"--gas-a",  "--gas-b", "--ppm-a", "--ppm-h2o", "--minutes", "--bubbler-temp",
-                             "--max-a",  "--dyn-a", "--max-b", "--dyn-b",   "--log"};
-
-// The options as given: each once, each with a value.
-std::map<std::string, std::string> Values(const std::vector<std::string>& args)
+const QCommandLineOption& Minutes()
 {
-    std::map<std::string, std::string> values;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        bool known = false;
-        for (const char* k : Known)
-            known = known || name == k;
-        if (!known)
-            throw BadInput("unknown option '" + name + "'");
-        if (i + 1 >= args.size())
-            throw BadInput("option " + name + " needs a value");
-        if (!values.emplace(name, args[++i]).second)
-            throw BadInput("option " + name + " is given twice");
-    }
-    return values;
+    static const QCommandLineOption o(QStringLiteral("minutes"), QStringLiteral("Simulated minutes of dilution."),
+                                      QStringLiteral("M"));
+    return o;
 }
 
-// Numbers in the process locale, as `plan` reads them.
-double Number(const std::map<std::string, std::string>& v, const std::string& name, double low, double high)
+const QCommandLineOption& Log()
 {
-    const auto found = v.find(name);
-    if (found == v.end())
-        throw BadInput("missing option " + name);
-    QLocale locale;
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double x = locale.toDouble(QString::fromLocal8Bit(found->second), &ok);
-    if (!ok || !std::isfinite(x) || x < low || x > high)
-        throw BadInput(name + " must be a number from " + QString::number(low).toStdString() + " to "
-                       + QString::number(high).toStdString() + ", not '" + found->second + "'");
-    return x;
+    static const QCommandLineOption o(QStringLiteral("log"),
+                                      QStringLiteral("Also write the log as the window saves it (a new file)."),
+                                      QStringLiteral("FILE"));
+    return o;
 }
 
-std::int32_t Whole(const std::map<std::string, std::string>& v, const std::string& name, double low, double high)
+// The gases the Setup page offers.
+std::string Gas(const CliCommandLine& line, const QCommandLineOption& option, const char* first, const char* second)
 {
-    const double x = Number(v, name, low, high);
-    if (x != std::floor(x))
-        throw BadInput(name + " must be a whole number, not '" + v.at(name) + "'");
-    return static_cast<std::int32_t>(x);
+    const std::string name = line.Text(option);
+    if (name != first && name != second)
+        throw CliError(OptionName(option) + " must be " + first + " or " + second + ", not '" + name + "'");
+    return name;
 }
 
-std::optional<TDryRunRange> Range(const std::map<std::string, std::string>& v, const std::string& max,
-                                  const std::string& dyn)
+std::optional<TDryRunRange> Range(const CliCommandLine& line, const QCommandLineOption& max,
+                                  const QCommandLineOption& dyn)
 {
-    if (!v.count(max) && !v.count(dyn))
+    if (!line.Has(max) && !line.Has(dyn))
         return std::nullopt;
     TDryRunRange range;
-    range.Max = static_cast<float>(Number(v, max, 0.0, 1.0e6));
-    if (!(range.Max > 0.0f))
-        throw BadInput(max + " must be a flow above 0");
-    range.Dyn = static_cast<std::uint16_t>(Whole(v, dyn, 1, 65535));
+    range.Max = static_cast<float>(line.Number(max, CliRange::FullScale));
+    range.Dyn = static_cast<std::uint16_t>(line.Whole(dyn, 1, 65535));
     return range;
+}
+
+void AddDryRunOptions(CliCommandLine& line)
+{
+    using namespace CliOption;
+    for (const QCommandLineOption* o :
+         {&GasA(), &GasB(), &PpmA(), &PpmH2O(), &Minutes(), &BubblerTemp(), &MaxA(), &DynA(), &MaxB(), &DynB(), &Log()})
+        line.Add(*o);
 }
 
 std::string Encoded(const QString& line)
@@ -107,38 +83,40 @@ std::string Percent(double relative)
     return (relative >= 0 ? "+" : "") + Fixed(100.0 * relative, 3) + " %";
 }
 
-} // namespace
+}  // namespace
+
+TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
+{
+    using namespace CliOption;
+    if (!line.Positional().empty())
+        throw CliError("unexpected argument '" + line.Positional().front() + "'");
+    TDryRunCommand c;
+    TDryRunOptions& o = c.Options;
+    o.GasA = Gas(line, GasA(), "O2", "5%H2,95%Ar");
+    o.GasB = Gas(line, GasB(), "Ar", "N2");
+    o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
+    o.PpmH2O = static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax));
+    o.Minutes = line.Number(Minutes(), NumberRange{0.0, 10.0 * 24 * 60, "minutes above 0, up to ten days", true});
+    if (line.Has(BubblerTemp()))
+        o.BubblerTempC = line.Number(BubblerTemp(), NumberRange{1.0, 60.0, "a temperature from 1 to 60 (degrees C)"});
+    o.RangeA = Range(line, MaxA(), DynA());
+    o.RangeB = Range(line, MaxB(), DynB());
+    if (line.Has(Log())) {
+        c.LogPath = line.Text(Log());
+        if (c.LogPath.empty() || QFileInfo::exists(QString::fromLocal8Bit(c.LogPath)))
+            throw CliError("File already exists. Cannot overwrite.");
+    }
+    return c;
+}
 
 TDryRunCommand ReadDryRunCommand(const std::vector<std::string>& args)
 {
-    const auto v = Values(args);
-    TDryRunCommand c;
-    TDryRunOptions& o = c.Options;
-    for (const char* gas : {"--gas-a", "--gas-b"}) {
-        if (!v.count(gas))
-            throw BadInput(std::string("missing option ") + gas);
-    }
-    o.GasA = v.at("--gas-a");
-    o.GasB = v.at("--gas-b");
-    if (o.GasA != "O2" && o.GasA != "5%H2,95%Ar")
-        throw BadInput("--gas-a must be O2 or 5%H2,95%Ar, not '" + o.GasA + "'");
-    if (o.GasB != "Ar" && o.GasB != "N2")
-        throw BadInput("--gas-b must be Ar or N2, not '" + o.GasB + "'");
-    o.PpmA = Whole(v, "--ppm-a", 0, 1000000);
-    o.PpmH2O = Whole(v, "--ppm-h2o", 0, 35000);
-    o.Minutes = Number(v, "--minutes", 0.0, 10.0 * 24 * 60);
-    if (!(o.Minutes > 0.0))
-        throw BadInput("--minutes must be above 0");
-    if (v.count("--bubbler-temp"))
-        o.BubblerTempC = Number(v, "--bubbler-temp", 1.0, 60.0);
-    o.RangeA = Range(v, "--max-a", "--dyn-a");
-    o.RangeB = Range(v, "--max-b", "--dyn-b");
-    if (v.count("--log")) {
-        c.LogPath = v.at("--log");
-        if (c.LogPath.empty() || QFileInfo::exists(QString::fromLocal8Bit(c.LogPath)))
-            throw BadInput("File already exists. Cannot overwrite.");
-    }
-    return c;
+    CliCommandLine line("dry-run", "Runs a dilution on the simulated rig, as fast as the processor allows.");
+    AddDryRunOptions(line);
+    std::ostringstream out, err;
+    if (line.Parse(args, out, err))
+        throw CliError(err.str().empty() ? out.str() : err.str());
+    return ReadDryRunCommand(line);
 }
 
 int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& err)
@@ -160,8 +138,7 @@ int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& er
     out << "Method          : " << r.Method << '\n';
     if (!r.Alarm.empty())
         out << "Alarm           : " << r.Alarm << '\n';
-    out
-        << "Simulated       : " << Fixed(r.Minutes, 1) << " min, bubbler at " << Fixed(command.Options.BubblerTempC, 1)
+    out << "Simulated       : " << Fixed(r.Minutes, 1) << " min, bubbler at " << Fixed(command.Options.BubblerTempC, 1)
         << " C, pH2O " << Fixed(run.pH2O(), 6) << " atm\n"
         << "                    requested ppm   delivered ppm       error\n";
     row("Gas A", r.RequestedPpmA, r.DeliveredPpmA, r.ErrorA(), r.AWithinTolerance());
@@ -174,24 +151,27 @@ int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& er
 
     if (!command.LogPath.empty() && !run.SaveLog(QString::fromLocal8Bit(command.LogPath))) {
         err << "dilutra-cli dry-run: the log could not be written to " << command.LogPath << '\n';
-        return OutsideTolerance;
+        return ExitFailed;
     }
-    return r.WithinTolerance() ? WithinTolerance : OutsideTolerance;
+    return r.WithinTolerance() ? ExitDone : ExitFailed;
 }
 
 int DryRunCommand(const std::vector<std::string>& args)
 {
+    CliCommandLine line("dry-run", "Runs a dilution on the simulated rig, as fast as the processor allows.");
+    AddDryRunOptions(line);
+    if (const auto exit = line.Parse(args, std::cout, std::cerr))
+        return *exit;
     TDryRunCommand command;
     try {
-        command = ReadDryRunCommand(args);
+        command = ReadDryRunCommand(line);
     } catch (const std::exception& e) {
-        std::cerr << "dilutra-cli dry-run: " << e.what() << '\n';
-        return BadArguments;
+        return line.Refuse(std::cerr, e.what());
     }
     try {
         return RunDryRun(command, std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "dilutra-cli dry-run: " << e.what() << '\n';
-        return OutsideTolerance;
+        return ExitFailed;
     }
 }

@@ -23,8 +23,12 @@ struct TDryRunCommand {
     std::string LogPath;  // empty: no log file
 };
 
-// Reads the command line; throws std::runtime_error for bad arguments.
+class CliCommandLine;
+
+// Reads the command line; throws std::runtime_error (CliError) for bad
+// arguments, also for "--help", whose text it carries.
 TDryRunCommand ReadDryRunCommand(const std::vector<std::string>& args);
+TDryRunCommand ReadDryRunCommand(const CliCommandLine& line);
 // Runs it; water-limit corrections go to `err` as "note: " lines.
 int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& err);
 // Both on standard output and standard error.

@@ -1,5 +1,6 @@
 #include "cli_ports.h"
 
+#include "cli_arguments.h"
 #include "serial_port.h"
 #include "system_serial_lines.h"
 
@@ -7,13 +8,14 @@
 
 int RunPorts(const std::vector<std::string>& args, const SerialLines& lines, std::ostream& out, std::ostream& err)
 {
-    if (!args.empty()) {
-        err << "dilutra-cli ports: takes no arguments\n";
-        return 2;
-    }
+    CliCommandLine line("ports", "Lists the serial ports the program offers, one \"port: NAME\" a line.");
+    if (const auto exit = line.Parse(args, out, err))
+        return *exit;
+    if (!line.Positional().empty())
+        return line.Refuse(err, "takes no arguments");
     for (const std::string& name : GetExistingCommPorts(lines))
         out << "port: " << name << '\n';
-    return 0;
+    return ExitDone;
 }
 
 int RunPortsCommand(const std::vector<std::string>& args)

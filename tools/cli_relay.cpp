@@ -1,5 +1,6 @@
 #include "cli_relay.h"
 
+#include "cli_arguments.h"
 #include "clock.h"
 #include "relay_board.h"
 #include "system_serial_lines.h"
@@ -9,40 +10,28 @@
 
 namespace {
 
-constexpr int Done = 0;
-constexpr int BoardFailed = 1;
-constexpr int BadArguments = 2;
-
-int Usage(std::ostream& err, const std::string& why)
-{
-    err << "dilutra-cli relay: " << why << '\n';
-    return BadArguments;
-}
-
 int Check(const RelayBoard& board, std::ostream& out, std::ostream& err)
 {
     const TBoardCheck check = CheckRelayBoard(board);
     out << "board: " << (check.Ok ? "OK" : "NOT OK") << '\n'
-        << "reply: " << (check.Response.ResponseLength > 0 ? int{check.Response.rArray[0]} : 0) << '\n';
+        << "reply: " << (check.Response.ReceivedCount > 0 ? int{check.Response.rArray[0]} : 0) << '\n';
     if (!check.Response.Status.empty())
         err << "board check: " << check.Response.Status << '\n';
-    return check.Ok ? Done : BoardFailed;
+    return check.Ok ? ExitDone : ExitFailed;
 }
 
 int Valves(const RelayBoard& board, const std::string& digits, std::ostream& out, std::ostream& err)
 {
-    if (digits.size() != 6 || digits.find_first_not_of("01") != std::string::npos)
-        return Usage(err, "valves takes six 0/1 digits, V1 first (for example 110010)");
     std::uint8_t pattern = 0;
     for (int i = 0; i < 6; ++i)
         pattern |= static_cast<std::uint8_t>((digits[static_cast<std::size_t>(i)] == '1' ? 1 : 0) << i);
     const TSerialResponse r = SendValvePattern(board, pattern);
     if (!r.Status.empty()) {
         err << "valves: " << r.Status << '\n';
-        return BoardFailed;
+        return ExitFailed;
     }
     out << "valves: " << digits << '\n' << "pattern: " << int{pattern} << '\n';
-    return Done;
+    return ExitDone;
 }
 
 int Temperature(const RelayBoard& board, std::ostream& out, std::ostream& err)
@@ -54,41 +43,47 @@ int Temperature(const RelayBoard& board, std::ostream& out, std::ostream& err)
             << "ohm: " << r.Thermistor->Ohm << '\n'
             << "temperature_c: " << r.Thermistor->TemperatureC << '\n'
             << "ph2o_atm: " << *r.PressureATM << '\n';
-        return Done;
+        return ExitDone;
     }
     for (const std::string& line : r.Lines)
         err << line << '\n';
-    return BoardFailed;
+    return ExitFailed;
 }
 
-} // namespace
+}  // namespace
 
 int RunRelay(const std::vector<std::string>& args, SerialLines& lines, Clock& clock, std::ostream& out,
              std::ostream& err)
 {
-    std::string port;
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port") {
-            if (i + 1 >= args.size())
-                return Usage(err, "--port needs a value");
-            port = args[++i];
-        } else {
-            rest.push_back(args[i]);
+    CliCommandLine line("relay", "Runs the relay board's operations as the window does and prints the outcome.");
+    line.Add(CliOption::Port());
+    line.AddPositional(QStringLiteral("action"),
+                       QStringLiteral("check | valves B1..B6 (six 0/1 digits, V1 first: 110010 opens V1, V2, V5) | "
+                                      "temperature"),
+                       QStringLiteral("action [B1..B6]"));
+    if (const auto exit = line.Parse(args, out, err))
+        return *exit;
+    try {
+        const std::vector<std::string> words = line.Positional();
+        if (words.empty())
+            throw CliError("needs --port P and an action (check, valves B1..B6, temperature)");
+        const RelayBoard board{lines, clock, line.Text(CliOption::Port())};
+        out << std::setprecision(7);
+        const std::string& action = words[0];
+        if (action == "check" && words.size() == 1)
+            return Check(board, out, err);
+        if (action == "valves" && words.size() == 2) {
+            const std::string& digits = words[1];
+            if (digits.size() != 6 || digits.find_first_not_of("01") != std::string::npos)
+                throw CliError("valves takes six 0/1 digits, V1 first (for example 110010)");
+            return Valves(board, digits, out, err);
         }
+        if (action == "temperature" && words.size() == 1)
+            return Temperature(board, out, err);
+        throw CliError("unknown action or wrong arguments: " + action);
+    } catch (const CliError& e) {
+        return line.Refuse(err, e.what());
     }
-    if (port.empty() || rest.empty())
-        return Usage(err, "needs --port P and an action (check, valves B1..B6, temperature)");
-    const RelayBoard board{lines, clock, port};
-    out << std::setprecision(7);
-    const std::string& action = rest[0];
-    if (action == "check" && rest.size() == 1)
-        return Check(board, out, err);
-    if (action == "valves" && rest.size() == 2)
-        return Valves(board, rest[1], out, err);
-    if (action == "temperature" && rest.size() == 1)
-        return Temperature(board, out, err);
-    return Usage(err, "unknown action or wrong arguments: " + action);
 }
 
 int RunRelayCommand(const std::vector<std::string>& args)

@@ -81,7 +81,7 @@ double RelativeError(double delivered, double requested)
     return delivered / requested - 1.0;
 }
 
-} // namespace
+}  // namespace
 
 double DryRunTolerancePpm(double requestedPpm)
 {
@@ -113,8 +113,9 @@ struct TDryRun::TParts {
         : Options(o)
         , TheClock(46365.0 + 10.0 / 24.0)
         , Rig(TheClock)
-        , Gateway(Lines, TheClock, TEquipmentPorts{[] { return std::string(SimulatedRig::RelayPortName); },
-                                                   [] { return std::string(SimulatedRig::MfcPortName); }})
+        , Gateway(Lines, TheClock,
+                  TEquipmentPorts{[] { return std::string(SimulatedRig::RelayPortName); },
+                                  [] { return std::string(SimulatedRig::MfcPortName); }})
         , Mixer(State, Gateway, Log, Host, TheClock)
     {
     }

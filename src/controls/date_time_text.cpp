@@ -33,7 +33,7 @@ bool SplitIntoDateAndTime(double v, QDate& date, QTime& time)
     return date.isValid() && date.year() >= 1 && date.year() <= 9999;
 }
 
-} // namespace
+}  // namespace
 
 QString DateTimeText(double v)
 {

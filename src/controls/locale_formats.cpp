@@ -87,7 +87,7 @@ QChar SeparatorAfter(const QString& pattern, const QString& letters, QChar fallb
     return fallback;
 }
 
-} // namespace
+}  // namespace
 
 TFormatSettings CurrentFormatSettings()
 {

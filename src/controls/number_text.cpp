@@ -20,7 +20,7 @@ bool IsBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-} // namespace
+}  // namespace
 
 std::optional<int> IntegerFromText(const QString& text)
 {
@@ -124,4 +124,3 @@ QString RealToStrDigits(long double r, int Digits)
     }
     return s;
 }
-

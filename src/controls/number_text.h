@@ -35,5 +35,3 @@ double StrToFloat(const QString& text);
 // It never goes below two significant digits, so the text can stay longer.
 // Digits 0 gives the plain general format with 15 digits.
 QString RealToStrDigits(long double r, int Digits);
-
-

@@ -63,7 +63,7 @@ bool MovesBetweenControls(Qt::FocusReason reason)
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
-} // namespace
+}  // namespace
 
 TRtEditBase::TRtEditBase(QWidget* parent)
     : QLineEdit(parent)
@@ -145,9 +145,7 @@ void TRtEditBase::keyPressEvent(QKeyEvent* event)
 {
     const TypedKey typed = Classify(*event);
     switch (typed.kind) {
-    case TypedKey::Nothing:
-        TypeKey(event);
-        return;
+    case TypedKey::Nothing: TypeKey(event); return;
     case TypedKey::Enter:
         event->accept();
         EnterPressed();

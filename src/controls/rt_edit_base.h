@@ -100,7 +100,11 @@ private:
 // field ignoring what the operator types.
 class TSettingScope {
 public:
-    explicit TSettingScope(bool& flag) : flag_(flag) { flag_ = true; }
+    explicit TSettingScope(bool& flag)
+        : flag_(flag)
+    {
+        flag_ = true;
+    }
     ~TSettingScope() { flag_ = false; }
     TSettingScope(const TSettingScope&) = delete;
     TSettingScope& operator=(const TSettingScope&) = delete;

@@ -12,7 +12,7 @@ TBeeper& Installed()
     return beeper;
 }
 
-} // namespace
+}  // namespace
 
 void SystemBeep()
 {

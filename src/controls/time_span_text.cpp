@@ -14,7 +14,7 @@ QString TwoDigits(long long n)
     return QString::number(n).rightJustified(2, QLatin1Char('0'));
 }
 
-} // namespace
+}  // namespace
 
 int LastPos(QChar c, const QString& s)
 {
@@ -51,8 +51,8 @@ QString DoubleToTimeSpanStr(double v)
     if (fraction > 0) {
         const long long seconds = ms / 1000;
         text += TwoDigits(seconds / 3600) + fs.TimeSeparator + TwoDigits(seconds / 60 % 60) + fs.TimeSeparator
-                + TwoDigits(seconds % 60) + fs.DecimalSeparator
-                + QString::number(ms % 1000).rightJustified(3, QLatin1Char('0'));
+            + TwoDigits(seconds % 60) + fs.DecimalSeparator
+            + QString::number(ms % 1000).rightJustified(3, QLatin1Char('0'));
     }
     return text;
 }

@@ -8,11 +8,14 @@
 // while `Programmatic` is set every text passes.
 class TTypedLengthLimit final : public QValidator {
 public:
-    explicit TTypedLengthLimit(QObject* parent) : QValidator(parent) {}
+    explicit TTypedLengthLimit(QObject* parent)
+        : QValidator(parent)
+    {
+    }
 
     State validate(QString& input, int& pos) const override;
 
-    int Limit = 0;          // 0: no limit
+    int Limit = 0;  // 0: no limit
     bool Programmatic = false;
-    QString Before;         // the text before the edit being validated
+    QString Before;  // the text before the edit being validated
 };

@@ -6,8 +6,23 @@
 
 // The log's columns, in table order.
 enum class TProperty {
-    Time, Mode, Method, GasA, GasB, H2O, TOTg, GfracA, GfracB, GfracH2O,
-    TOTm, MA, MB, MH2O, ppmA, ppmB, ppmH2O
+    Time,
+    Mode,
+    Method,
+    GasA,
+    GasB,
+    H2O,
+    TOTg,
+    GfracA,
+    GfracB,
+    GfracH2O,
+    TOTm,
+    MA,
+    MB,
+    MH2O,
+    ppmA,
+    ppmB,
+    ppmH2O
 };
 inline constexpr int PropertyCount = 17;
 
@@ -22,8 +37,14 @@ struct RColInfo {
 // The column table, indexed by TProperty.
 using TColumnTable = std::array<RColInfo, PropertyCount>;
 
-inline RColInfo& At(TColumnTable& table, TProperty p) { return table[static_cast<int>(p)]; }
-inline const RColInfo& At(const TColumnTable& table, TProperty p) { return table[static_cast<int>(p)]; }
+inline RColInfo& At(TColumnTable& table, TProperty p)
+{
+    return table[static_cast<int>(p)];
+}
+inline const RColInfo& At(const TColumnTable& table, TProperty p)
+{
+    return table[static_cast<int>(p)];
+}
 
 // The log's 17 columns as the window sets them up: captions, pictures,
 // table columns 0 to 16 and widths in pixels.

@@ -101,5 +101,5 @@ private:
     bool healthy_ = true;    // everything stored is in the file
     bool reported_ = false;  // the failure has been announced
     bool closed_ = false;
-    double lastSync_ = 0;    // when the last sync was asked for
+    double lastSync_ = 0;  // when the last sync was asked for
 };

@@ -17,8 +17,8 @@ const QString ClosingPrefix = QStringLiteral("Run closed at ");
 
 struct TJournalFile {
     QFileInfo Info;
-    QString Start;  // "yyyy-mm-dd hh_nn_ss"
-    int Number = 1;   // the n of " (n)"
+    QString Start;   // "yyyy-mm-dd hh_nn_ss"
+    int Number = 1;  // the n of " (n)"
 };
 
 std::vector<TJournalFile> JournalFiles(const QString& folder)
@@ -37,7 +37,7 @@ std::vector<TJournalFile> JournalFiles(const QString& folder)
     return files;
 }
 
-} // namespace
+}  // namespace
 
 TJournalFolderScan TidyJournalFolder(const QString& folder, double wallDays)
 {

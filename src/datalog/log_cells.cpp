@@ -41,24 +41,16 @@ bool TLogCellFormat::CellIsEmpty(const TLogRow& row, const std::vector<std::stri
     return false;
 }
 
-void TLogCellFormat::AppendCell(std::string& out, const TLogRow& row, const std::vector<std::string>& texts,
-                                int column, std::string_view decimalPoint) const
+void TLogCellFormat::AppendCell(std::string& out, const TLogRow& row, const std::vector<std::string>& texts, int column,
+                                std::string_view decimalPoint) const
 {
     const auto p = PropertyAt(column);
     if (!p || (row.Written & PropertyBit(*p)) == 0)
         return;
     switch (*p) {
-    case TProperty::Time:
-        timePicture_->AppendTo(out, row.Time);
-        return;
-    case TProperty::Mode:
-        out += texts[row.Mode];
-        return;
-    case TProperty::Method:
-        out += texts[row.Method];
-        return;
-    default:
-        numberPictures_[static_cast<int>(*p)]->AppendTo(out, row.Numbers[NumberIndex(*p)], decimalPoint);
-        return;
+    case TProperty::Time: timePicture_->AppendTo(out, row.Time); return;
+    case TProperty::Mode: out += texts[row.Mode]; return;
+    case TProperty::Method: out += texts[row.Method]; return;
+    default: numberPictures_[static_cast<int>(*p)]->AppendTo(out, row.Numbers[NumberIndex(*p)], decimalPoint); return;
     }
 }

@@ -38,7 +38,7 @@ private:
     bool ok_ = true;
 };
 
-} // namespace
+}  // namespace
 
 bool WriteLogFile(QIODevice& device, const QString& memoText, const TLogSnapshot& log)
 {

@@ -33,7 +33,7 @@ void AppendQuoted(std::string& line, std::string_view cell, bool keepSpaces)
         line += '"';
 }
 
-} // namespace
+}  // namespace
 
 QStringList ReportFileLines(const QString& memoText)
 {

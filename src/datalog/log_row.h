@@ -11,20 +11,20 @@
 // What one log row is computed from: the window's variables at the moment
 // the row is stored.
 struct TLogRowInputs {
-    double Time = 0;             // wall-clock day count shown in the Time cell
+    double Time = 0;  // wall-clock day count shown in the Time cell
     TMixerState MixerState = TMixerState::Unknown;
-    std::string MixingMethod;    // shown only in Dilution
-    double TotalizerA = 0;       // grams of gas A since the totalizer reset
-    double TotalizerB = 0;       // grams of gas B
-    double H2OTime = 0;          // days gas B spent in the bubbler
+    std::string MixingMethod;  // shown only in Dilution
+    double TotalizerA = 0;     // grams of gas A since the totalizer reset
+    double TotalizerB = 0;     // grams of gas B
+    double H2OTime = 0;        // days gas B spent in the bubbler
     double DesiredFlowBGramsperMinute = 0;
     // Grams of gas B that passed the bubbler when they were counted (pulsed
     // gas B); otherwise H2OTime at DesiredFlowBGramsperMinute.
     std::optional<double> BubbledGramsB;
-    double pH2O = 0;             // vapour pressure at the bubbler, atm
-    std::string GasA;            // name of the chosen gas A
-    std::string GasB;            // name of the chosen gas B
-    float H2OMolarMass = 0;      // molar mass of water, g/mol
+    double pH2O = 0;         // vapour pressure at the bubbler, atm
+    std::string GasA;        // name of the chosen gas A
+    std::string GasB;        // name of the chosen gas B
+    float H2OMolarMass = 0;  // molar mass of water, g/mol
 };
 
 // Number of numeric columns (GasA .. ppmH2O).
@@ -60,10 +60,9 @@ struct TLogRowValues {
 
 // One row describing the moment: masses of gas A, gas B and the water the
 // bubbler carried (gas B saturated at pH2O: pH2O / (1 - pH2O) moles of water
-// per mole), their total, mass fractions, moles and mole fractions in ppm. Fractions are left out while the total mass is not above 0, ppm while
-// the total moles are not; with a gas not chosen yet (an empty name) only
-// the time, state, method and the two masses are written. Raises
-// CompoundLookupError for an unknown gas.
+// per mole), their total, mass fractions, moles and mole fractions in ppm. Fractions are left out while the total mass
+// is not above 0, ppm while the total moles are not; with a gas not chosen yet (an empty name) only the time, state,
+// method and the two masses are written. Raises CompoundLookupError for an unknown gas.
 TLogRowValues ComputeLogRow(const TLogRowInputs& in);
 
 // Moles of water per mole of a gas saturated at vapour pressure `pH2O` (atm)

@@ -31,7 +31,8 @@ bool TLogSaver::Start(const QString& path, const QString& memoText, TLogSnapshot
     // Wait has announced already does nothing.
     worker_ = QThread::create([this, save, path, memoText, log = std::move(log)] {
         saved_ = SaveLogFile(path, memoText, log);
-        QMetaObject::invokeMethod(this, [this, save] { Announce(save); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, save] { Announce(save); }, Qt::QueuedConnection);
     });
     worker_->start();
     return true;

@@ -18,7 +18,7 @@ void Widen(TExtremes& e, bool& any, float lo, float hi)
     e.Max = std::max(e.Max, hi);
 }
 
-} // namespace
+}  // namespace
 
 void TMinMaxSeries::Append(float value)
 {

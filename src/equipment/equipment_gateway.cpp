@@ -17,17 +17,14 @@ bool Answered(const TSerialResponse& r)
     return r.Status.empty();
 }
 
-} // namespace
+}  // namespace
 
 const char* DeviceName(TDevice device)
 {
     switch (device) {
-    case TDevice::RelayBoard:
-        return "Relay board";
-    case TDevice::Controller1:
-        return "Flow controller 1";
-    case TDevice::Controller2:
-        return "Flow controller 2";
+    case TDevice::RelayBoard: return "Relay board";
+    case TDevice::Controller1: return "Flow controller 1";
+    case TDevice::Controller2: return "Flow controller 2";
     }
     return "";
 }
@@ -111,13 +108,13 @@ TSerialResponse TEquipmentGateway::SetValvePositions(int iV1O, int iV2O, int iV3
     return SendValves(Board().port, ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
 }
 
-TSerialResponse TEquipmentGateway::SetPointOn(const std::string& port, std::uint32_t Address, double Flow,
-                                              bool pause)
+TSerialResponse TEquipmentGateway::SetPointOn(const std::string& port, std::uint32_t Address, double Flow, bool pause)
 {
     if (!port.empty())
         ControllerPortsCommanded_.insert(port);
     const MfcBus bus = ControllersOn(port);
-    TSerialResponse r = pause ? ::SetMFCFlow(bus, Address, Flow) : ::WriteSetPoint(bus, Address, static_cast<float>(Flow));
+    TSerialResponse r
+        = pause ? ::SetMFCFlow(bus, Address, Flow) : ::WriteSetPoint(bus, Address, static_cast<float>(Flow));
     // A write is not answered: only a write that could not go out counts.
     Count(ControllerDevice(Address), "set-point", r.Status, false);
     if (r.Status.empty()) {
@@ -173,7 +170,7 @@ TSerialResponse TEquipmentGateway::ReadTotalizer(std::uint32_t Address, TTotaliz
 std::string TEquipmentGateway::ReadTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB)
 {
     TControllerStatuses each;
-    const std::string first = ::ReadTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
+    std::string first = ::ReadTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
     TSerialResponse a;
     a.Status = each.Controller1;
     RecordTotalizer(AddressGasA, a, TotalizerA.Value, TotalizerA.Time);
@@ -186,7 +183,7 @@ std::string TEquipmentGateway::ReadTotalizers(TTotalizer& TotalizerA, TTotalizer
 std::string TEquipmentGateway::ResetRetrieveTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB)
 {
     TControllerStatuses each;
-    const std::string first = ::ResetRetrieveTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
+    std::string first = ::ResetRetrieveTotalizers(Controllers(), TotalizerA, TotalizerB, &each);
     // The zeroing starts a new history.
     Controllers_[0].History.clear();
     Controllers_[1].History.clear();
@@ -274,11 +271,11 @@ MfcIdentification TEquipmentGateway::IdentifyMFCs()
 std::string TEquipmentGateway::MinMaxFlow(const std::string& Port, std::uint32_t Address, std::uint16_t gasTable,
                                           TFlowInfo& flowInfo, double& PossibleMinFlow, double& PossibleMaxFlow)
 {
-    const std::string failure =
-        ::MinMaxFlow(ControllersOn(Port), Address, gasTable, flowInfo, PossibleMinFlow, PossibleMaxFlow);
+    std::string failure
+        = ::MinMaxFlow(ControllersOn(Port), Address, gasTable, flowInfo, PossibleMinFlow, PossibleMaxFlow);
     // A range that came back but is unusable was still an answer.
-    const bool transport =
-        !failure.empty() && failure != StatusInvalidFullScale && failure != StatusInvalidDynamicRange;
+    const bool transport
+        = !failure.empty() && failure != StatusInvalidFullScale && failure != StatusInvalidDynamicRange;
     Count(ControllerDevice(Address), "gas table", transport ? failure : std::string(), !transport);
     return failure;
 }

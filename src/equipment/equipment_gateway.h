@@ -111,8 +111,8 @@ public:
     // Setup: the board check, both identifications, a gas-table switch.
     TBoardCheck CheckRelayBoard();
     MfcIdentification IdentifyMFCs();
-    std::string MinMaxFlow(const std::string& Port, std::uint32_t Address, std::uint16_t gasTable,
-                           TFlowInfo& flowInfo, double& PossibleMinFlow, double& PossibleMaxFlow);
+    std::string MinMaxFlow(const std::string& Port, std::uint32_t Address, std::uint16_t gasTable, TFlowInfo& flowInfo,
+                           double& PossibleMinFlow, double& PossibleMaxFlow);
 
     // The close duties: all valves closed on every relay-board port
     // commanded in this run (and on the selected one when `relayValidated`),

@@ -25,7 +25,7 @@ TCompound Mix(const char* name, float molarMass, const char* c1, float f1, const
     return c;
 }
 
-} // namespace
+}  // namespace
 
 const std::array<TCompound, 15> Compounds = {
     Mix("5%H2,95%Ar", 38.0513f, "H2", 0.05f, "Ar", 0.95f),

@@ -49,7 +49,7 @@ void ControllerLines(QStringList& lines, const QString& title, const TFlowInfo& 
     lines << QStringLiteral("    ");
 }
 
-} // namespace
+}  // namespace
 
 QStringList PlanReportLines(const TPlanResult& p)
 {
@@ -59,7 +59,7 @@ QStringList PlanReportLines(const TPlanResult& p)
 
     lines << QStringLiteral("Description of desired mixture");
     lines << QStringLiteral("  ") + Whole(p.a) + QStringLiteral(" ppm of ") + Text(p.A.LongName)
-                 + QStringLiteral(" in ") + Text(p.B.LongName);
+            + QStringLiteral(" in ") + Text(p.B.LongName);
     lines << QStringLiteral("  ");
 
     lines << QStringLiteral("Components of mixture (as partial pressure)");
@@ -77,7 +77,7 @@ QStringList PlanReportLines(const TPlanResult& p)
     }
     if (p.w > 0 && p.b > 0)
         lines << QStringLiteral("      ") + F("0.000", 100.0L * p.H2OFractionOfB)
-                     + QStringLiteral(" % H2O fraction of B");
+                + QStringLiteral(" % H2O fraction of B");
     lines << QStringLiteral("  ");
 
     lines << QStringLiteral("Components of mixture (as mass fraction)");
@@ -98,10 +98,9 @@ QStringList PlanReportLines(const TPlanResult& p)
     lines << QStringLiteral("    ");
 
     lines << QStringLiteral("Mass relations of input gases");
-    lines << QStringLiteral("  ") + F("0.000 000 000", p.AFractioOfFlowB) + QStringLiteral(" of ")
-                 + Text(p.A.LongName);
-    const Extended shareB = p.MaxMassFraction != 0 ? p.mB / p.MaxMassFraction
-                                                   : std::numeric_limits<Extended>::infinity();
+    lines << QStringLiteral("  ") + F("0.000 000 000", p.AFractioOfFlowB) + QStringLiteral(" of ") + Text(p.A.LongName);
+    const Extended shareB
+        = p.MaxMassFraction != 0 ? p.mB / p.MaxMassFraction : std::numeric_limits<Extended>::infinity();
     lines << QStringLiteral("  ") + F("0.000 000 000", shareB) + QStringLiteral(" of ") + Text(p.B.LongName);
     lines << QStringLiteral("  ");
 
@@ -120,9 +119,8 @@ QStringList PlanReportLines(const TPlanResult& p)
     lines << QStringLiteral("Conclusion");
     lines << QStringLiteral("  Mixing method     : ") + Text(p.MixingMethod);
     lines << QStringLiteral("  Required flow A   : ") + F("0.000 000 000", p.DesiredFlowAGramsperMinute)
-                 + QStringLiteral(" ") + unitA;
-    lines << QStringLiteral("  Required flow B   : ") + F("0.000 000 000", p.TotalFlowB) + QStringLiteral(" ")
-                 + unitB;
+            + QStringLiteral(" ") + unitA;
+    lines << QStringLiteral("  Required flow B   : ") + F("0.000 000 000", p.TotalFlowB) + QStringLiteral(" ") + unitB;
     if (p.MixingMethod.find("pulse") != std::string::npos) {
         lines << QStringLiteral("  Timescale A       : ") + F("0.000 000", p.TimeScaleA);
         lines << QStringLiteral("  Timescale B       : ") + F("0.000 000", p.TimeScaleB);
@@ -131,14 +129,14 @@ QStringList PlanReportLines(const TPlanResult& p)
         lines << QStringLiteral("  Timescale A * 60  : ") + F("0.000", 60.0L * p.TimeScaleA);
         lines << QStringLiteral("  Timescale B * 60  : ") + F("0.000", 60.0L * p.TimeScaleB);
         lines << QStringLiteral("  Massflow A (1 min): ")
-                     + F("0.000 000 000", Extended(p.TimeScaleA) * p.DesiredFlowAGramsperMinute) + QStringLiteral(" g");
+                + F("0.000 000 000", Extended(p.TimeScaleA) * p.DesiredFlowAGramsperMinute) + QStringLiteral(" g");
         lines << QStringLiteral("  Massflow B (1 min): ") + F("0.000 000 000", Extended(p.TimeScaleB) * p.TotalFlowB)
-                     + QStringLiteral(" g");
+                + QStringLiteral(" g");
     }
     const Extended ml = Extended(p.mlA) + p.mlB;
     lines << QStringLiteral("  Resulting flow    : ") + F("0.0", ml) + QStringLiteral(" ml/min  (25\u00BAC)");
     lines << QStringLiteral("  Resulting flow    : ") + F("0.0", ml / 24.0L * 22.4L)
-                 + QStringLiteral(" mln/min (0\u00BAC)");
+            + QStringLiteral(" mln/min (0\u00BAC)");
     return lines;
 }
 

@@ -35,9 +35,8 @@ void Humidify(TCompound& B, double h)
         B.C4VFraction = static_cast<float>(h);
     }
     const Extended mass = Extended(MolarMassOf(B.C1Name)) * B.C1VFraction
-                          + Extended(MolarMassOf(B.C2Name)) * B.C2VFraction
-                          + Extended(MolarMassOf(B.C3Name)) * B.C3VFraction
-                          + Extended(MolarMassOf(B.C4Name)) * B.C4VFraction;
+        + Extended(MolarMassOf(B.C2Name)) * B.C2VFraction + Extended(MolarMassOf(B.C3Name)) * B.C3VFraction
+        + Extended(MolarMassOf(B.C4Name)) * B.C4VFraction;
     B.MolarMass = static_cast<float>(mass);
     B.LongName += " with H2O";
 }
@@ -64,7 +63,7 @@ std::int32_t RoundToInteger(Extended x)
     return static_cast<std::int32_t>(r);
 }
 
-} // namespace
+}  // namespace
 
 TPlanResult CalculatePlan(const TPlanRequest& request)
 {

@@ -3,14 +3,17 @@
 #include "number_picture.h"
 #include "rounding.h"
 
+#include <algorithm>
 #include <cmath>
 
 TWaterLimits ApplyWaterLimits(std::int32_t a, std::int32_t w, double p)
 {
     // A reading that cannot be a vapour pressure leaves no room for water
-    // rather than letting any request through.
+    // rather than letting any request through; above one atmosphere the
+    // bubbler would boil, and its minimum water content would overflow.
     if (!std::isfinite(p) || p < 0.0)
         p = 0.0;
+    p = std::min(p, 1.0);
 
     TWaterLimits r;
     r.W = w;
@@ -34,7 +37,7 @@ TWaterLimits ApplyWaterLimits(std::int32_t a, std::int32_t w, double p)
     const double least = static_cast<double>(static_cast<long double>(r.B) * p / 60.0L / 6.0L);
     if (r.W > 0 && r.W < least) {
         r.Messages << QStringLiteral("Minimum water content is ") + FormatFloat(QStringLiteral("0"), least)
-                          + QStringLiteral(" ppm");
+                + QStringLiteral(" ppm");
         r.W = static_cast<std::int32_t>(RoundHalfEven(least));
         r.B = 1000000 - a - r.W;
         r.RaisedToMinimum = true;

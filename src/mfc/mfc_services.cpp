@@ -6,6 +6,7 @@
 #include "voegtlin_port.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -32,7 +33,7 @@ bool IdentifiesAsController(const TSerialResponse& r)
     return r.AsString.compare(0, 3, "GSC") == 0;
 }
 
-} // namespace
+}  // namespace
 
 MfcIdentification IdentifyMFCs(const MfcBus& bus)
 {
@@ -87,7 +88,7 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
         bus.clock.sleepMs(PauseBetweenFramesMs);
         return r;
     };
-    read(port.ReadU8(Address, RegisterGasTableInUse)); // read-back; its value is not needed
+    read(port.ReadU8(Address, RegisterGasTableInUse));  // read-back; its value is not needed
     const TSerialResponse name = read(port.ReadS8(Address, RegisterShortName));
     const TSerialResponse longName = read(port.ReadS50(Address, RegisterLongName));
     const TSerialResponse fullScale = read(port.ReadF32(Address, RegisterFullScale));
@@ -97,8 +98,9 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
     if (!failure.empty())
         return failure;
     // The range becomes the flush and bypass set-point and the planner's
-    // bounds: a range that is not a positive number is no range.
-    if (!std::isfinite(fullScale.AsFloat) || fullScale.AsFloat <= 0.0f)
+    // bounds: a range that is not a positive number is no range, and one
+    // below the smallest normal float leaves no room for a minimum flow.
+    if (!std::isfinite(fullScale.AsFloat) || !(fullScale.AsFloat >= std::numeric_limits<float>::min()))
         return StatusInvalidFullScale;
     if (dynamicRange.AsInteger < 1)
         return StatusInvalidDynamicRange;
@@ -173,8 +175,7 @@ std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, T
     return failure;
 }
 
-std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB,
-                           TControllerStatuses* each)
+std::string ReadTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, TTotalizer& TotalizerB, TControllerStatuses* each)
 {
     TControllerStatuses statuses;
     std::string failure;

@@ -51,9 +51,9 @@ std::uint16_t GasTableNumber(int listIndex);
 // 1, else to 2) to gas table `gasTable`, reads back the table's names and
 // range, and on success stores them in `flowInfo` and the controller's range
 // in `PossibleMinFlow` and `PossibleMaxFlow`. Fails, leaving all three as
-// they were, unless every frame succeeded, the full scale is finite and
-// above 0 and the dynamic range is at least 1. Returns "" on success, else
-// the reason.
+// they were, unless every frame succeeded, the full scale is finite and at
+// least the smallest normal float ("Invalid full-scale flow" otherwise) and
+// the dynamic range is at least 1. Returns "" on success, else the reason.
 std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t gasTable, TFlowInfo& flowInfo,
                        double& PossibleMinFlow, double& PossibleMaxFlow);
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <string>
 
 namespace {
 
@@ -45,7 +46,7 @@ bool IsTextCharacter(std::uint8_t c)
         || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-} // namespace
+}  // namespace
 
 std::uint16_t CalculateCRC16(std::uint16_t start, const std::uint8_t* data, std::uint32_t count)
 {
@@ -83,23 +84,57 @@ TArrayOfByte WriteFloatFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAd
     return WithCrc(std::move(frame));
 }
 
+const char* ModbusExceptionName(std::uint8_t code)
+{
+    switch (code) {
+    case 1: return "Illegal Function";
+    case 2: return "Illegal Data Address";
+    case 3: return "Illegal Data Value";
+    case 4: return "Server Device Failure";
+    case 5: return "Acknowledge";
+    case 6: return "Server Device Busy";
+    case 8: return "Memory Parity Error";
+    case 10: return "Gateway Path Unavailable";
+    case 11: return "Gateway Target Device Failed to Respond";
+    default: return "Unknown Exception";
+    }
+}
+
+std::string ExceptionStatus(std::uint8_t address, std::uint8_t code)
+{
+    return "Controller " + std::to_string(address) + " reported exception " + std::to_string(code) + " ("
+        + ModbusExceptionName(code) + ")";
+}
+
 TReplyLocation LocateReadReply(const std::uint8_t* bytes, std::size_t count, std::uint8_t address,
                                std::size_t expectedLength)
 {
     constexpr std::uint8_t function = 3;
+    constexpr std::size_t exceptionLength = 5;
     const auto byteCount = static_cast<std::uint8_t>(expectedLength - 5);
-    if (count >= expectedLength) {
-        for (std::size_t p = count - expectedLength + 1; p-- > 0;) {
-            const std::uint8_t* f = bytes + p;
-            if (f[0] == address && f[1] == function && f[2] == byteCount && CrcMatches(f, expectedLength))
-                return {{}, p};
-        }
+    // A frame of the controller's that ends the bytes received, `length` long.
+    auto tail = [&](std::size_t length) -> const std::uint8_t* {
+        if (length < 4 || count < length)
+            return nullptr;
+        const std::uint8_t* f = bytes + (count - length);
+        return f[0] == address && CrcMatches(f, length) ? f : nullptr;
+    };
+
+    if (const std::uint8_t* f = tail(expectedLength); f && f[1] == function && f[2] == byteCount)
+        return {{}, count - expectedLength};
+    if (const std::uint8_t* f = tail(exceptionLength); f && f[1] == (function | 0x80))
+        return {ExceptionStatus(address, f[2]), 0};
+    // A valid frame from the controller, but the answer to another request:
+    // all the bytes received, or as many as the reply would have had.
+    for (const std::uint8_t* f : {tail(count), tail(expectedLength)}) {
+        if (f && f[1] != function)
+            return {StatusUnexpectedFunction, 0};
     }
     if (count != expectedLength)
         return {StatusWrongAmount, 0};
     if (!CrcMatches(bytes, count))
         return {StatusChecksumError, 0};
-    if (bytes[0] != address || bytes[1] != function)
+    if (bytes[0] != address)
         return {StatusWrongDevice, 0};
     return {StatusWrongAmount, 0};  // a valid frame announcing another amount of data
 }

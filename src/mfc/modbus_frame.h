@@ -30,11 +30,22 @@ inline constexpr const char* StatusNoResult = "No result to read";
 inline constexpr const char* StatusWrongAmount = "Wrong amount of data waiting";
 inline constexpr const char* StatusChecksumError = "Checksum error in response";
 inline constexpr const char* StatusWrongDevice = "Response from wrong device";
+inline constexpr const char* StatusUnexpectedFunction = "Unexpected function code in response";
 
-// Where the reply to a read lies among the bytes received: the last complete
-// frame with the right address, function code, byte count and CRC (bytes in
-// front of it are left over from an earlier exchange). `Status` is empty when
-// one was found; otherwise it says why the bytes are no reply.
+// The name the Modbus application protocol gives an exception code ("Illegal
+// Data Address" for 2); "Unknown Exception" for a code it does not define.
+const char* ModbusExceptionName(std::uint8_t code);
+// "Controller 1 reported exception 2 (Illegal Data Address)".
+std::string ExceptionStatus(std::uint8_t address, std::uint8_t code);
+
+// Where the reply to a read lies among the bytes received: a complete frame
+// with the right address, function code, byte count and CRC that ends the
+// bytes received (bytes in front of it are left over from an earlier
+// exchange; bytes after it make the reply "Wrong amount of data waiting").
+// `Status` is empty when one was found; otherwise it says why the bytes are
+// no reply: the controller's exception, a valid frame from the controller
+// with another function code, the wrong amount, a bad CRC or another
+// device's address.
 struct TReplyLocation {
     std::string Status;
     std::size_t Offset = 0;

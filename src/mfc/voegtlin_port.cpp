@@ -32,7 +32,7 @@ std::string TrimBlanks(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-} // namespace
+}  // namespace
 
 void TVoegtlinPort::UseControllerLine(const std::string& port)
 {
@@ -49,7 +49,8 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
 {
     const TArrayOfByte frame = ReadRegistersFrame(DeviceAddress, MemoryAddress, registers);
     SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
-    if (r.ResponseLength == 0) {
+    // A reply filling the whole buffer counts 0 modulo 256: it is still one.
+    if (r.ReceivedCount == 0) {
         // A port the system refused keeps its reason, which the operator can
         // act on; every other silence is "No result to read".
         if (!IsPortRefusal(r.Status))
@@ -57,8 +58,8 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
         return nullptr;
     }
     const std::size_t expected = ReadReplyLength(registers);
-    const TReplyLocation found = LocateReadReply(r.rArray.data(), r.ResponseLength,
-                                                 static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
+    const TReplyLocation found
+        = LocateReadReply(r.rArray.data(), r.ReceivedCount, static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
     if (!found.Status.empty()) {
         r.Status = found.Status;
         return nullptr;
@@ -112,7 +113,7 @@ TSerialResponse TVoegtlinPort::ReadF32(std::uint32_t DeviceAddress, std::uint32_
     if (const std::uint8_t* data = Read(DeviceAddress, MemoryAddress, 2, r))
         r.AsFloat = DecodeF32(data);
     else
-        r.AsFloat = std::bit_cast<float>(std::uint32_t{0xFFC00000}); // quiet NaN
+        r.AsFloat = std::bit_cast<float>(std::uint32_t{0xFFC00000});  // quiet NaN
     return r;
 }
 
@@ -124,8 +125,7 @@ TSerialResponse TVoegtlinPort::Write(const std::vector<std::uint8_t>& frame)
     return r;
 }
 
-TSerialResponse TVoegtlinPort::WriteU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress,
-                                       std::uint16_t aValue)
+TSerialResponse TVoegtlinPort::WriteU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t aValue)
 {
     return Write(WriteRegisterFrame(DeviceAddress, MemoryAddress, aValue));
 }
@@ -139,5 +139,8 @@ TSerialResponse TVoegtlinPort::WriteF32(std::uint32_t DeviceAddress, std::uint32
         r.Status = StatusInvalidSetPoint;
         return r;
     }
+    // Zero goes out as +0: a controller need not know the sign bit of zero.
+    if (aValue == 0.0f)
+        aValue = 0.0f;
     return Write(WriteFloatFrame(DeviceAddress, MemoryAddress, aValue));
 }

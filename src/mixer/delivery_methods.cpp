@@ -27,7 +27,7 @@ constexpr double MsPerMinute = 60000.0;
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
 const QString MassPicture = QStringLiteral("0.000 000 000");
 
-} // namespace
+}  // namespace
 
 // What a pulse routine doses: the controller, its totalizer, the planned
 // average flow it meters against, the controller's minimum, its pulse count

@@ -32,10 +32,9 @@ constexpr TFlushStep FlushSteps[] = {
 // each, so the window repaints and takes clicks throughout.
 constexpr unsigned FlushSliceMs = 50;
 
-} // namespace
+}  // namespace
 
-TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host,
-               Clock& clock)
+TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock)
     : S_(state)
     , Gateway_(gateway)
     , Log_(log)
@@ -122,8 +121,8 @@ void TMixer::Supervise(TMixerState acting)
         return;
     // Bypass sends gas B at a steady set-point; a dilution doses as its
     // method says.
-    const TMethodSteps steps =
-        acting == TMixerState::Dilution ? StepsOfMethod(S_.MixingMethod, Rules_) : TMethodSteps{};
+    const TMethodSteps steps
+        = acting == TMixerState::Dilution ? StepsOfMethod(S_.MixingMethod, Rules_) : TMethodSteps{};
     if (const auto cause = Supervisor_.Check(steps))
         RaiseAlarm(*cause);
 }
@@ -174,20 +173,11 @@ void TMixer::LogStep()
 void TMixer::Act()
 {
     switch (S_.MixerState) {
-    case TMixerState::Unknown:
-        break;
-    case TMixerState::Standby:
-        HoldStandby();
-        break;
-    case TMixerState::Flushing:
-        Flush();
-        break;
-    case TMixerState::Dilution:
-        Dispatch();
-        break;
-    case TMixerState::Bypass:
-        HoldBypass();
-        break;
+    case TMixerState::Unknown: break;
+    case TMixerState::Standby: HoldStandby(); break;
+    case TMixerState::Flushing: Flush(); break;
+    case TMixerState::Dilution: Dispatch(); break;
+    case TMixerState::Bypass: HoldBypass(); break;
     }
 }
 

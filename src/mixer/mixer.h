@@ -19,9 +19,9 @@ class TMixerHost;
 
 // An alarm the operator has not acknowledged yet.
 struct TAlarm {
-    std::string Cause;     // what was found, for the operator
-    double At = 0.0;       // clock day count when it was raised
-    double AtWall = 0.0;   // the same moment on the wall clock
+    std::string Cause;    // what was found, for the operator
+    double At = 0.0;      // clock day count when it was raised
+    double AtWall = 0.0;  // the same moment on the wall clock
 };
 
 // The mixer core, free of any window: the four state buttons, the 250 ms

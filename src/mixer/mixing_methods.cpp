@@ -13,14 +13,23 @@ constexpr TMethodSteps PulseB{true, false, true};
 
 // The pure gases run the constant steps: the other gas's set-point is 0.
 constexpr TMethodRow DispatchTable[] = {
-    {"A (constant) in B", Constant},     {"A in B (limited)", Constant},     {"A (pulse) in B", PulseA},
-    {"A (constant) in B/H2O", Constant}, {"A in B/H2O (limited)", Constant}, {"A (pulse) in B/H2O", PulseA},
-    {"B (constant) in A", Constant},     {"B in A (limited)", Constant},     {"B (pulse) in A", PulseB},
-    {"B/H2O (constant) in A", Constant}, {"B/H2O in A (limited)", Constant}, {"B/H2O (pulse) in A", PulseB},
-    {"A pure", Constant},                {"B pure", Constant},
+    {"A (constant) in B", Constant},
+    {"A in B (limited)", Constant},
+    {"A (pulse) in B", PulseA},
+    {"A (constant) in B/H2O", Constant},
+    {"A in B/H2O (limited)", Constant},
+    {"A (pulse) in B/H2O", PulseA},
+    {"B (constant) in A", Constant},
+    {"B in A (limited)", Constant},
+    {"B (pulse) in A", PulseB},
+    {"B/H2O (constant) in A", Constant},
+    {"B/H2O in A (limited)", Constant},
+    {"B/H2O (pulse) in A", PulseB},
+    {"A pure", Constant},
+    {"B pure", Constant},
 };
 
-} // namespace
+}  // namespace
 
 TMethodSteps StepsOfMethod(std::string_view method, const TDeliveryRules& rules)
 {

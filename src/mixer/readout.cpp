@@ -34,7 +34,7 @@ std::optional<double> RecentFlow(const TEquipmentGateway& gateway, std::uint32_t
     return flow ? Finite(*flow) : std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 TReadout TMixer::Readout() const
 {

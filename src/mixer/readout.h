@@ -7,17 +7,17 @@
 // (no dilution running, no fresh totalizer readings, no plan, no reading of
 // the bubbler).
 struct TReadout {
-    std::optional<double> ElapsedDays;    // since the dilution started
-    std::optional<double> PpmA;           // gas A delivered since the start, ppm
-    std::optional<double> PpmH2O;         // water delivered since the start, ppm
-    std::optional<double> PlannedPpmA;    // as the plan asks
+    std::optional<double> ElapsedDays;  // since the dilution started
+    std::optional<double> PpmA;         // gas A delivered since the start, ppm
+    std::optional<double> PpmH2O;       // water delivered since the start, ppm
+    std::optional<double> PlannedPpmA;  // as the plan asks
     std::optional<double> PlannedPpmH2O;
-    std::optional<double> FlowA;          // g/min, from the totalizer readings
+    std::optional<double> FlowA;  // g/min, from the totalizer readings
     std::optional<double> FlowB;
-    std::optional<double> SetPointA;      // g/min, as last sent
+    std::optional<double> SetPointA;  // g/min, as last sent
     std::optional<double> SetPointB;
-    std::optional<double> BubblerC;       // temperature of the newest sound reading
-    int LogRows = 0;                      // rows stored in the log
+    std::optional<double> BubblerC;  // temperature of the newest sound reading
+    int LogRows = 0;                 // rows stored in the log
 };
 
 // Totalizer readings older than this say nothing about the flow now.

@@ -44,7 +44,7 @@ std::string Text(const QString& text)
     return text.toStdString();
 }
 
-} // namespace
+}  // namespace
 
 TSupervisor::TSupervisor(const TWindowState& state, const TEquipmentGateway& gateway, Clock& clock)
     : S_(state)
@@ -76,7 +76,7 @@ std::optional<std::string> TSupervisor::DeviceLost() const
         if ((now - quietSince) * SecondsPerDay < DeviceSilenceSeconds)
             continue;
         return std::string(DeviceName(device)) + " not answering since "
-               + Text(FormatDayCount(QStringLiteral("hh:nn:ss"), h.FailingSinceWall)) + ": " + h.LastFailure;
+            + Text(FormatDayCount(QStringLiteral("hh:nn:ss"), h.FailingSinceWall)) + ": " + h.LastFailure;
     }
     return std::nullopt;
 }
@@ -84,8 +84,8 @@ std::optional<std::string> TSupervisor::DeviceLost() const
 std::optional<std::string> TSupervisor::FlowOffSetPoint(std::uint32_t Address) const
 {
     const std::optional<float> setPoint = Gateway_.SetPoint(Address);
-    const double minFlow =
-        Address == AddressGasA ? S_.PossibleMinFlowAGramsperMinute : S_.PossibleMinFlowBGramsperMinute;
+    const double minFlow
+        = Address == AddressGasA ? S_.PossibleMinFlowAGramsperMinute : S_.PossibleMinFlowBGramsperMinute;
     // Below its minimum a controller does not regulate: nothing to judge.
     if (!setPoint || !(*setPoint > 0.0f) || *setPoint < minFlow)
         return std::nullopt;
@@ -97,7 +97,8 @@ std::optional<std::string> TSupervisor::FlowOffSetPoint(std::uint32_t Address) c
         return std::nullopt;
     const TTotalizerSample& newest = history.back();
     const double from = newest.At - FlowWindowSeconds / SecondsPerDay;
-    auto start = std::find_if(history.rbegin(), history.rend(), [from](const TTotalizerSample& s) { return s.At <= from; });
+    auto start
+        = std::find_if(history.rbegin(), history.rend(), [from](const TTotalizerSample& s) { return s.At <= from; });
     if (start == history.rend() || start->At < Gateway_.SetPointSince(Address))
         return std::nullopt;
 
@@ -108,8 +109,8 @@ std::optional<std::string> TSupervisor::FlowOffSetPoint(std::uint32_t Address) c
     // still holds the gas of the time before the fault.
     const double now = Gateway_.MeasuredFlow(Address, RecentFlowSeconds).value_or(flow);
     return std::string(GasName(Address)) + " flow " + Text(FormatFloat(QStringLiteral("0.000"), now))
-           + " g/min against " + Text(FormatFloat(QStringLiteral("0.000"), *setPoint)) + " g/min set"
-           + Hint(flow < *setPoint, false);
+        + " g/min against " + Text(FormatFloat(QStringLiteral("0.000"), *setPoint)) + " g/min set"
+        + Hint(flow < *setPoint, false);
 }
 
 std::optional<std::string> TSupervisor::MassOffDue(std::uint32_t Address) const
@@ -132,5 +133,5 @@ std::optional<std::string> TSupervisor::MassOffDue(std::uint32_t Address) const
         return std::nullopt;
     const QString mass = QStringLiteral("0.000 000");
     return std::string(GasName(Address)) + " delivered " + Text(FormatFloat(mass, delivered)) + " g against "
-           + Text(FormatFloat(mass, due)) + " g due" + Hint(delivered < due, true);
+        + Text(FormatFloat(mass, due)) + " g due" + Hint(delivered < due, true);
 }

@@ -24,11 +24,11 @@ struct TWindowState {
     double PossibleMinFlowBGramsperMinute = 0.0;
     double PossibleMaxFlowBGramsperMinute = 0.0;
 
-    TFlowInfo FIA;  // controller 1, gas A
-    TFlowInfo FIB;  // controller 2, gas B
-    TCompound A;    // the chosen gas A
-    TCompound B;    // the chosen gas B
-    TCompound H2OC; // the table entry of water, looked up at start-up
+    TFlowInfo FIA;   // controller 1, gas A
+    TFlowInfo FIB;   // controller 2, gas B
+    TCompound A;     // the chosen gas A
+    TCompound B;     // the chosen gas B
+    TCompound H2OC;  // the table entry of water, looked up at start-up
 
     TTotalizer TotalizerA;
     TTotalizer TotalizerB;
@@ -38,9 +38,9 @@ struct TWindowState {
     double DilutionStartTime = 0.0;  // day count
     double H2OTime = 0.0;            // days gas B spent in the bubbler
     double H2OFractioninB = 0.0;
-    double H2OFractionOfB = 0.0;     // water per gas B asked for, w / b
-    std::int32_t Counter = 0;        // gas A pulses in this plan
-    std::int32_t CounterB = 0;       // gas B pulses in this plan
+    double H2OFractionOfB = 0.0;  // water per gas B asked for, w / b
+    std::int32_t Counter = 0;     // gas A pulses in this plan
+    std::int32_t CounterB = 0;    // gas B pulses in this plan
 
     // The water bookkeeping of a plan, cleared by the planner: the wet path
     // held open from one tick into the next and since when its time was

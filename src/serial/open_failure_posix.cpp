@@ -39,8 +39,8 @@ std::string LockHolder(const QString& path)
 {
     QString lockName = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
     lockName.replace(QLatin1Char('/'), QLatin1Char('_'));
-    static const char* const lockDirectories[] = {"/var/lock", "/run/lock", "/etc/locks", "/var/spool/locks",
-                                                  "/var/spool/uucp", "/tmp", "/var/tmp", "/var/lock/lockdev"};
+    static const char* const lockDirectories[] = {"/var/lock",       "/run/lock", "/etc/locks", "/var/spool/locks",
+                                                  "/var/spool/uucp", "/tmp",      "/var/tmp",   "/var/lock/lockdev"};
     for (const char* directory : lockDirectories) {
         QFile lock(QString::fromLatin1(directory) + QStringLiteral("/LCK..") + lockName);
         if (!lock.open(QIODevice::ReadOnly))
@@ -64,7 +64,7 @@ std::string LockHolder(const QString& path)
     return {};
 }
 
-} // namespace
+}  // namespace
 
 SerialOpenFailure ExplainOpenFailure(const QString& portName, QSerialPort::SerialPortError error)
 {

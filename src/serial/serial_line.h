@@ -8,13 +8,13 @@
 // Why a port could not be opened, as far as the system tells.
 struct SerialOpenFailure {
     enum class Reason {
-        Unknown,              // missing, or the system gives no reason
-        PermissionDenied,     // the user may not read and write the device
-        HeldByAnotherProgram, // another program has the port open
+        Unknown,               // missing, or the system gives no reason
+        PermissionDenied,      // the user may not read and write the device
+        HeldByAnotherProgram,  // another program has the port open
     };
     Reason Why = Reason::Unknown;
-    std::string Path;   // the device refused (such as /dev/ttyUSB0); empty when not known
-    std::string Holder; // who holds it, such as "minicom (process 4711)"; empty when not told
+    std::string Path;    // the device refused (such as /dev/ttyUSB0); empty when not known
+    std::string Holder;  // who holds it, such as "minicom (process 4711)"; empty when not told
 };
 
 // One serial line as a transaction uses it: the program's end of a port.
@@ -35,8 +35,13 @@ public:
     virtual bool configure(std::int32_t baudRate, std::int32_t parity, std::int32_t stopBits) = 0;
     // Discards every byte received so far and not yet read.
     virtual void purge() = 0;
-    // Writes all bytes; false when the write fails.
+    // Writes all bytes; false when the write fails. The bytes may still be
+    // on their way out when it returns.
     virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
+    // Blocks until every byte written has left the port, as far as the
+    // system can tell. A line drains before its settings change and before
+    // it closes, so no frame on the wire is cut off or re-timed.
+    virtual void drain() = 0;
     // Bytes received and waiting to be read; negative when the port cannot
     // be queried.
     virtual int bytesWaiting() = 0;
@@ -51,3 +56,14 @@ public:
 // The ends of a read, shared by every line.
 inline constexpr int ReadSilenceMs = 20;
 inline constexpr int ReadLimitMs = 2760;
+
+// Milliseconds `bytes` take on the wire: a start bit, 8 data bits, the parity
+// bit if any and the stop bits for each byte. Codes as for configure().
+inline double WireTimeMs(std::int32_t baudRate, std::int32_t parity, std::int32_t stopBits, std::size_t bytes)
+{
+    if (baudRate <= 0)
+        return 0.0;
+    const double stop = stopBits == 2 ? 2.0 : stopBits == 1 ? 1.5 : 1.0;
+    const double bitsPerByte = 9.0 + (parity != 0 ? 1.0 : 0.0) + stop;
+    return static_cast<double>(bytes) * bitsPerByte * 1000.0 / baudRate;
+}

@@ -17,7 +17,7 @@ namespace {
 const std::string PermissionDeniedOn = "Permission denied on ";
 const std::string PortHeld = std::string(StatusPortInUse) + ": ";
 
-} // namespace
+}  // namespace
 
 std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailure& failure)
 {
@@ -28,8 +28,7 @@ std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailu
     case SerialOpenFailure::Reason::HeldByAnotherProgram:
         return PortHeld + device + " is held by "
             + (failure.Holder.empty() ? std::string("another program") : failure.Holder);
-    case SerialOpenFailure::Reason::Unknown:
-        break;
+    case SerialOpenFailure::Reason::Unknown: break;
     }
     return StatusPortInUse;
 }
@@ -50,39 +49,53 @@ void TSerialPort::Trace(int step)
     if (!Debug)
         return;
     DebugMSG += QStringLiteral("Time  %1: ").arg(step)
-        + DayCountToDateTime(Clock_.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz"))
-        + QStringLiteral("\r\n");
+        + DayCountToDateTime(Clock_.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz")) + QStringLiteral("\r\n");
 }
 
-void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse,
-                           TSerialResponse& Result)
+void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result)
 {
     std::unique_ptr<SerialLine> line;
-    bool opened = false;
+    LineUse use;
     try {
         DebugMSG.clear();
         Trace(1);
         Result.Status = StatusUnknownProblem;
         Result.ResponseLength = 0;
+        Result.ReceivedCount = 0;
         line = Lines_.makeLine(Port);
-        Transact(line.get(), opened, Data, dataSize, WaitForResponse, Result);
+        Transact(line.get(), use, Data, dataSize, WaitForResponse, Result);
     } catch (...) {
         // Abandoned by an unexpected error: the status set first remains.
     }
-    if (line && opened) {
-        try {
-            line->close();
-        } catch (...) {
+    if (line && use.Opened)
+        Release(*line, use);
+}
+
+void TSerialPort::Release(SerialLine& line, const LineUse& use)
+{
+    try {
+        if (use.HoldUntil > 0.0) {
+            // Closing puts back the settings the port had before it was
+            // opened, at once: a frame still on the wire would be garbled.
+            line.drain();
+            const double leftMs = (use.HoldUntil - Clock_.now()) * 86400000.0;
+            if (leftMs > 0.0)
+                Clock_.deviceWaitMs(leftMs);
         }
+    } catch (...) {
+    }
+    try {
+        line.close();
+    } catch (...) {
     }
 }
 
-void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std::uint32_t dataSize,
+void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize,
                            bool WaitForResponse, TSerialResponse& Result)
 {
-    opened = line && line->open();
+    use.Opened = line && line->open();
     Trace(2);
-    if (!opened) {
+    if (!use.Opened) {
         // A port the operator cannot fix by waiting says what to do instead.
         Result.Status = line ? OpenFailureStatus(Port, line->openFailure()) : StatusPortInUse;
         return;
@@ -101,6 +114,8 @@ void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std
     // reply that came too late) must not pass for the answer to this request.
     line->purge();
 
+    const double writeStart = Clock_.now();
+    use.HoldUntil = writeStart + (WireTimeMs(BaudRate, Parity, StopBits, dataSize) + DrainGuardMs) / 86400000.0;
     if (!line->write(static_cast<const std::uint8_t*>(Data), dataSize)) {
         Result.Status = StatusWriteFailed;
         return;
@@ -150,6 +165,7 @@ void TSerialPort::Transact(SerialLine* line, bool& opened, const void* Data, std
     Result.Response = text;
     Result.Status.clear();
     Result.ResponseLength = static_cast<std::uint8_t>(reply.size() % 256);
+    Result.ReceivedCount = reply.size();
     Trace(9);
 
     if (reply.size() >= 7) {

@@ -33,6 +33,11 @@ bool IsPortRefusal(const std::string& status);
 // The largest reply one transaction reads.
 inline constexpr std::size_t ReadBufferBytes = 256;
 
+// After a write the port stays open, with its settings, until the frame has
+// had its wire time plus this much: a USB adapter may report the bytes sent
+// while the last of them still sit in its own buffer.
+inline constexpr double DrainGuardMs = 2.0;
+
 // The port names the operator can choose from: the system's ports, then any
 // registered simulated lines. Not sorted, not de-duplicated.
 std::vector<std::string> GetExistingCommPorts(const SerialLines& lines);
@@ -44,26 +49,33 @@ class TSerialPort {
 public:
     TSerialPort(SerialLines& lines, Clock& clock);
 
-    bool Debug = false;        // trace SendData into DebugMSG
-    QString DebugMSG;          // trace of the last SendData call
-    std::string Port;          // port name as GetExistingCommPorts lists it
-    std::uint32_t WindowsReadLoopTimeoutMS = 333; // slept after the write and after every poll
-    std::uint32_t ReadoutTimeoutMS = 1000;        // wait for the first reply byte
+    bool Debug = false;                            // trace SendData into DebugMSG
+    QString DebugMSG;                              // trace of the last SendData call
+    std::string Port;                              // port name as GetExistingCommPorts lists it
+    std::uint32_t WindowsReadLoopTimeoutMS = 333;  // slept after the write and after every poll
+    std::uint32_t ReadoutTimeoutMS = 1000;         // wait for the first reply byte
     std::int32_t BaudRate = 9600;
-    std::int32_t StopBits = 0; // 0 one, 1 one and a half, 2 two
-    std::int32_t Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    std::int32_t StopBits = 0;  // 0 one, 1 one and a half, 2 two
+    std::int32_t Parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
 
     // Runs one transaction with the `dataSize` bytes at `Data`, awaiting and
     // reading a reply when `WaitForResponse` is set, into `Result`. Never
-    // throws; every failure is a Status text and the port is always closed.
+    // throws; every failure is a Status text and the port is always closed,
+    // never before the request has left it (a write-only transaction takes
+    // the request's wire time).
     void SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result);
 
 protected:
     Clock& clock() const { return Clock_; }
 
 private:
-    void Transact(SerialLine* line, bool& opened, const void* Data, std::uint32_t dataSize,
-                  bool WaitForResponse, TSerialResponse& Result);
+    struct LineUse {
+        bool Opened = false;
+        double HoldUntil = 0.0;  // day count before which the line must not close
+    };
+    void Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize, bool WaitForResponse,
+                  TSerialResponse& Result);
+    void Release(SerialLine& line, const LineUse& use);
     void Trace(int step);
 
     SerialLines& Lines_;

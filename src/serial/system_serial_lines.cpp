@@ -8,7 +8,17 @@
 
 #include <algorithm>
 
+#if defined(Q_OS_WIN)
+#include <qt_windows.h>
+#elif defined(Q_OS_UNIX)
+#include <cerrno>
+#include <termios.h>
+#endif
+
 namespace {
+
+// The longest a drain waits for Qt's own buffer to reach the system.
+constexpr int DrainLimitMs = 3000;
 
 bool ToQtParity(std::int32_t code, QSerialPort::Parity& parity)
 {
@@ -56,6 +66,7 @@ public:
     {
         QSerialPort::Parity parity;
         QSerialPort::StopBits stopBits;
+        drain();
         if (baudRate <= 0 || !ToQtParity(parityCode, parity) || !ToQtStopBits(stopBitsCode, stopBits))
             return false;
         const bool applied = port_.setBaudRate(baudRate) && port_.setDataBits(QSerialPort::Data8)
@@ -89,6 +100,24 @@ public:
                 return false;
         }
         return true;
+    }
+
+    void drain() override
+    {
+        if (!port_.isOpen())
+            return;
+        // Qt hands its buffered bytes to the system inside its wait calls;
+        // then the system's own buffer and the UART must empty.
+        QDeadlineTimer deadline(DrainLimitMs);
+        while (port_.bytesToWrite() > 0 && !deadline.hasExpired()) {
+            if (!port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0))))
+                break;
+        }
+#if defined(Q_OS_WIN)
+        FlushFileBuffers(reinterpret_cast<HANDLE>(port_.handle()));
+#elif defined(Q_OS_UNIX)
+        while (tcdrain(port_.handle()) != 0 && errno == EINTR) {}
+#endif
     }
 
     int bytesWaiting() override
@@ -125,8 +154,10 @@ public:
 
     void close() override
     {
-        if (port_.isOpen())
+        if (port_.isOpen()) {
+            drain();
             port_.close();
+        }
     }
 
 private:
@@ -141,7 +172,7 @@ private:
     SerialOpenFailure failure_;
 };
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> SystemSerialLines::systemPortNames() const
 {

@@ -37,7 +37,8 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     // A tick arrives through the event queue, so it never interrupts a
     // handler; ticks that fall due meanwhile are not queued up.
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
-    connect(ButtonSetupValidate, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
+    connect(ButtonSetupValidate, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
     SetUpMixer();
     SetUpPlot();
 

@@ -61,8 +61,7 @@ public:
     // Runs one handler the way the toolkit runs an event handler: an error
     // that escapes it is shown in the error box with its message, and the
     // program goes on with the next event.
-    template <class Handler>
-    void Guarded(Handler&& handler)
+    template <class Handler> void Guarded(Handler&& handler)
     {
         try {
             std::forward<Handler>(handler)();
@@ -258,21 +257,21 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildLayout();        // form1_layout.cpp
-    void BuildReadout();       // form1_readout.cpp
-    void SetUpPlot();          // form1_plot.cpp
-    void SetUpLogTable();      // form1_datalog.cpp
+    void BuildLayout();    // form1_layout.cpp
+    void BuildReadout();   // form1_readout.cpp
+    void SetUpPlot();      // form1_plot.cpp
+    void SetUpLogTable();  // form1_datalog.cpp
     void SetUpLogColumns();
     void SetUpSaveDialog();
-    void StartJournal();       // form1_journal.cpp
+    void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
-    void ConnectSetupHandlers(); // form1_setup.cpp
-    void ConnectMixtureInputs(); // form1_mixture.cpp
+    void ConnectSetupHandlers();  // form1_setup.cpp
+    void ConnectMixtureInputs();  // form1_mixture.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
-    class MixerHost;           // form1_mixer.cpp
+    class MixerHost;  // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
     // The duties of every way the program ends: the equipment made safe,

@@ -49,7 +49,7 @@ private:
     std::function<void(Qt::MouseButton)> handler_;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1::SetUpLogTable()
 {
@@ -61,9 +61,8 @@ void TForm1::SetUpLogTable()
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 8);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     // The header row is part of the table: a right click there saves too.
-    auto* mouseDown = new TMouseDownFilter(this, [this](Qt::MouseButton button) {
-        Guarded([this, button] { StringGrid1MouseDown(button); });
-    });
+    auto* mouseDown = new TMouseDownFilter(
+        this, [this](Qt::MouseButton button) { Guarded([this, button] { StringGrid1MouseDown(button); }); });
     StringGrid1->viewport()->installEventFilter(mouseDown);
     StringGrid1->horizontalHeader()->viewport()->installEventFilter(mouseDown);
     LogSaver_ = new TLogSaver(this);

@@ -27,8 +27,7 @@ namespace {
 // report side by side.
 constexpr int DefaultWidth = 1344;
 
-template <class W>
-W* Make(QWidget* parent, const char* name, int left, int top, int width = -1, int height = -1)
+template <class W> W* Make(QWidget* parent, const char* name, int left, int top, int width = -1, int height = -1)
 {
     W* w = new W(parent);
     w->setObjectName(QString::fromLatin1(name));
@@ -114,7 +113,7 @@ TRtIntegerEdit* MakeIntegerEdit(QWidget* parent, const char* name, int left, int
     return e;
 }
 
-} // namespace
+}  // namespace
 
 void TForm1::BuildLayout()
 {
@@ -147,8 +146,8 @@ void TForm1::BuildLayout()
     Name(ListBoxPortMFC, Label2);
 
     GroupBox3 = MakeGroup(Setup, "GroupBox3", 271, 3, 266, 462, QStringLiteral("3. Validate"));
-    ButtonSetupValidate = MakeButton(GroupBox3, "ButtonSetupValidate", 11, 22, 246, 25,
-                                     QStringLiteral("Validate ports && equipment"));
+    ButtonSetupValidate
+        = MakeButton(GroupBox3, "ButtonSetupValidate", 11, 22, 246, 25, QStringLiteral("Validate ports && equipment"));
     Label3 = MakeLabel(GroupBox3, "Label3", 11, 87, QStringLiteral("Feedback"));
     MemoSetupFeedback = MakeMemo(GroupBox3, "MemoSetupFeedback");
     MemoSetupFeedback->setGeometry(11, 106, 246, 306);
@@ -242,13 +241,15 @@ void TForm1::BuildLayout()
     LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LabelStatus->resize(258 - 83 - 6, 27);
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ButtonStop = MakeButton(GroupBox8, "ButtonStop", 14, 51, 79, 30, QStringLiteral("Stop"),
-                            QStringLiteral("Stops whatever the mixer is doing and closes all valves as quickly as possible. "
-                                           "Note, that disconnecting the main power is more reliable way to disable the "
-                                           "mixer in case of emergency."));
-    ButtonFlush = MakeButton(GroupBox8, "ButtonFlush", 14, 87, 79, 30, QStringLiteral("Flush"),
-                             QStringLiteral("Short procedure to remove some of the existing gases in the mixer. Multiple "
-                                            "rounds of flushing may be required when input gas types are changed."));
+    ButtonStop
+        = MakeButton(GroupBox8, "ButtonStop", 14, 51, 79, 30, QStringLiteral("Stop"),
+                     QStringLiteral("Stops whatever the mixer is doing and closes all valves as quickly as possible. "
+                                    "Note, that disconnecting the main power is more reliable way to disable the "
+                                    "mixer in case of emergency."));
+    ButtonFlush
+        = MakeButton(GroupBox8, "ButtonFlush", 14, 87, 79, 30, QStringLiteral("Flush"),
+                     QStringLiteral("Short procedure to remove some of the existing gases in the mixer. Multiple "
+                                    "rounds of flushing may be required when input gas types are changed."));
     ButtonBypass = MakeButton(GroupBox8, "ButtonBypass", 14, 123, 79, 30, QStringLiteral("Bypass"),
                               QStringLiteral("Switch immediately from diluted mixture to pure, dry gas B."));
     ButtonDilution = MakeButton(GroupBox8, "ButtonDilution", 14, 159, 79, 30, QStringLiteral("Dilution"),

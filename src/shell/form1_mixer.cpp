@@ -23,7 +23,7 @@ namespace {
 // most recent lines only.
 constexpr int DevFeedbackLines = 50000;
 
-} // namespace
+}  // namespace
 
 class TForm1::MixerHost final : public TMixerHost {
 public:

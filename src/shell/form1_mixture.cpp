@@ -15,7 +15,10 @@ namespace {
 // Clears a flag however the scope is left.
 class ClearOnExit {
 public:
-    explicit ClearOnExit(bool& flag) : Flag_(flag) {}
+    explicit ClearOnExit(bool& flag)
+        : Flag_(flag)
+    {
+    }
     ~ClearOnExit() { Flag_ = false; }
     ClearOnExit(const ClearOnExit&) = delete;
     ClearOnExit& operator=(const ClearOnExit&) = delete;
@@ -24,15 +27,14 @@ private:
     bool& Flag_;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1::ConnectMixtureInputs()
 {
     // Attached after the fields have their limits and start values, so
     // setting them up raised nothing.
-    const TNotifyEvent changed = [this](QObject* sender) {
-        Guarded([this, sender] { RtIntegerEditGasAPPMValueChanged(sender); });
-    };
+    const TNotifyEvent changed
+        = [this](QObject* sender) { Guarded([this, sender] { RtIntegerEditGasAPPMValueChanged(sender); }); };
     RtIntegerEditGasAPPM->OnValueChanged = changed;
     RtIntegerEditGasBPPM->OnValueChanged = changed;
     RtIntegerEditH2Oppm->OnValueChanged = changed;

@@ -20,16 +20,15 @@ void TForm1::SetUpPlot()
 {
     SavePlotDialog.Filter = QStringLiteral("PNG picture (*.png)");
     SavePlotDialog.DefaultExt = QStringLiteral("png");
-    connect(LogTable, &TLogTableModel::RowStored, this, [this](int row) { Guarded([this, row] { PlotRowStored(row); }); });
+    connect(LogTable, &TLogTableModel::RowStored, this,
+            [this](int row) { Guarded([this, row] { PlotRowStored(row); }); });
     Plot1->OnMouseDown = [this](Qt::MouseButton button) { Guarded([this, button] { PlotMouseDown(button); }); };
 }
 
 void TForm1::PlotRowStored(int row)
 {
     const TLogRow& r = LogTable->Row(row);
-    auto number = [&r](TProperty p) {
-        return (r.Written & PropertyBit(p)) != 0 ? r.Numbers[NumberIndex(p)] : NAN;
-    };
+    auto number = [&r](TProperty p) { return (r.Written & PropertyBit(p)) != 0 ? r.Numbers[NumberIndex(p)] : NAN; };
     const TReadout now = Mixer_->Readout();
     TPlotSample s;
     s.Time = r.Time;
@@ -47,9 +46,9 @@ void TForm1::PlotMouseDown(Qt::MouseButton Button)
 {
     if (Button != Qt::RightButton)
         return;
-    const QString proposed =
-        QDir(QCoreApplication::applicationDirPath())
-            .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()) + QStringLiteral(" plot"));
+    const QString proposed
+        = QDir(QCoreApplication::applicationDirPath())
+              .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()) + QStringLiteral(" plot"));
     const QString chosen = Dialogs_.PromptSaveFileName(this, SavePlotDialog, proposed);
     if (chosen.isEmpty())
         return;

@@ -59,7 +59,7 @@ QString Elapsed(const std::optional<double>& days)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-} // namespace
+}  // namespace
 
 void TForm1::BuildReadout()
 {
@@ -108,7 +108,8 @@ void TForm1::BuildReadout()
 
     // Below the figures: the alarm (also on the alarm line under the panel),
     // then room for a line on a program's progress.
-    LabelReadoutAlarm = label("LabelReadoutAlarm", CaptionLeft, 8, TargetLeft + ValueWidth - CaptionLeft, Qt::AlignLeft);
+    LabelReadoutAlarm
+        = label("LabelReadoutAlarm", CaptionLeft, 8, TargetLeft + ValueWidth - CaptionLeft, Qt::AlignLeft);
     LabelReadoutAlarm->setWordWrap(true);
     LabelReadoutAlarm->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LabelReadoutAlarm->resize(LabelReadoutAlarm->width(), 2 * RowHeight);

@@ -14,10 +14,12 @@
 
 void TForm1::ConnectSetupHandlers()
 {
-    connect(ButtonSetupFindPorts, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSetupFindPortsClick(); }); });
+    connect(ButtonSetupFindPorts, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ButtonSetupFindPortsClick(); }); });
     ListBoxSetupGas1->OnClick = [this](QObject*) { Guarded([this] { ListBoxSetupGas1Click(); }); };
     ListBoxSetupGas2->OnClick = [this](QObject*) { Guarded([this] { ListBoxSetupGas2Click(); }); };
-    const TKeyEvent keyUp = [this](QObject*, int, Qt::KeyboardModifiers) { Guarded([this] { ListBoxSetupGas1KeyUp(); }); };
+    const TKeyEvent keyUp
+        = [this](QObject*, int, Qt::KeyboardModifiers) { Guarded([this] { ListBoxSetupGas1KeyUp(); }); };
     ListBoxSetupGas1->OnKeyUp = keyUp;
     ListBoxSetupGas2->OnKeyUp = keyUp;
     PageControl1->OnChanging = [this](QObject*, bool& AllowChange) {
@@ -99,8 +101,8 @@ void TForm1::GasListClick(std::uint32_t Address)
             (gasA ? WindowState.A : WindowState.B) = GetCompound(list->item(row)->text().toStdString());
         } else {
             // The range and the gas stay as they were; the choice is not made.
-            QString message =
-                QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
+            QString message
+                = QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
             if (IsPortRefusal(failure))
                 message += QLatin1Char('\n') + QString::fromStdString(failure);
             Dialogs_.ShowMessage(this, message);
@@ -118,16 +120,15 @@ void TForm1::ListBoxSetupGas1KeyUp()
 void TForm1::CheckContinue()
 {
     CheckBoxGasesSelected->setChecked(CheckBoxSolenoidOK->isChecked() && CheckBoxMFCOK->isChecked()
-                                      && SelectedRow(ListBoxSetupGas1) >= 0
-                                      && SelectedRow(ListBoxSetupGas2) >= 0);
+                                      && SelectedRow(ListBoxSetupGas1) >= 0 && SelectedRow(ListBoxSetupGas2) >= 0);
 }
 
 void TForm1::PageControl1Changing(bool& AllowChange)
 {
     AllowChange = CheckBoxSolenoidOK->isChecked() && CheckBoxMFCOK->isChecked() && CheckBoxGasesSelected->isChecked();
     if (!AllowChange)
-        Dialogs_.ShowMessage(this,
-                             QStringLiteral("Must validate equipment and select gas types before proceeding to operation"));
+        Dialogs_.ShowMessage(
+            this, QStringLiteral("Must validate equipment and select gas types before proceeding to operation"));
 }
 
 void TForm1::PageControl1Change()
@@ -145,7 +146,6 @@ void TForm1::PageControl1Change()
         // The bubbler may have warmed or cooled since the last visit.
         RtIntegerEditH2OTempValueChanged();
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -23,7 +23,7 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-} // namespace
+}  // namespace
 
 void TForm1::SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O)
 {

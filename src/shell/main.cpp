@@ -25,7 +25,7 @@ QString FaultKinds()
     return names.join(QStringLiteral(", "));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -41,7 +41,8 @@ int main(int argc, char* argv[])
     options.addHelpOption();
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
-        QStringLiteral("Also offer the simulated rig's ports (SIM-RELAY and SIM-MFC), to try the program without hardware."));
+        QStringLiteral(
+            "Also offer the simulated rig's ports (SIM-RELAY and SIM-MFC), to try the program without hardware."));
     options.addOption(simulate);
     const QCommandLineOption simulateFault(
         QStringLiteral("simulate-fault"),

@@ -26,8 +26,7 @@ public:
     // The file-save dialog, opened on `proposedPath` (folder and name). It
     // does not ask about overwriting. Returns the chosen path, or an empty
     // text when the operator cancels.
-    virtual QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup,
-                                       const QString& proposedPath) = 0;
+    virtual QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath) = 0;
 };
 
 // Real modal message boxes. They run their own event loop while open, so

@@ -64,20 +64,11 @@ void TPageControl::keyPressEvent(QKeyEvent* event)
     int step = 0;
     if (ctrl && !otherModifier) {
         switch (event->key()) {
-        case Qt::Key_Tab:
-            step = shift ? -1 : +1;
-            break;
-        case Qt::Key_Backtab:
-            step = -1;
-            break;
-        case Qt::Key_PageDown:
-            step = shift ? 0 : +1;
-            break;
-        case Qt::Key_PageUp:
-            step = shift ? 0 : -1;
-            break;
-        default:
-            break;
+        case Qt::Key_Tab: step = shift ? -1 : +1; break;
+        case Qt::Key_Backtab: step = -1; break;
+        case Qt::Key_PageDown: step = shift ? 0 : +1; break;
+        case Qt::Key_PageUp: step = shift ? 0 : -1; break;
+        default: break;
         }
     }
     if (step == 0) {

@@ -59,7 +59,7 @@ void FitAxis(QValueAxis* axis, double lo, double hi)
         axis->setRange(lo, hi);
 }
 
-} // namespace
+}  // namespace
 
 QChartView* TPlotPage::MakeChart(const char* name)
 {
@@ -214,7 +214,7 @@ void TPlotPage::SetTimeAxes(double from, double to, const std::vector<double>& m
         chart.TimeAxis->setRange(Minutes(from), Minutes(to));
     }
     const QString title = FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), from) + QStringLiteral(" to ")
-                          + FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), to);
+        + FormatDayCount(QStringLiteral("yyyy-mm-dd hh:nn"), to);
     if (Charts_.back().TimeAxis->titleText() != title)
         Charts_.back().TimeAxis->setTitleText(title);
 }

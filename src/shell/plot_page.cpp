@@ -39,7 +39,7 @@ constexpr TSpan Spans[] = {
 };
 constexpr int DefaultSpan = 1;
 
-} // namespace
+}  // namespace
 
 TPlotPage::TPlotPage(QWidget* parent)
     : QWidget(parent)

@@ -67,8 +67,7 @@ void WatchSignals(QGuiApplication& app, const std::shared_ptr<TShutdownOnce>& on
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [once] {
         unsigned char bytes[16];
-        while (read(SignalPipe[0], bytes, sizeof bytes) > 0) {
-        }
+        while (read(SignalPipe[0], bytes, sizeof bytes) > 0) {}
         (*once)();
     });
 
@@ -82,7 +81,7 @@ void WatchSignals(QGuiApplication& app, const std::shared_ptr<TShutdownOnce>& on
 
 #endif
 
-} // namespace
+}  // namespace
 
 void InstallShutdownSignals(QGuiApplication& app, std::function<void()> shutdown)
 {

@@ -14,12 +14,11 @@ constexpr double NsPerDay = 86400.0e9;
 
 std::int64_t SteadyNs()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-} // namespace
+}  // namespace
 
 RealClock::RealClock()
     : anchorDays_(DateTimeToDayCount(QDateTime::currentDateTime()))

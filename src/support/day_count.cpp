@@ -1,13 +1,15 @@
 #include "day_count.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 const QDate DayZero(1899, 12, 30);
 constexpr long long MsPerDay = 86400000LL;
+constexpr double MaxWholeDays = 1e15;
 
-} // namespace
+}  // namespace
 
 double DateTimeToDayCount(const QDateTime& local)
 {
@@ -20,9 +22,11 @@ double DateTimeToDayCount(const QDateTime& local)
 
 DayParts SplitDayCount(double days)
 {
-    const double whole = std::trunc(days);
+    // Far beyond any date the count has no time of day left; the whole days
+    // are held where a 64-bit count still takes them.
+    const double whole = std::clamp(std::trunc(days), -MaxWholeDays, MaxWholeDays);
     long long wholeDays = static_cast<long long>(whole);
-    long long ms = std::llround(std::fabs(days - whole) * MsPerDay);
+    long long ms = std::fabs(whole) < MaxWholeDays ? std::llround(std::fabs(days - whole) * MsPerDay) : 0;
     if (ms >= MsPerDay) {
         // The time of day rounded up to midnight: that is the next calendar
         // day, whichever side of day 0 the count lies.

@@ -17,7 +17,8 @@ QDateTime DayCountToDateTime(double days);
 
 // Splits a day count into whole days and the milliseconds of its time of day,
 // rounded to the nearest millisecond (a rounding up to 86400000 carries into
-// the next day).
+// the next day). Counts beyond 1e15 days either way (no date at all) give
+// 1e15 whole days and no time of day.
 struct DayParts {
     long long days;
     int msOfDay;

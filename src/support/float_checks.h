@@ -14,6 +14,6 @@ inline long double CheckedDivide(long double n, long double d)
 {
     if (d == 0.0L)
         throw FloatingPointError(n == 0.0L || n != n ? "Invalid floating point operation"
-                                                    : "Floating point division by zero");
+                                                     : "Floating point division by zero");
     return n / d;
 }

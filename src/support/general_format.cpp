@@ -58,7 +58,7 @@ Decimal SignificantDigits(long double magnitude, int precision)
     return d;
 }
 
-} // namespace
+}  // namespace
 
 QString GeneralFormat(long double v, int precision, int expDigits)
 {

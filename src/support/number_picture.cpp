@@ -8,8 +8,7 @@ namespace {
 // Digits of |value| rounded to `decimals` places, exact halves away from
 // zero. std::to_chars rounds the exact binary value correctly, but an exact
 // half goes to the even neighbour; that case is detected and carried up.
-template <class F>
-std::string RoundedDigits(F magnitude, int decimals)
+template <class F> std::string RoundedDigits(F magnitude, int decimals)
 {
     // Enough for any double in fixed notation; long double values this large
     // are not logged or reported, and to_chars reports the overflow.
@@ -48,7 +47,7 @@ std::string RoundedDigits(F magnitude, int decimals)
     return digits;
 }
 
-} // namespace
+}  // namespace
 
 TNumberPicture::TNumberPicture(std::string_view picture)
 {
@@ -79,8 +78,7 @@ void TNumberPicture::AppendTo(std::string& out, long double value, std::string_v
     AppendImpl(out, value, decimalPoint);
 }
 
-template <class F>
-void TNumberPicture::AppendImpl(std::string& out, F value, std::string_view decimalPoint) const
+template <class F> void TNumberPicture::AppendImpl(std::string& out, F value, std::string_view decimalPoint) const
 {
     if (std::isnan(value)) {
         out += "NAN";

@@ -31,8 +31,7 @@ public:
     int Decimals() const { return decimals_; }
 
 private:
-    template <class F>
-    void AppendImpl(std::string& out, F value, std::string_view decimalPoint) const;
+    template <class F> void AppendImpl(std::string& out, F value, std::string_view decimalPoint) const;
     void Lay(std::string& out, bool negative, std::string_view intDigits, std::string_view fracDigits,
              std::string_view decimalPoint) const;
 

@@ -38,7 +38,7 @@ void AppendPadded(std::string& out, long long value, int width)
         out += buf[--n];
 }
 
-} // namespace
+}  // namespace
 
 TTimePicture::TTimePicture(std::string_view picture)
 {
@@ -81,8 +81,7 @@ TTimePicture::TTimePicture(std::string_view picture)
             used = run >= 3 ? 3 : 1;
             field = used == 3 ? Field::Milli3 : Field::Milli;
             break;
-        default:
-            break;
+        default: break;
         }
         if (field == Field::Literal) {
             tokens_.push_back({Field::Literal, picture[i]});

@@ -23,8 +23,23 @@ public:
     QString Format(double days) const;
 
 private:
-    enum class Field { Literal, Year4, Year2, Month, Month2, Day, Day2, Hour, Hour2, Minute, Minute2,
-                       Second, Second2, Milli, Milli3 };
+    enum class Field {
+        Literal,
+        Year4,
+        Year2,
+        Month,
+        Month2,
+        Day,
+        Day2,
+        Hour,
+        Hour2,
+        Minute,
+        Minute2,
+        Second,
+        Second2,
+        Milli,
+        Milli3
+    };
     struct Token {
         Field field;
         char literal;

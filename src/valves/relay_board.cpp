@@ -24,7 +24,7 @@ TSerialResponse Transact(const RelayBoard& board, const std::uint8_t* bytes, std
     return response;
 }
 
-} // namespace
+}  // namespace
 
 void UseRelayLine(TSerialPort& port, const std::string& portName)
 {
@@ -45,8 +45,8 @@ TSerialResponse SendValvePattern(const RelayBoard& board, std::uint8_t pattern)
 TBoardCheck CheckRelayBoard(const RelayBoard& board)
 {
     TBoardCheck check;
-    check.Lines.push_back("Time  0: "
-                          + DayCountToDateTime(board.clock.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz")).toStdString());
+    check.Lines.push_back(
+        "Time  0: " + DayCountToDateTime(board.clock.wallNow()).toString(QStringLiteral("hh:mm:ss.zzz")).toStdString());
     TSerialPort port(board.lines, board.clock);
     UseRelayLine(port, board.port);
     port.SendData(BoardCheckCommand.data(), static_cast<std::uint32_t>(BoardCheckCommand.size()), true, check.Response);
@@ -55,10 +55,11 @@ TBoardCheck CheckRelayBoard(const RelayBoard& board)
     check.Lines.push_back("Write 254 33  : " + std::to_string(BoardCheckCommand[0]) + " "
                           + std::to_string(BoardCheckCommand[1]));
     check.Lines.push_back("Comm Status   : " + check.Response.Status);
-    // Nothing received leaves the first byte of the fresh record: 0.
-    const std::uint8_t first = check.Response.ResponseLength > 0 ? check.Response.rArray[0] : 0;
+    // Nothing received leaves the first byte of the fresh record: 0. A reply
+    // filling the whole read buffer counts 0 modulo 256 but is a reply.
+    const std::uint8_t first = check.Response.ReceivedCount > 0 ? check.Response.rArray[0] : 0;
     check.Lines.push_back("Comm Response : " + std::to_string(first));
-    check.Ok = check.Response.Status.empty() && check.Response.ResponseLength > 0 && first == BoardCheckOk;
+    check.Ok = check.Response.Status.empty() && check.Response.ReceivedCount > 0 && first == BoardCheckOk;
     check.Lines.push_back(check.Ok ? RelayBoardOk : RelayBoardNotOk);
     return check;
 }
@@ -66,9 +67,9 @@ TBoardCheck CheckRelayBoard(const RelayBoard& board)
 TBubblerReading ReadBubbler(const RelayBoard& board)
 {
     TBubblerReading reading;
-    const TSerialResponse response =
-        Transact(board, ReadAnalogueCommand.data(), static_cast<std::uint32_t>(ReadAnalogueCommand.size()));
-    if (!response.Status.empty() || response.ResponseLength < 2) {
+    const TSerialResponse response
+        = Transact(board, ReadAnalogueCommand.data(), static_cast<std::uint32_t>(ReadAnalogueCommand.size()));
+    if (!response.Status.empty() || response.ReceivedCount < 2) {
         // Bytes that never arrived are not a temperature.
         reading.Problem = response.Status.empty() ? "short reply" : response.Status;
         reading.Lines.push_back("Thermistor reading failed: " + reading.Problem);

@@ -13,8 +13,8 @@ inline constexpr std::uint8_t SetValvesCode = 40;
 // valve; any non-zero argument counts as open.
 inline std::uint8_t ValvePattern(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O)
 {
-    return static_cast<std::uint8_t>((iV1O ? 1 : 0) | (iV2O ? 2 : 0) | (iV3O ? 4 : 0) | (iV4O ? 8 : 0)
-                                     | (iV5O ? 16 : 0) | (iV6O ? 32 : 0));
+    return static_cast<std::uint8_t>((iV1O ? 1 : 0) | (iV2O ? 2 : 0) | (iV3O ? 4 : 0) | (iV4O ? 8 : 0) | (iV5O ? 16 : 0)
+                                     | (iV6O ? 32 : 0));
 }
 
 inline std::array<std::uint8_t, 3> SetValvesCommand(std::uint8_t pattern)

@@ -7,12 +7,12 @@
 #include <cmath>
 
 const std::array<TValveGlyph, ValveCount> ValveGlyphs = {{
-    {{301, 252}, {301, 242}, {301, 260}, {291, 252}, {309, 252}}, // V1 bubbler inlet
-    {{301, 105}, {301, 113}, {301, 95}, {291, 105}, {309, 105}},  // V2 bubbler outlet
-    {{933, 121}, {933, 129}, {933, 111}, {924, 121}, {942, 121}}, // V3 gas B bypass to App
-    {{199, 104}, {199, 113}, {199, 95}, {189, 104}, {207, 104}},  // V4 dry gas B cross-link
-    {{903, 96}, {893, 96}, {912, 96}, {903, 104}, {903, 86}},     // V5 mixing line to App
-    {{903, 54}, {893, 54}, {912, 54}, {903, 44}, {903, 62}},      // V6 mixing line to Vent
+    {{301, 252}, {301, 242}, {301, 260}, {291, 252}, {309, 252}},  // V1 bubbler inlet
+    {{301, 105}, {301, 113}, {301, 95}, {291, 105}, {309, 105}},   // V2 bubbler outlet
+    {{933, 121}, {933, 129}, {933, 111}, {924, 121}, {942, 121}},  // V3 gas B bypass to App
+    {{199, 104}, {199, 113}, {199, 95}, {189, 104}, {207, 104}},   // V4 dry gas B cross-link
+    {{903, 96}, {893, 96}, {912, 96}, {903, 104}, {903, 86}},      // V5 mixing line to App
+    {{903, 54}, {893, 54}, {912, 54}, {903, 44}, {903, 62}},       // V6 mixing line to Vent
 }};
 
 namespace {
@@ -83,7 +83,7 @@ void InletOutlet(QImage& img, QPoint centre)
     Disc(img, centre, 8, InletGrey);
 }
 
-} // namespace
+}  // namespace
 
 QImage DrawSchematic()
 {

@@ -4,11 +4,11 @@
 
 namespace {
 
-constexpr double VoltsPerStep = 0.0048828125; // 5 V / 1024
+constexpr double VoltsPerStep = 0.0048828125;  // 5 V / 1024
 constexpr double SupplyVolt = 5.0;
 constexpr double UpperOhm = 10000.0;
 
-} // namespace
+}  // namespace
 
 int DacFromReply(unsigned char high, unsigned char low)
 {

@@ -8,10 +8,10 @@
 
 // The reading built from the converter's count.
 struct TThermistorReading {
-    int Dac = 0;               // 0..1023 for a sound reading
-    double Volt = 0.0;         // divider voltage
-    double Ohm = 0.0;          // thermistor resistance
-    double TemperatureC = 0.0; // bubbler temperature
+    int Dac = 0;                // 0..1023 for a sound reading
+    double Volt = 0.0;          // divider voltage
+    double Ohm = 0.0;           // thermistor resistance
+    double TemperatureC = 0.0;  // bubbler temperature
 };
 
 // Count from the board's two-byte reply, high byte first.

@@ -29,7 +29,7 @@ void Bar(QImage& img, QPoint from, QPoint to, QRgb colour)
     }
 }
 
-} // namespace
+}  // namespace
 
 void SetValveGraphics(QImage& picture, unsigned ID, bool Open)
 {

@@ -65,8 +65,7 @@ inline std::optional<std::string> RunUnprivileged(const std::function<std::strin
     }
     close(pipeEnds[0]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return text;

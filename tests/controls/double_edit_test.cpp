@@ -19,7 +19,7 @@ void MakeRoomFor(TRtDoubleEdit* e, const QString& text)
     ASSERT_EQ(e->WinWidth() + 2, roomWanted);
 }
 
-} // namespace
+}  // namespace
 
 TEST(DoubleEdit, StartsAtZeroInNumberModeWithHashesAllowed)
 {
@@ -46,10 +46,12 @@ TEST(DoubleEdit, NumbersShortenBeforeTheyTurnIntoHashes)
     const Case cases[] = {
         {"wide field: fifteen digits", [](TRtDoubleEdit* e) { e->resize(400, 21); }, true, "0.0311303427450736"},
         {"room for ten characters", [](TRtDoubleEdit* e) { MakeRoomFor(e, "0.03113034"); }, true, "0.03113034"},
-        {"one pixel less", [](TRtDoubleEdit* e) {
+        {"one pixel less",
+         [](TRtDoubleEdit* e) {
              MakeRoomFor(e, "0.03113034");
              e->resize(e->width() - 1, e->height());
-         }, true, "0.0311303"},
+         },
+         true, "0.0311303"},
         {"too narrow, hashes allowed", [](TRtDoubleEdit* e) { e->resize(12, 21); }, true, Hashes},
         {"too narrow, no hashes: shortest form", [](TRtDoubleEdit* e) { e->resize(12, 21); }, false, "0.031"},
     };
@@ -72,11 +74,7 @@ TEST(DoubleEdit, ProgramValuesShowInTheGeneralFormat)
         const char* text;
     };
     const Case cases[] = {
-        {0.00005, "5E-5"},
-        {0.0311302, "0.0311302"},
-        {1.5e20, "1.5E20"},
-        {-2.5, "-2.5"},
-        {1000000, "1000000"},
+        {0.00005, "5E-5"}, {0.0311302, "0.0311302"}, {1.5e20, "1.5E20"}, {-2.5, "-2.5"}, {1000000, "1000000"},
     };
     DoubleHost h(300);
     for (const Case& c : cases) {
@@ -147,11 +145,8 @@ TEST(DoubleEdit, TimeSpanModeShowsAndReadsDurations)
         bool acceptedAtTheEnd;
     };
     const Typed typed[] = {
-        {"1.12:00:00.000", 1.5, true},
-        {"1.5", 1 + 5 * Second, true},
-        {"0:1.5", 1.5 * Second, true},
-        {"90", 90 * Second, true},
-        {"1:2:3:4", 3723 * Second, false},  // the last text read was 1:2:3
+        {"1.12:00:00.000", 1.5, true}, {"1.5", 1 + 5 * Second, true},     {"0:1.5", 1.5 * Second, true},
+        {"90", 90 * Second, true},     {"1:2:3:4", 3723 * Second, false},  // the last text read was 1:2:3
     };
     h.Record();
     for (const Typed& t : typed) {
@@ -184,7 +179,8 @@ TEST(DoubleEdit, ANegativeTimeSpanShowsErrorAndTypingGoesOn)
     };
     const Case cases[] = {
         {"focus exit", [](DoubleHost& h) { h.Leave(); }},
-        {"resize", [](DoubleHost& h) {
+        {"resize",
+         [](DoubleHost& h) {
              h.Leave();
              h.edit->resize(200, 21);
          }},
@@ -265,10 +261,12 @@ TEST(DoubleEdit, DisplaySettingsRedisplayWithoutNotifying)
         {"hashes as before", [](TRtDoubleEdit* e) { e->SetDoHashes(true); }, Hashes},
         {"hashes off", [](TRtDoubleEdit* e) { e->SetDoHashes(false); }, "0.031"},
         {"same picture as before", [](TRtDoubleEdit* e) { e->SetFormat(""); }, "0.031"},
-        {"wider and a picture", [](TRtDoubleEdit* e) {
+        {"wider and a picture",
+         [](TRtDoubleEdit* e) {
              e->resize(300, 21);
              e->SetFormat("0.00");
-         }, "0.03"},
+         },
+         "0.03"},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.name);

@@ -21,7 +21,10 @@ inline void PrintTo(const QString& s, std::ostream* os)
 // Counts the system beeps while it lives.
 class BeepCounter {
 public:
-    BeepCounter() { previous_ = SetBeeper([this] { ++count_; }); }
+    BeepCounter()
+    {
+        previous_ = SetBeeper([this] { ++count_; });
+    }
     ~BeepCounter() { SetBeeper(previous_); }
     int count() const { return count_; }
     void reset() { count_ = 0; }
@@ -44,8 +47,7 @@ private:
 // One entry field in an active window beside a plain edit that takes the
 // focus when the operator leaves the field; every notification is recorded
 // with the value the field held when it was raised.
-template <class Edit, class ValueType>
-class EditHost {
+template <class Edit, class ValueType> class EditHost {
 public:
     explicit EditHost(int width = 121)
     {

@@ -17,8 +17,7 @@ void PressX11(QWidget* w, int key, Qt::KeyboardModifiers mods, const QString& te
     QApplication::sendEvent(w, &release);
 }
 
-template <class Edit, class Value>
-void DeleteKeysEdit()
+template <class Edit, class Value> void DeleteKeysEdit()
 {
     EditHost<Edit, Value> h;
     h.edit->SetValue(12345);
@@ -35,7 +34,7 @@ void DeleteKeysEdit()
     EXPECT_EQ(h.beeps.count(), 0);
 }
 
-} // namespace
+}  // namespace
 
 TEST(EditKeys, TheX11DeleteKeyDeletesAndShiftDeleteCuts)
 {

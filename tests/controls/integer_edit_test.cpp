@@ -21,7 +21,7 @@ void Configure(TRtIntegerEdit* e, int min, int max, int value, int maxLength = 0
     e->SetMaxLength(maxLength);
 }
 
-} // namespace
+}  // namespace
 
 TEST(IntegerEdit, StartsAtZeroWithTheLimitsOff)
 {
@@ -53,11 +53,27 @@ TEST(IntegerEdit, TypingAcceptsEveryValidInRangeTextAndCorrectsOnExit)
         {"water above its limit", 0, 35000, 5, "40000", {4, 40, 400, 4000}, 35000, "35000", 1, {35000, 35000}},
         {"water cut at five characters", 0, 35000, 5, "123456", {1, 12, 123, 1234, 12345}, 12345, "12345", 0, {}},
         {"below the lower limit", -10, 10, 0, "-50", {-5}, -10, "-10", 1, {-10, -10}},
-        {"limits off take anything", 0, 0, 0, "-2000000", {-2, -20, -200, -2000, -20000, -200000, -2000000},
-         -2000000, "-2000000", 0, {}},
+        {"limits off take anything",
+         0,
+         0,
+         0,
+         "-2000000",
+         {-2, -20, -200, -2000, -20000, -200000, -2000000},
+         -2000000,
+         "-2000000",
+         0,
+         {}},
         {"a misplaced minus is no number", 0, 100, 0, "1-2", {1}, 1, "1", 0, {}},
-        {"beyond 32 bits is no number", 0, 0, 0, "99999999999", {9, 99, 999, 9999, 99999, 999999, 9999999,
-         99999999, 999999999}, 999999999, "999999999", 0, {}},
+        {"beyond 32 bits is no number",
+         0,
+         0,
+         0,
+         "99999999999",
+         {9, 99, 999, 9999, 99999, 999999, 9999999, 99999999, 999999999},
+         999999999,
+         "999999999",
+         0,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,11 +102,7 @@ TEST(IntegerEdit, FilterSwallowsWhatCannotFormAnIntegerWithABeep)
         int beeps;
     };
     const Case cases[] = {
-        {"1a2", "12", 1},
-        {"3.5", "35", 1},
-        {"x+y", "", 3},
-        {"7 8", "78", 1},
-        {"-4", "-4", 0},
+        {"1a2", "12", 1}, {"3.5", "35", 1}, {"x+y", "", 3}, {"7 8", "78", 1}, {"-4", "-4", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());

@@ -11,7 +11,7 @@ namespace {
 
 constexpr double Second = 1.0 / 86400.0;
 
-} // namespace
+}  // namespace
 
 TEST(NumberText, IntegerConversionTakesOnlyPlainDecimalIntegers)
 {
@@ -232,12 +232,8 @@ TEST(DateTimeText, DayCountsRoundTripThroughTheLocaleText)
         const char* text;  // en_US
     };
     const Case cases[] = {
-        {46365.5, "12/9/2026 12:00:00 PM"},
-        {46365.0, "12/9/2026"},
-        {0.0, "12/30/1899"},
-        {-1.25, "12/29/1899 6:00:00 AM"},
-        {MinDateTime, "1/1/0001"},
-        {MaxDateTime, "12/31/9999 11:59:59 PM"},
+        {46365.5, "12/9/2026 12:00:00 PM"}, {46365.0, "12/9/2026"},    {0.0, "12/30/1899"},
+        {-1.25, "12/29/1899 6:00:00 AM"},   {MinDateTime, "1/1/0001"}, {MaxDateTime, "12/31/9999 11:59:59 PM"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

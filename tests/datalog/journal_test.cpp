@@ -24,7 +24,7 @@ QList<QByteArray> FileLines(const QByteArray& bytes)
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 // The journal's folder cannot be made at first (a file is in its place):
 // the failure is told once, the rows stay in the table, and at the next

@@ -43,12 +43,12 @@ QList<QByteArray> Lines(const QByteArray& bytes)
     return lines;
 }
 
-const QByteArray Header =
-    "Time;Mode;Method;\"Gas A (g)\";\"Gas B (g)\";\"H2O (g)\";\"Total mass (g)\";\"A mass frac\";"
-    "\"B mass frac\";\"H2O mass frac\";\"Total moles\";\"Moles A\";\"Moles B\";\"Moles H2O\";\"A ppm\";\"B ppm\";"
-    "\"H2O ppm\"";
+const QByteArray Header
+    = "Time;Mode;Method;\"Gas A (g)\";\"Gas B (g)\";\"H2O (g)\";\"Total mass (g)\";\"A mass frac\";"
+      "\"B mass frac\";\"H2O mass frac\";\"Total moles\";\"Moles A\";\"Moles B\";\"Moles H2O\";\"A ppm\";\"B ppm\";"
+      "\"H2O ppm\"";
 
-} // namespace
+}  // namespace
 
 TEST(LogFile, ReportTextSplitsIntoLines)
 {
@@ -57,13 +57,8 @@ TEST(LogFile, ReportTextSplitsIntoLines)
         QStringList lines;
     };
     const Case cases[] = {
-        {"", {""}},
-        {"a\r\nb\r\n", {"a", "b", ""}},
-        {"a\r\nb", {"a", "b"}},
-        {"a\nb\n", {"a", "b", ""}},
-        {"a\rb", {"a", "b"}},
-        {"a\r\n\r\nb", {"a", "", "b"}},
-        {"  \r\n", {"  ", ""}},
+        {"", {""}},           {"a\r\nb\r\n", {"a", "b", ""}}, {"a\r\nb", {"a", "b"}}, {"a\nb\n", {"a", "b", ""}},
+        {"a\rb", {"a", "b"}}, {"a\r\n\r\nb", {"a", "", "b"}}, {"  \r\n", {"  ", ""}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReportFileLines(c.text), c.lines) << c.text.toStdString();
@@ -87,7 +82,8 @@ TEST(LogFile, ASaveReadsBackLineByLine)
     const QList<QByteArray> expected = {
         "Data starts after *** line",
         "Conclusion",
-        "  Resulting flow    : 600.9 ml/min  (25\xC2\xBA" "C)",  // UTF-8, the system's encoding here
+        "  Resulting flow    : 600.9 ml/min  (25\xC2\xBA"
+        "C)",  // UTF-8, the system's encoding here
         "",
         "*********",
         Header,

@@ -126,7 +126,9 @@ TEST(LogRow, WaterFollowsTheGasBThatPassedTheBubbler)
         double pH2O;
         double water;
     };
-    const Case cases[] = {{30.0, 0.0312733, hour / 2}, {std::nullopt, 1.0, 0.0}, {std::nullopt, -0.1, 0.0},
+    const Case cases[] = {{30.0, 0.0312733, hour / 2},
+                          {std::nullopt, 1.0, 0.0},
+                          {std::nullopt, -0.1, 0.0},
                           {std::nullopt, std::nan(""), 0.0}};
     for (const Case& c : cases) {
         TLogRowInputs in = HourOfDilution();

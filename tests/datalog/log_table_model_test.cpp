@@ -21,7 +21,7 @@ QStringList RowTexts(const TLogTableModel& m, int row)
     return cells;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LogTable, StartsWithTheHeaderAndOneEmptyRow)
 {
@@ -29,9 +29,10 @@ TEST(LogTable, StartsWithTheHeaderAndOneEmptyRow)
     m.SetColumns(StandardLogColumns());
     EXPECT_EQ(m.rowCount(), 1);
     EXPECT_EQ(m.columnCount(), 17);
-    const QStringList captions = {"Time", "Mode", "Method", "Gas A (g)", "Gas B (g)", "H2O (g)", "Total mass (g)",
-                                  "A mass frac", "B mass frac", "H2O mass frac", "Total moles", "Moles A",
-                                  "Moles B", "Moles H2O", "A ppm", "B ppm", "H2O ppm"};
+    const QStringList captions
+        = {"Time",           "Mode",        "Method",      "Gas A (g)",     "Gas B (g)",   "H2O (g)",
+           "Total mass (g)", "A mass frac", "B mass frac", "H2O mass frac", "Total moles", "Moles A",
+           "Moles B",        "Moles H2O",   "A ppm",       "B ppm",         "H2O ppm"};
     for (int c = 0; c < 17; ++c)
         EXPECT_EQ(m.headerData(c, Qt::Horizontal).toString(), captions[c]);
     EXPECT_EQ(RowTexts(m, 0), QStringList(17, QString()));
@@ -45,16 +46,14 @@ TEST(LogTable, TheFirstStoredRowFillsRowOneAndLaterRowsAppend)
     const int mode = At(m.Columns(), TProperty::Mode).ColID;
     struct Step {
         bool marker;
-        int rows;        // rows after the step
-        int written;     // row written
+        int rows;     // rows after the step
+        int written;  // row written
         const char* mode;
     };
     const Step steps[] = {
-        {true, 1, 0, "Reset"},      // a marker while row 1 has no time stays in row 1
-        {true, 1, 0, "Reset"},
-        {false, 1, 0, "Dilution"},  // the first data row replaces it
-        {false, 2, 1, "Dilution"},
-        {true, 3, 2, "Reset"},      // once data exists, markers append
+        {true, 1, 0, "Reset"},                                 // a marker while row 1 has no time stays in row 1
+        {true, 1, 0, "Reset"},     {false, 1, 0, "Dilution"},  // the first data row replaces it
+        {false, 2, 1, "Dilution"}, {true, 3, 2, "Reset"},      // once data exists, markers append
         {false, 4, 3, "Dilution"},
     };
     int i = 0;
@@ -76,10 +75,10 @@ TEST(LogTable, CellsShowTheirPictures)
     TLogTableModel m;
     m.SetColumns(StandardLogColumns());
     m.StoreRow(ComputeLogRow(HourOfDilution()));
-    const QStringList expected = {"10:05:07",  "Dilution",  "A (constant) in B", "0.012 345", "10.000 000",
-                                  "0.873 514", "10.885 859", "0.001 134",        "0.918 623", "0.080 243",
-                                  "0.299 199", "0.000 386", "0.250 325",         "0.048 487", "0 001 289",
-                                  "0 836 653", "0 162 057"};
+    const QStringList expected
+        = {"10:05:07",   "Dilution",  "A (constant) in B", "0.012 345", "10.000 000", "0.873 514",
+           "10.885 859", "0.001 134", "0.918 623",         "0.080 243", "0.299 199",  "0.000 386",
+           "0.250 325",  "0.048 487", "0 001 289",         "0 836 653", "0 162 057"};
     EXPECT_EQ(RowTexts(m, 0), expected);
     EXPECT_EQ(m.data(m.index(0, 3)).toString(), "0.012 345");
 
@@ -97,8 +96,8 @@ TEST(LogTable, ZeroTotalsLeaveTheirCellsEmpty)
     in.TotalizerA = in.TotalizerB = in.H2OTime = 0;
     m.StoreRow(ComputeLogRow(in));
     EXPECT_EQ(RowTexts(m, 0),
-              (QStringList{"10:05:07", "Standby", "", "0.000 000", "0.000 000", "0.000 000", "0.000 000", "", "",
-                           "", "0.000 000", "0.000 000", "0.000 000", "0.000 000", "", "", ""}));
+              (QStringList{"10:05:07", "Standby", "", "0.000 000", "0.000 000", "0.000 000", "0.000 000", "", "", "",
+                           "0.000 000", "0.000 000", "0.000 000", "0.000 000", "", "", ""}));
 }
 
 TEST(LogTable, CellsCannotBeEditedAndTheModelAnnouncesNewRows)

@@ -44,7 +44,7 @@ int ColumnOf(double t, double from, double width, int columns)
     return col;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PlotSeries, EveryColumnKeepsItsMinimumAndMaximum)
 {
@@ -54,8 +54,8 @@ TEST(PlotSeries, EveryColumnKeepsItsMinimumAndMaximum)
         double fromMinutes, toMinutes;  // the view, from the first row
     };
     const Case cases[] = {
-        {1, 10, -1, 1},          {15, 3, 0, 0.25},     {17, 900, 0, 0.3},      {40, 7, 0.1, 0.5},
-        {5000, 1, 0, 90},        {5000, 333, 20, 60},  {100000, 900, 0, 1700}, {100000, 640, 1000, 1100},
+        {1, 10, -1, 1},   {15, 3, 0, 0.25},    {17, 900, 0, 0.3},      {40, 7, 0.1, 0.5},
+        {5000, 1, 0, 90}, {5000, 333, 20, 60}, {100000, 900, 0, 1700}, {100000, 640, 1000, 1100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rows << " rows in " << c.columns << " columns");

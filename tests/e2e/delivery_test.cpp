@@ -31,15 +31,15 @@ int CountLines(const RigFixture& f, const QString& line)
 int CountPatterns(const RigFixture& f, std::uint8_t pattern)
 {
     const auto& p = f.relay.patterns();
-    return static_cast<int>(std::count_if(p.begin(), p.end(), [&](const ValvePatternRecord& r) { return r.Pattern == pattern; }));
+    return static_cast<int>(
+        std::count_if(p.begin(), p.end(), [&](const ValvePatternRecord& r) { return r.Pattern == pattern; }));
 }
 
 int CountPulses(const RigFixture& f)
 {
     const auto& s = f.mfc.setPoints();
-    return static_cast<int>(std::count_if(s.begin(), s.end(), [](const SetPointRecord& r) {
-        return r.Address == 1 && r.Value == PulseSetPoint;
-    }));
+    return static_cast<int>(std::count_if(
+        s.begin(), s.end(), [](const SetPointRecord& r) { return r.Address == 1 && r.Value == PulseSetPoint; }));
 }
 
 // Milliseconds the board held the wet path open, up to now.
@@ -62,7 +62,7 @@ int CountRows(const RigFixture& f, const char* method)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Delivery, ConstantFlowSendsThePlannedSetPointsOnceThenHoldsTheDryPath)
 {
@@ -313,14 +313,16 @@ TEST(Delivery, WaterPulsesCreditTheBubblerTimeAndLogTheirRows)
     ASSERT_GT(at, 0);
     EXPECT_EQ(lines[at - 1], "");
     const QString duration = "\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$";
-    EXPECT_TRUE(QRegularExpression("^Total elapsed time " + duration).match(lines[at]).hasMatch()) << lines[at].toStdString();
+    EXPECT_TRUE(QRegularExpression("^Total elapsed time " + duration).match(lines[at]).hasMatch())
+        << lines[at].toStdString();
     EXPECT_TRUE(QRegularExpression("^Required H2O time  " + duration).match(lines[at + 1]).hasMatch());
-    EXPECT_TRUE(QRegularExpression("^Ratio              0\\.00[34]$").match(lines[at + 2]).hasMatch()) << lines[at + 2].toStdString();
+    EXPECT_TRUE(QRegularExpression("^Ratio              0\\.00[34]$").match(lines[at + 2]).hasMatch())
+        << lines[at + 2].toStdString();
     EXPECT_EQ(lines[at + 3], "H2O actual         00:00:00.000");
     // The first pulse holds the wet path for the few milliseconds of lag on
     // top of the closing transaction.
-    const QRegularExpressionMatch updated =
-        QRegularExpression("^H2O updated        00:00:00\\.(\\d\\d\\d)$").match(lines[at + 4]);
+    const QRegularExpressionMatch updated
+        = QRegularExpression("^H2O updated        00:00:00\\.(\\d\\d\\d)$").match(lines[at + 4]);
     ASSERT_TRUE(updated.hasMatch()) << lines[at + 4].toStdString();
     EXPECT_GE(updated.captured(1).toInt(), static_cast<int>(pulse * MsPerDay));
     EXPECT_LE(updated.captured(1).toInt(), static_cast<int>(pulse * MsPerDay) + 5);
@@ -333,7 +335,8 @@ TEST(Delivery, AWaterPulseIsCreditedOnlyWhenTheBoardTookBothItsCommands)
         const char* name;
         bool wetRefused, dryRefused;
     };
-    const Case cases[] = {{"both taken", false, false}, {"wet path refused", true, false}, {"closing refused", false, true}};
+    const Case cases[]
+        = {{"both taken", false, false}, {"wet path refused", true, false}, {"closing refused", false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RigFixture f;
@@ -390,7 +393,8 @@ TEST(Delivery, WithoutAVapourPressureThereIsNoWaterPulseAndOneLinePerDilution)
         f.form.ButtonDilution->click();
         ASSERT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
         f.form.RtIntegerEditpH2O->SetValue(p);
-        ASSERT_TRUE(std::isnan(p) ? std::isnan(f.form.RtIntegerEditpH2O->Value()) : f.form.RtIntegerEditpH2O->Value() == p);
+        ASSERT_TRUE(std::isnan(p) ? std::isnan(f.form.RtIntegerEditpH2O->Value())
+                                  : f.form.RtIntegerEditpH2O->Value() == p);
 
         f.RunFor(3);
         EXPECT_EQ(CountLines(f, "No valid pH2O: no water pulse"), 1);

@@ -22,7 +22,7 @@ QStringList Cells(const RigFixture& f)
     return cells;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
 {
@@ -32,8 +32,10 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
     };
     // Both gases at a set-point; humidified (the method the dispatch runs
     // with water); gas A in pulses; pure gas B.
-    const Scenario scenarios[] = {
-        {"A (constant) in B", 10000, 0}, {"A (pulse) in B/H2O", 150, 7300}, {"A (pulse) in B", 150, 0}, {"Bypass", 0, 0}};
+    const Scenario scenarios[] = {{"A (constant) in B", 10000, 0},
+                                  {"A (pulse) in B/H2O", 150, 7300},
+                                  {"A (pulse) in B", 150, 0},
+                                  {"Bypass", 0, 0}};
     struct Fault {
         TRigFault Kind;
         double WithinSeconds;  // 0: no alarm

@@ -48,7 +48,7 @@ void Dilute(RigFixture& f)
     ASSERT_GT(f.mfc.setPoint(1), 0.0f);
 }
 
-} // namespace
+}  // namespace
 
 TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
 {
@@ -198,10 +198,13 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
                 if (queued || ms != m.Ms || f.form.LabelStatus->text() != m.Status)
                     return;
                 queued = true;
-                QMetaObject::invokeMethod(&f.form, [&] {
-                    handledAt = f.clock.now();
-                    stop ? f.form.ButtonStop->click() : (void)f.form.close();
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &f.form,
+                    [&] {
+                        handledAt = f.clock.now();
+                        stop ? f.form.ButtonStop->click() : (void)f.form.close();
+                    },
+                    Qt::QueuedConnection);
             };
             f.clock.OnSleep = queue;
             queue(0);
@@ -209,7 +212,8 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
             f.clock.OnSleep = nullptr;
 
             ASSERT_GE(handledAt, 0.0) << "handled inside the flush";
-            EXPECT_LT((f.clock.now() - handledAt) * 86400.0, 0.2) << "the remaining holds are skipped";
+            // The holds last seconds; the safing's frames only their wire time.
+            EXPECT_LT((f.clock.now() - handledAt) * 86400.0, 0.5) << "the remaining holds are skipped";
             EXPECT_EQ(f.relay.pattern(), 0);
             EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
             for (const ValvePatternRecord& p : f.relay.patterns())

@@ -46,7 +46,7 @@ void WriteJournal(const QDir& dir, const QString& name, const QByteArray& text, 
     file.setFileTime(QDateTime(QDate(2026, 12, 9), QTime(10, 0)).addDays(-daysOld), QFileDevice::FileModificationTime);
 }
 
-} // namespace
+}  // namespace
 
 // The program killed with SIGKILL in the middle of a dilution: its journal
 // holds every row it had stored, as the same run replayed here stores them.
@@ -87,7 +87,8 @@ TEST(Journal, AKilledRunLeavesEveryStoredRowInItsJournal)
     EXPECT_EQ(journal.mid(0, printedRows.size()), printedRows);
     EXPECT_EQ(nextRows.mid(0, journal.size()), journal);
     EXPECT_TRUE(journal.contains(QByteArray(";Reset") + QByteArray(15, ';') + '\r'));
-    EXPECT_GT(std::count_if(journal.begin(), journal.end(), [](const QByteArray& l) { return l.contains("H2Opulse"); }), 5)
+    EXPECT_GT(std::count_if(journal.begin(), journal.end(), [](const QByteArray& l) { return l.contains("H2Opulse"); }),
+              5)
         << "a wet dilution";
 }
 

@@ -25,7 +25,7 @@ TEST(MixerStates, StopAndBypassAreLoggedOnceThenHeldAtEveryTick)
         EXPECT_EQ(f.s.MixerState, c.State);
         EXPECT_TRUE(f.relay.commands().empty() && f.mfc.frames().empty()) << "a click only records the wish";
 
-        f.RunFor(0.9);  // four ticks
+        f.RunFor(0.9);                // four ticks
         (f.form.*c.Button)->click();  // the button of the current state
         f.RunFor(0.5);
 

@@ -18,7 +18,7 @@ int RowsOf(const TLogTableModel& log, const QString& mode)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PtyWorkflow, SetupAndADilutionOverPseudoTerminals)
 {

@@ -12,7 +12,7 @@ namespace {
 
 constexpr double SecondsPerDay = 86400.0;
 
-} // namespace
+}  // namespace
 
 TEST(Readout, ShowsWhatTheEquipmentDeliveredDuringATenMinuteDilution)
 {

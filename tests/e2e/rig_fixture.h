@@ -112,13 +112,17 @@ struct RigFixture {
     }
 
     // One tick as Timer1 delivers it.
-    void Tick() { form.Guarded([this] { form.Timer1Timer(); }); }
+    void Tick()
+    {
+        form.Guarded([this] { form.Timer1Timer(); });
+    }
 
     // Ticks for `seconds` of clock time as Timer1 would; `afterTick` runs
     // after each tick.
     void RunFor(double seconds, const std::function<void()>& afterTick = {})
     {
-        RunTicks(clock.Fake, [this] { Tick(); }, seconds, afterTick);
+        RunTicks(
+            clock.Fake, [this] { Tick(); }, seconds, afterTick);
     }
 
     std::string Cell(int row, int column) const { return form.LogTable->CellText(row, column).toStdString(); }

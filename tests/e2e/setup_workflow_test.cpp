@@ -14,7 +14,7 @@ namespace {
 
 const QString Gate = "Must validate equipment and select gas types before proceeding to operation";
 
-} // namespace
+}  // namespace
 
 TEST(SetupWorkflow, FromFindPortsToTheOperationPage)
 {

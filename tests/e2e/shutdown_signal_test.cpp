@@ -21,7 +21,11 @@ struct Child {
     PtyDeviceHost relayHost, mfcHost;
     QProcess process;
 
-    explicit Child(Clock& clock) : relayHost(relay, clock), mfcHost(mfc, clock) {}
+    explicit Child(Clock& clock)
+        : relayHost(relay, clock)
+        , mfcHost(mfc, clock)
+    {
+    }
 
     // The valves as the board has them and last switched them; gas B
     // flowing, or both controllers at zero and last set to zero.
@@ -35,13 +39,15 @@ struct Child {
             float last[3] = {-1, -1, -1};
             for (const SetPointRecord& r : mfc.setPoints())
                 last[r.Address] = r.Value;
-            ok = ok && (flowing ? mfc.setPoint(2) > 0 : mfc.setPoint(1) == 0 && mfc.setPoint(2) == 0 && !last[1] && !last[2]);
+            ok = ok
+                && (flowing ? mfc.setPoint(2) > 0
+                            : mfc.setPoint(1) == 0 && mfc.setPoint(2) == 0 && !last[1] && !last[2]);
         });
         return ok;
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(ShutdownSignal, SigtermSigintAndSighupLeaveTheRigClosedAndAtZero)
 {
@@ -51,8 +57,8 @@ TEST(ShutdownSignal, SigtermSigintAndSighupLeaveTheRigClosedAndAtZero)
     for (int number : endings) {
         Child& c = children.emplace_back(clock);
         ASSERT_TRUE(c.relayHost.isRunning() && c.mfcHost.isRunning());
-        c.process.start(DILUTRA_SHUTDOWN_CHILD, {QString::fromStdString(c.relayHost.portPath()),
-                                                 QString::fromStdString(c.mfcHost.portPath())});
+        c.process.start(DILUTRA_SHUTDOWN_CHILD,
+                        {QString::fromStdString(c.relayHost.portPath()), QString::fromStdString(c.mfcHost.portPath())});
         ASSERT_TRUE(c.process.waitForStarted()) << number;
     }
     auto c = children.begin();

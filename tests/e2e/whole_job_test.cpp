@@ -27,7 +27,7 @@ double Number(const TLogTableModel& log, int row, int column)
     return log.CellText(row, column).remove(' ').toDouble();
 }
 
-} // namespace
+}  // namespace
 
 TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
 {
@@ -52,7 +52,8 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     EXPECT_TRUE(w.dialogs.Messages.isEmpty()) << "not while the operator is typing";
     QTest::keyClick(f.RtIntegerEditH2Oppm, Qt::Key_Return);
     ASSERT_EQ(w.dialogs.Messages.size(), 1);
-    const QRegularExpressionMatch least = QRegularExpression("^Minimum water content is (\\d+) ppm$").match(w.dialogs.Messages[0]);
+    const QRegularExpressionMatch least
+        = QRegularExpression("^Minimum water content is (\\d+) ppm$").match(w.dialogs.Messages[0]);
     ASSERT_TRUE(least.hasMatch()) << w.dialogs.Messages[0].toStdString();
     const int water = least.captured(1).toInt();
     EXPECT_EQ(f.RtIntegerEditH2Oppm->Value(), water);
@@ -110,7 +111,8 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     // pulse, each planned set-point sent once, and gas A, planned below its
     // controller's minimum, in pulses.
     const auto& patterns = relay.patterns();
-    const auto wet = std::count_if(patterns.begin(), patterns.end(), [](const ValvePatternRecord& p) { return p.Pattern == WetPath; });
+    const auto wet = std::count_if(patterns.begin(), patterns.end(),
+                                   [](const ValvePatternRecord& p) { return p.Pattern == WetPath; });
     EXPECT_GT(wet, 5);
     EXPECT_EQ(pulseRows, wet);
     for (std::size_t i = 0; i < patterns.size(); ++i) {
@@ -148,7 +150,8 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     w.dialogs.SaveAnswer = dir.filePath("run.csv");
     QTest::mouseClick(f.StringGrid1->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     f.WaitForSave();  // the file is written on a worker thread
-    EXPECT_EQ(w.Memo(f.MemoDevFeedback).mid(w.Memo(f.MemoDevFeedback).size() - 3), (QStringList{"", "Saving succeeded", ""}));
+    EXPECT_EQ(w.Memo(f.MemoDevFeedback).mid(w.Memo(f.MemoDevFeedback).size() - 3),
+              (QStringList{"", "Saving succeeded", ""}));
 
     QFile file(w.dialogs.SaveAnswer);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -183,7 +186,8 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     const QStringList stopped = data[last + 1].split(';');
     EXPECT_EQ(stopped[MethodColumn], "");
     EXPECT_EQ(stopped[GasAColumn], '"' + log.CellText(last + 1, GasAColumn).remove(' ') + '"');
-    EXPECT_TRUE(QRegularExpression("^\"0\\.000\\d{3}\"$").match(stopped[GasAColumn]).hasMatch()) << stopped[GasAColumn].toStdString();
+    EXPECT_TRUE(QRegularExpression("^\"0\\.000\\d{3}\"$").match(stopped[GasAColumn]).hasMatch())
+        << stopped[GasAColumn].toStdString();
     EXPECT_EQ(data[marker], ";Reset" + QString(15, ';'));
     EXPECT_TRUE(w.dialogs.Errors.isEmpty()) << w.dialogs.Errors.join('\n').toStdString();
 }

@@ -52,9 +52,13 @@ struct Workflow {
     }
 
     // One tick as Timer1 delivers it.
-    void Tick() { form.Guarded([this] { form.Timer1Timer(); }); }
+    void Tick()
+    {
+        form.Guarded([this] { form.Timer1Timer(); });
+    }
     void RunFor(double seconds, const std::function<void()>& afterTick = {})
     {
-        RunTicks(clock, [this] { Tick(); }, seconds, afterTick);
+        RunTicks(
+            clock, [this] { Tick(); }, seconds, afterTick);
     }
 };

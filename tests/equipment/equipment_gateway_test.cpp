@@ -25,7 +25,7 @@ struct Gateway {
     Gateway() { rig.registerOn(lines); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(EquipmentGateway, CountsEachDevicesRunOfFailuresAndEndsItAtAnAnswer)
 {

@@ -119,11 +119,8 @@ TEST(Compounds, WaterVapourPressure)
         float tolerance;
     };
     const Case cases[] = {
-        {0.0f, 0.00600132f, 5e-9f},
-        {20.0f, 0.0230804f, 5e-8f},
-        {25.0f, 0.0312733f, 5e-8f},
-        {100.0f, 0.999997f, 1e-6f},
-        {-10.0f, 0.00277108f, 5e-9f},
+        {0.0f, 0.00600132f, 5e-9f}, {20.0f, 0.0230804f, 5e-8f},   {25.0f, 0.0312733f, 5e-8f},
+        {100.0f, 0.999997f, 1e-6f}, {-10.0f, 0.00277108f, 5e-9f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.celsius);

@@ -44,7 +44,7 @@ struct LocaleScope {
     ~LocaleScope() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(PlanReport, OxygenInArgonReadsDigitForDigit)
 {
@@ -112,9 +112,9 @@ TEST(PlanReport, WaterAddsItsComponentAndFractionLine)
 {
     const QStringList wet = PlanReportLines(OxygenInArgon(10000));
     EXPECT_EQ(wet[1], "  150 ppm of Oxygen in Argon with H2O");
-    EXPECT_EQ(Block(wet, "Components of mixture (as partial pressure)"),
-              (QStringList{"  150 ppm of O2", "  989852 ppm of Ar", "  9998 ppm of H2O",
-                           "      1.010 % H2O fraction of B"}));
+    EXPECT_EQ(
+        Block(wet, "Components of mixture (as partial pressure)"),
+        (QStringList{"  150 ppm of O2", "  989852 ppm of Ar", "  9998 ppm of H2O", "      1.010 % H2O fraction of B"}));
     EXPECT_EQ(Block(wet, "Components of mixture (as mass fraction)"),
               (QStringList{"  120.8 ppm of O2", "  999879.2 ppm total gas B", "      995345.2 ppm of Ar",
                            "      4534.0 ppm of H2O"}));
@@ -128,9 +128,9 @@ TEST(PlanReport, WaterAddsItsComponentAndFractionLine)
 
 TEST(PlanReport, AMixtureGasAListsItsComponentsInBothBlocks)
 {
-    const QStringList lines = PlanReportLines(Plan("5%H2,95%Ar", "Ar", 20000, 0,
-                                                   Controller("5%H2,95%Ar", "5%H2,95%Ar", 1.0f, 1000),
-                                                   Controller("Ar", "Argon", 1.0f, 100)));
+    const QStringList lines
+        = PlanReportLines(Plan("5%H2,95%Ar", "Ar", 20000, 0, Controller("5%H2,95%Ar", "5%H2,95%Ar", 1.0f, 1000),
+                               Controller("Ar", "Argon", 1.0f, 100)));
     EXPECT_EQ(lines[1], "  20000 ppm of 5%H2,95%Ar in Argon");
     EXPECT_EQ(Block(lines, "Components of mixture (as partial pressure)"),
               (QStringList{"  1000 ppm of H2", "  19000 ppm of Ar", "  980000 ppm of Ar"}));
@@ -183,8 +183,8 @@ TEST(PlanReport, PureGasesShowNoTimeScales)
 TEST(PlanReport, AZeroTimeScaleShowsAnInfiniteReciprocal)
 {
     // No gas A with water requested: gas A is "pulsed" for no time at all.
-    const TPlanResult plan = Plan("O2", "Ar", 0, 10000, Controller("O2", "Oxygen", 0.1f, 1000),
-                                  Controller("Ar", "Argon", 1.0f, 100));
+    const TPlanResult plan
+        = Plan("O2", "Ar", 0, 10000, Controller("O2", "Oxygen", 0.1f, 1000), Controller("Ar", "Argon", 1.0f, 100));
     ASSERT_EQ(plan.MixingMethod, "A (pulse) in B/H2O");
     ASSERT_EQ(plan.TimeScaleA, 0.0f);
     const QStringList lines = PlanReportLines(plan);

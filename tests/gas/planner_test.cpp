@@ -9,8 +9,7 @@
 
 namespace {
 
-TPlanRequest Request(const char* gasA, const char* gasB, std::int32_t a, std::int32_t w, TFlowInfo fia,
-                     TFlowInfo fib)
+TPlanRequest Request(const char* gasA, const char* gasB, std::int32_t a, std::int32_t w, TFlowInfo fia, TFlowInfo fib)
 {
     TPlanRequest r;
     r.a = a;
@@ -28,12 +27,12 @@ bool Near(double x, double y, double rel = 1e-6)
     return std::fabs(x - y) <= rel * std::max(std::fabs(x), std::fabs(y));
 }
 
-} // namespace
+}  // namespace
 
 TEST(Planner, OxygenInArgonRunsArgonAtFullScale)
 {
-    const TPlanResult p = CalculatePlan(Request("O2", "Ar", 150, 0, Controller("O2", "Oxygen", 0.1f, 1000),
-                                                Controller("Ar", "Argon", 1.0f, 100)));
+    const TPlanResult p = CalculatePlan(
+        Request("O2", "Ar", 150, 0, Controller("O2", "Oxygen", 0.1f, 1000), Controller("Ar", "Argon", 1.0f, 100)));
     EXPECT_NEAR(p.TotalMass, 39.94681, 5e-6);
     EXPECT_NEAR(static_cast<double>(p.mA), 120.1553, 1e-4);
     EXPECT_EQ(p.MaxMassFraction, 999880);
@@ -153,8 +152,8 @@ TEST(Planner, PureGasesLeaveTheOtherControllerAtZero)
 
 TEST(Planner, WaterIsAddedToGasBAsAComponent)
 {
-    const TPlanResult p = CalculatePlan(Request("O2", "Ar", 150, 10000, Controller("O2", "Oxygen", 0.1f, 1000),
-                                                Controller("Ar", "Argon", 1.0f, 100)));
+    const TPlanResult p = CalculatePlan(
+        Request("O2", "Ar", 150, 10000, Controller("O2", "Oxygen", 0.1f, 1000), Controller("Ar", "Argon", 1.0f, 100)));
     const double h = 0.01;
     EXPECT_EQ(p.H2OFractioninB, h);
     EXPECT_DOUBLE_EQ(p.H2OFractionOfB, 10000.0 / 989850.0);
@@ -178,8 +177,7 @@ TEST(Planner, WaterIsAddedToGasBAsAComponent)
 
 TEST(Planner, AMixtureGasAListsItsComponents)
 {
-    const TPlanResult p = CalculatePlan(Request("5%H2,95%Ar", "N2", 20000, 0,
-                                                Controller("5%H2,95%Ar", "", 1.0f, 100),
+    const TPlanResult p = CalculatePlan(Request("5%H2,95%Ar", "N2", 20000, 0, Controller("5%H2,95%Ar", "", 1.0f, 100),
                                                 Controller("N2", "Nitrogen", 1.0f, 100)));
     ASSERT_EQ(p.ComponentsA.size(), 2u);
     EXPECT_EQ(p.ComponentsA[0].Name, "H2");
@@ -197,8 +195,8 @@ TEST(Planner, AFourComponentGasBWithWaterKeepsTheFourthSlotOutOfTheList)
 {
     // Air has three components; water goes into the fourth slot, which adds
     // to the molar mass but is never listed.
-    const TPlanResult p = CalculatePlan(Request("O2", "Air", 150, 10000, Controller("O2", "", 0.1f, 1000),
-                                                Controller("Air", "", 1.0f, 100)));
+    const TPlanResult p = CalculatePlan(
+        Request("O2", "Air", 150, 10000, Controller("O2", "", 0.1f, 1000), Controller("Air", "", 1.0f, 100)));
     EXPECT_EQ(p.B.C4Name, "H2O");
     ASSERT_EQ(p.ComponentsB.size(), 3u);
     EXPECT_EQ(p.ComponentsB[2].Name, "Ar");
@@ -207,8 +205,8 @@ TEST(Planner, AFourComponentGasBWithWaterKeepsTheFourthSlotOutOfTheList)
 
 TEST(Planner, MoreGasAAndWaterThanAMillionDosesNegativeGasB)
 {
-    const TPlanResult p = CalculatePlan(Request("O2", "Ar", 990000, 20000, Controller("O2", "", 1.0f, 100),
-                                                Controller("Ar", "", 1.0f, 100)));
+    const TPlanResult p = CalculatePlan(
+        Request("O2", "Ar", 990000, 20000, Controller("O2", "", 1.0f, 100), Controller("Ar", "", 1.0f, 100)));
     EXPECT_EQ(p.b, -10000);
     EXPECT_LT(p.DryShareOfB, 0.0L);
     EXPECT_EQ(p.MixingMethod, "B/H2O (pulse) in A");

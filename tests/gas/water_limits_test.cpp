@@ -31,8 +31,15 @@ TEST(WaterLimits, HoldsTheRequestBetweenItsLimits)
         {"small gas B caps the water", 990000, 1000, p25, 281, 9719, {"Maximum possible H2O fraction is 281"}},
         {"negative pressure counts as none", 150, 500, -0.004, 0, 999850, {"Maximum possible H2O fraction is 0"}},
         {"NaN pressure counts as none", 150, 500, std::nan(""), 0, 999850, {"Maximum possible H2O fraction is 0"}},
-        {"infinite pressure counts as none", 150, 500, std::numeric_limits<double>::infinity(), 0, 999850,
+        {"infinite pressure counts as none",
+         150,
+         500,
+         std::numeric_limits<double>::infinity(),
+         0,
+         999850,
          {"Maximum possible H2O fraction is 0"}},
+        // Above 1 atm the minimum would leave the 32-bit range: counts as 1.
+        {"boiling pressure counts as 1 atm", 150, 500, 1e10, 2776, 997074, {"Minimum water content is 2776 ppm"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -61,7 +61,7 @@ double MsBetween(const ReceivedFrame& a, const ReceivedFrame& b)
     return (b.At - a.At) * MsPerDay;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ValidateMFC, BothControllersMustIdentifyAsGSC)
 {
@@ -83,7 +83,8 @@ TEST(ValidateMFC, BothControllersMustIdentifyAsGSC)
         Controllers mfc;
         c.fault(mfc.model);
         EXPECT_EQ(mfc.Validate(), c.ok);
-        EXPECT_EQ(mfc.memo, (std::vector<std::string>{"", c.ok ? "MFCs are OK" : "One of more MFC failed to be identified"}));
+        EXPECT_EQ(mfc.memo,
+                  (std::vector<std::string>{"", c.ok ? "MFCs are OK" : "One of more MFC failed to be identified"}));
         EXPECT_EQ(mfc.FrameTargets(), (std::vector<std::string>{"1:3:35", "2:3:35"}));
         EXPECT_EQ(mfc.Pauses(), (std::vector<unsigned>{20, 20}));
     }
@@ -99,11 +100,14 @@ TEST(ValidateMFC, APortTheSystemRefusedSaysWhy)
     };
     const Case cases[] = {
         {"missing", {}, nullptr},
-        {"no permission", {Reason::PermissionDenied, "/dev/ttyUSB0", ""},
+        {"no permission",
+         {Reason::PermissionDenied, "/dev/ttyUSB0", ""},
          "Permission denied on /dev/ttyUSB0: add your user to the group dialout and log in again"},
-        {"held", {Reason::HeldByAnotherProgram, "/dev/ttyUSB0", "minicom (process 4711)"},
+        {"held",
+         {Reason::HeldByAnotherProgram, "/dev/ttyUSB0", "minicom (process 4711)"},
          "Failed to setup Com port, port in use: /dev/ttyUSB0 is held by minicom (process 4711)"},
-        {"held, holder not told", {Reason::HeldByAnotherProgram, "", ""},
+        {"held, holder not told",
+         {Reason::HeldByAnotherProgram, "", ""},
          "Failed to setup Com port, port in use: SIM-MFC is held by another program"},
     };
     for (const Case& c : cases) {
@@ -138,15 +142,18 @@ TEST(MinMaxFlow, SwitchesTheGasTableAndReadsItsRange)
     double max = -1.0;
     EXPECT_EQ(MinMaxFlow(mfc.bus, 1, GasTableNumber(1), info, min, max), "");
 
-    EXPECT_EQ(mfc.FrameTargets(), (std::vector<std::string>{"1:6:16697", "1:6:24575", "1:3:16697", "1:3:24642",
-                                                            "1:3:24610", "1:3:24608", "1:3:24646", "1:3:24866"}));
+    EXPECT_EQ(mfc.FrameTargets(),
+              (std::vector<std::string>{"1:6:16697", "1:6:24575", "1:3:16697", "1:3:24642", "1:3:24610", "1:3:24608",
+                                        "1:3:24646", "1:3:24866"}));
     const auto& frames = mfc.model.frames();
     EXPECT_EQ(ToHex(frames[0].Bytes), "01 06 41 39 00 03 0D FA");
     EXPECT_EQ(frames[1].Bytes[5], 3);
     // 150 ms between the two writes and 250 ms before the first read, each
-    // after the write's own 10 ms.
-    EXPECT_NEAR(MsBetween(frames[0], frames[1]), 160.0, 0.01);
-    EXPECT_NEAR(MsBetween(frames[1], frames[2]), 260.0, 0.01);
+    // after the write's own 10 ms, which follow its 8 bytes' time on the
+    // wire (11 bits each at 9600 bit/s) and 2 ms of guard.
+    const double writeMs = 8 * 11 / 9.6 + 2 + 10;
+    EXPECT_NEAR(MsBetween(frames[0], frames[1]), 150 + writeMs, 0.01);
+    EXPECT_NEAR(MsBetween(frames[1], frames[2]), 250 + writeMs, 0.01);
     EXPECT_EQ(mfc.Pauses(), (std::vector<unsigned>{150, 250, 20, 20, 20, 20, 20, 20}));
 
     EXPECT_EQ(mfc.model.gasTableInUse(1), 3);
@@ -190,7 +197,9 @@ TEST(MinMaxFlow, AFailedOrMeaninglessRangeKeepsTheFormerOne)
         const char* name;
         std::function<void(MfcBusModel&)> fault;
         bool tableSwitched;
+        const char* status = nullptr;  // null: any failure
     };
+    const char* invalid = "Invalid full-scale flow";
     const auto fullScale = [](float value) {
         return [value](MfcBusModel& m) {
             MfcGasTable t = *m.gasTable(2, 3);
@@ -203,10 +212,13 @@ TEST(MinMaxFlow, AFailedOrMeaninglessRangeKeepsTheFormerOne)
         {"silent", [](MfcBusModel& m) { m.faults(2).Silent = true; }, false},
         {"corrupted replies", [](MfcBusModel& m) { m.faults(2).BadCrc = true; }, true},
         {"exception replies", [](MfcBusModel& m) { m.faults(2).ExceptionCode = 4; }, false},
-        {"full scale not a number", fullScale(std::numeric_limits<float>::quiet_NaN()), true},
-        {"full scale infinite", fullScale(std::numeric_limits<float>::infinity()), true},
-        {"full scale 0", fullScale(0.0f), true},
-        {"full scale negative", fullScale(-4.0f), true},
+        {"full scale not a number", fullScale(std::numeric_limits<float>::quiet_NaN()), true, invalid},
+        {"full scale infinite", fullScale(std::numeric_limits<float>::infinity()), true, invalid},
+        {"full scale 0", fullScale(0.0f), true, invalid},
+        {"full scale -0", fullScale(-0.0f), true, invalid},
+        {"full scale negative", fullScale(-4.0f), true, invalid},
+        {"full scale subnormal", fullScale(std::numeric_limits<float>::min() / 2), true, invalid},
+        {"full scale the smallest subnormal", fullScale(std::numeric_limits<float>::denorm_min()), true, invalid},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +231,11 @@ TEST(MinMaxFlow, AFailedOrMeaninglessRangeKeepsTheFormerOne)
         info.Min = 0.12f;
         double min = 0.12;
         double max = 6.0;
-        EXPECT_NE(MinMaxFlow(mfc.bus, 2, 3, info, min, max), "");
+        const std::string status = MinMaxFlow(mfc.bus, 2, 3, info, min, max);
+        EXPECT_NE(status, "");
+        if (c.status) {
+            EXPECT_EQ(status, c.status);
+        }
         EXPECT_EQ(info.Name, "Ar");
         EXPECT_EQ(info.Max, 6.0f);
         EXPECT_EQ(info.Dyn, 50u);

@@ -39,7 +39,7 @@ TEST(ModbusFrame, RequestsGoOutByteForByte)
         EXPECT_EQ(ToHex(c.frame), c.hex);
 }
 
-TEST(ModbusFrame, TheReplyIsTheLastCompleteValidFrame)
+TEST(ModbusFrame, TheReplyIsTheValidFrameThatEndsTheBytesReceived)
 {
     struct Case {
         const char* name;
@@ -52,17 +52,23 @@ TEST(ModbusFrame, TheReplyIsTheLastCompleteValidFrame)
         {"exact", "01 03 04 3F 80 00 00 F7 CF", 9, "", 0},
         {"behind a write's acknowledgement", "01 10 00 06 00 02 A1 C9 01 03 04 3F 80 00 00 F7 CF", 9, "", 8},
         {"behind noise", "00 FF 01 03 01 03 04 3F 80 00 00 F7 CF", 9, "", 4},
-        {"followed by noise", "01 03 04 3F 80 00 00 F7 CF 00", 9, "", 0},
+        {"followed by noise", "01 03 04 3F 80 00 00 F7 CF 00", 9, StatusWrongAmount, 0},
         {"two replies: the later", "01 03 02 00 0A 38 43 01 03 02 00 0B F9 83", 7, "", 7},
         {"bad CRC", "01 03 04 3F 80 00 00 F7 CE", 9, StatusChecksumError, 0},
         {"other address", "02 03 04 3F 80 00 00 C4 CF", 9, StatusWrongDevice, 0},
-        {"other function", "01 04 04 3F 80 00 00 F6 78", 9, StatusWrongDevice, 0},
+        {"other function", "01 04 04 3F 80 00 00 F6 78", 9, StatusUnexpectedFunction, 0},
+        {"a write's acknowledgement alone", "01 06 41 39 00 03 0D FA", 7, StatusUnexpectedFunction, 0},
+        {"other function, another device's", "02 04 04 3F 80 00 00 C5 78", 9, StatusWrongDevice, 0},
         {"other byte count", "01 03 04 00 0A D8 42", 7, StatusWrongAmount, 0},
-        {"exception reply", "01 83 02 C0 F1", 9, StatusWrongAmount, 0},
+        {"exception reply", "01 83 02 C0 F1", 9, "Controller 1 reported exception 2 (Illegal Data Address)", 0},
+        {"exception behind noise", "00 01 83 04 40 F3", 7, "Controller 1 reported exception 4 (Server Device Failure)",
+         0},
+        {"exception without a name", "01 83 09 81 36", 9, "Controller 1 reported exception 9 (Unknown Exception)", 0},
+        {"exception with a bad CRC", "01 83 02 C0 F2", 9, StatusWrongAmount, 0},
         {"truncated", "01 03 04 3F 80 00 00 F7", 9, StatusWrongAmount, 0},
         {"too long and no valid frame", "01 03 04 3F 80 00 00 F7 CE 00", 9, StatusWrongAmount, 0},
-        {"acknowledgement and a corrupted reply", "01 06 41 39 00 03 0D FA 01 03 02 00 0A 38 44", 7,
-         StatusWrongAmount, 0},
+        {"acknowledgement and a corrupted reply", "01 06 41 39 00 03 0D FA 01 03 02 00 0A 38 44", 7, StatusWrongAmount,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,8 +20,7 @@ namespace {
 constexpr const char* PortName = "SIM-MFC";
 
 // The register layer against a device on an in-process line.
-template <class Device>
-struct Bus {
+template <class Device> struct Bus {
     FakeClock clock;
     Device device;
     SimulatedPort port{device, clock};
@@ -50,7 +49,7 @@ std::uint32_t Bits(float f)
 
 constexpr std::uint32_t FailedReadNaN = 0xFFC00000;
 
-} // namespace
+}  // namespace
 
 TEST(VoegtlinPort, RegistersDecodeByType)
 {
@@ -130,9 +129,10 @@ TEST(VoegtlinPort, AReplyThatIsNotTheAnswerDecodesNothing)
         {"answering too late", [](auto& b) { b.device.faults(1).ReplyDelayMs = 80.0; }, StatusNoResult},
         {"corrupted CRC", [](auto& b) { b.device.faults(1).BadCrc = true; }, StatusChecksumError},
         {"another address answers", [](auto& b) { b.device.faults(1).ReplyAddress = 2; }, StatusWrongDevice},
-        {"exception reply", [](auto& b) { b.device.faults(1).ExceptionCode = 2; }, StatusWrongAmount},
+        {"exception reply", [](auto& b) { b.device.faults(1).ExceptionCode = 2; },
+         "Controller 1 reported exception 2 (Illegal Data Address)"},
         {"a byte short", [](auto& b) { b.device.faults(1).LengthChange = -1; }, StatusWrongAmount},
-        {"a stray byte after the reply", [](auto& b) { b.device.faults(1).LengthChange = 1; }, ""},
+        {"a stray byte after the reply", [](auto& b) { b.device.faults(1).LengthChange = 1; }, StatusWrongAmount},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,6 +161,15 @@ TEST(VoegtlinPort, AReplyThatIsNotTheAnswerDecodesNothing)
             EXPECT_EQ(u.AsInteger, decoded ? 50 : 0);
         }
     }
+}
+
+TEST(VoegtlinPort, AnAnswerToAnotherRequestIsNoReply)
+{
+    Bus<ScriptedDevice> bus;
+    bus.device.Replies.push_back(Answer("01 10 00 06 00 02"));  // a write's acknowledgement
+    const TSerialResponse r = bus.mfc.ReadF32(1, 4);
+    EXPECT_EQ(r.Status, StatusUnexpectedFunction);
+    EXPECT_EQ(Bits(r.AsFloat), FailedReadNaN);
 }
 
 TEST(VoegtlinPort, WritesAreSentWithoutAwaitingTheAcknowledgementThenPause)
@@ -200,6 +209,10 @@ TEST(VoegtlinPort, ASetPointThatIsNegativeOrNotFiniteIsNeverSent)
     EXPECT_EQ(bus.mfc.WriteF32(2, 6, -0.0f).Status, "");
     ASSERT_EQ(bus.device.setPoints().size(), 2u);
     EXPECT_TRUE(bus.device.setPoints()[1].Accepted);
+    // -0 goes out as +0, the same frame as 0.
+    ASSERT_EQ(bus.device.frames().size(), 2u);
+    EXPECT_EQ(ToHex(bus.device.frames()[1].Bytes), ToHex(bus.device.frames()[0].Bytes));
+    EXPECT_EQ(ToHex(bus.device.frames()[1].Bytes).substr(21, 11), "00 00 00 00");
 }
 
 TEST(VoegtlinPort, AnAcknowledgementStillArrivingIsSkippedToFindTheReply)
@@ -210,7 +223,7 @@ TEST(VoegtlinPort, AnAcknowledgementStillArrivingIsSkippedToFindTheReply)
     Bus<MfcBusModel> bus;
     bus.device.faults(1).ReplyDelayMs = 20.0;
     EXPECT_EQ(bus.mfc.WriteF32(1, 6, 0.125f).Status, "");
-    bus.clock.sleepMs(20);
+    bus.clock.sleepMs(5);
     const TSerialResponse r = bus.mfc.ReadF32(1, 6);
     EXPECT_EQ(r.Status, "");
     EXPECT_EQ(r.ResponseLength, 8 + 9);

@@ -39,7 +39,7 @@ struct PtyLine {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(PtyLine, TransactionsRunOverTheSystemPortWithoutStaleBytes)
 {
@@ -62,6 +62,26 @@ TEST(PtyLine, TransactionsRunOverTheSystemPortWithoutStaleBytes)
         for (const auto& piece : received)
             all.insert(all.end(), piece.begin(), piece.end());
         EXPECT_EQ(ToHex(all), "01 06 41 39 00 03 0D FA 01 03 41 39 00 01 00 00");
+    });
+}
+
+TEST(PtyLine, AWriteOnlyFrameLeavesThePortBeforeItClosesAndItsSettingsGoBack)
+{
+    // The port was left at 38400 bit/s; closing puts that back at once. The
+    // host reads the settings when the frame's last byte arrives (15 ms
+    // after its first at 9600 bit/s with two stop bits, less its 5 ms of
+    // slack).
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    const std::string frame = "01 10 00 06 00 02 04 3F 80 00 00 7E 79";
+    EXPECT_EQ(p.Send(frame, false).Status, "");
+    ASSERT_TRUE(p.host.waitForBytesReceived(13, 2000));
+    EXPECT_EQ(p.host.lastArrivalFraming(), (SerialFraming{9600, 0, 2}));
+    EXPECT_EQ(p.host.garbledPieces(), 0u);
+    p.host.withModel([&](DeviceModel& model) {
+        const auto& received = static_cast<ScriptedDevice&>(model).Received;
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(ToHex(received[0]), frame);
     });
 }
 
@@ -109,8 +129,9 @@ TEST(PtyLine, APortHeldByAnotherProgramNamesItsHolder)
     // lock file, naming it, beside the port.
     const auto holder = p.lines.makeLine(p.host.portPath());
     ASSERT_TRUE(holder->open());
-    EXPECT_EQ(p.Send("01", false).Status, std::string(StatusPortInUse) + ": " + p.host.portPath()
-                                              + " is held by test_serial (process " + std::to_string(getpid()) + ")");
+    EXPECT_EQ(p.Send("01", false).Status,
+              std::string(StatusPortInUse) + ": " + p.host.portPath() + " is held by test_serial (process "
+                  + std::to_string(getpid()) + ")");
     holder->close();
     EXPECT_EQ(p.Send("01", false).Status, "");
 }

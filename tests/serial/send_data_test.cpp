@@ -46,7 +46,7 @@ std::vector<std::uint8_t> Bytes(const TSerialResponse& r, std::size_t count)
     return {r.rArray.begin(), r.rArray.begin() + static_cast<std::ptrdiff_t>(count)};
 }
 
-} // namespace
+}  // namespace
 
 TEST(SendData, EveryOutcomeHasItsStatusAndThePortIsClosedAfterwards)
 {
@@ -65,7 +65,12 @@ TEST(SendData, EveryOutcomeHasItsStatusAndThePortIsClosedAfterwards)
         {"stop-bit code refused", [](Line& l) { l.serial.StopBits = 3; }, StatusPortInUse, true},
         {"write fails", [](Line& l) { l.port.WriteFails = true; }, StatusWriteFailed, true},
         {"silent device", [](Line&) {}, StatusTimeout, false},
-        {"read fails", [](Line& l) { l.Reply("01"); l.port.ReadFails = true; }, StatusReadFailed, true},
+        {"read fails",
+         [](Line& l) {
+             l.Reply("01");
+             l.port.ReadFails = true;
+         },
+         StatusReadFailed, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -102,11 +107,15 @@ TEST(SendData, UnexpectedErrorLeavesTheFirstStatusAndClosesTheLine)
 {
     struct ThrowingLine final : SerialLine {
         bool* closed;
-        explicit ThrowingLine(bool* c) : closed(c) {}
+        explicit ThrowingLine(bool* c)
+            : closed(c)
+        {
+        }
         bool open() override { return true; }
         bool configure(std::int32_t, std::int32_t, std::int32_t) override { return true; }
         void purge() override {}
         bool write(const std::uint8_t*, std::size_t) override { return true; }
+        void drain() override {}
         int bytesWaiting() override { return 1; }
         bool read(std::vector<std::uint8_t>&, std::size_t) override { throw std::runtime_error("driver"); }
         void close() override { *closed = true; }

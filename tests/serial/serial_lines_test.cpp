@@ -10,11 +10,15 @@ namespace {
 
 struct NamedLine final : SerialLine {
     std::string name;
-    explicit NamedLine(std::string n) : name(std::move(n)) {}
+    explicit NamedLine(std::string n)
+        : name(std::move(n))
+    {
+    }
     bool open() override { return true; }
     bool configure(std::int32_t, std::int32_t, std::int32_t) override { return true; }
     void purge() override {}
     bool write(const std::uint8_t*, std::size_t) override { return true; }
+    void drain() override {}
     int bytesWaiting() override { return 0; }
     bool read(std::vector<std::uint8_t>&, std::size_t) override { return true; }
     void close() override {}
@@ -31,7 +35,7 @@ std::string TagOf(const std::unique_ptr<SerialLine>& line)
     return named ? named->name : std::string("<none>");
 }
 
-} // namespace
+}  // namespace
 
 TEST(SerialLines, RegisteredLinesAreListedInOrderAndMadeByName)
 {

@@ -34,7 +34,7 @@ struct ValidatedRig : FormFixture {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(CloseSafety, EquipmentCommandedInThisRunIsMadeSafeEvenAfterItsMarkWasCleared)
 {

@@ -60,7 +60,7 @@ QList<QByteArray> FileLines(const QString& path)
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FormLog, TheTableOpensWithItsCaptionsWidthsAndOneEmptyRow)
 {
@@ -189,7 +189,9 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
     const qsizetype stars = lines.indexOf("*********");
     ASSERT_GT(stars, 2);
     EXPECT_EQ(lines[stars - 1], "") << "the report ends with a line break";
-    EXPECT_EQ(lines[stars - 2], "  Resulting flow    : 560.8 mln/min (0\xC2\xBA" "C)");
+    EXPECT_EQ(lines[stars - 2],
+              "  Resulting flow    : 560.8 mln/min (0\xC2\xBA"
+              "C)");
     EXPECT_TRUE(lines[stars + 1].startsWith("Time;Mode;Method;\"Gas A (g)\";"));
     EXPECT_TRUE(lines[stars + 2].startsWith("10:00:00;Dilution;\"A(constant)inB\";\"0.012345\";"))
         << lines[stars + 2].toStdString();

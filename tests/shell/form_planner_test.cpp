@@ -19,7 +19,7 @@ void ChooseOxygenInArgon(FormFixture& f)
     f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
 }
 
-} // namespace
+}  // namespace
 
 TEST(FormPlanner, CalculatePlansFromTheFieldsAndShowsTheReport)
 {

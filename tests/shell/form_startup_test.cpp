@@ -38,7 +38,7 @@ QString CaptionOf(QWidget* w)
     return {};
 }
 
-} // namespace
+}  // namespace
 
 TEST(FormStartup, WindowOpensOnSetupWithStatusUndefined)
 {
@@ -131,8 +131,8 @@ TEST(FormStartup, GasListsHoldTheirItemsAndNothingIsSelected)
     ASSERT_EQ(f.form.ListBoxSetupGas2->count(), 2);
     EXPECT_EQ(f.form.ListBoxSetupGas2->item(0)->text(), "Ar");
     EXPECT_EQ(f.form.ListBoxSetupGas2->item(1)->text(), "N2");
-    for (QListWidget* l : {f.form.ListBoxSetupGas1, f.form.ListBoxSetupGas2, f.form.ListBoxPortSolenoid,
-                           f.form.ListBoxPortMFC}) {
+    for (QListWidget* l :
+         {f.form.ListBoxSetupGas1, f.form.ListBoxSetupGas2, f.form.ListBoxPortSolenoid, f.form.ListBoxPortMFC}) {
         EXPECT_EQ(l->currentRow(), -1) << l->objectName().toStdString();
         EXPECT_EQ(l->selectionMode(), QAbstractItemView::SingleSelection);
     }

@@ -19,8 +19,10 @@ bool ShownOpen(const QImage& img, unsigned id)
 {
     const TValveGlyph& v = ValveGlyphs[id - 1];
     const bool openHorizontal = v.OpenFrom.y() == v.OpenTo.y();
-    const QPoint alongOpen = openHorizontal ? QPoint(v.Centre.x() + 4, v.Centre.y()) : QPoint(v.Centre.x(), v.Centre.y() + 4);
-    const QPoint alongClosed = openHorizontal ? QPoint(v.Centre.x(), v.Centre.y() + 4) : QPoint(v.Centre.x() + 4, v.Centre.y());
+    const QPoint alongOpen
+        = openHorizontal ? QPoint(v.Centre.x() + 4, v.Centre.y()) : QPoint(v.Centre.x(), v.Centre.y() + 4);
+    const QPoint alongClosed
+        = openHorizontal ? QPoint(v.Centre.x(), v.Centre.y() + 4) : QPoint(v.Centre.x() + 4, v.Centre.y());
     const bool openBar = img.pixel(alongOpen) == qRgb(0, 0, 0);
     const bool closedBar = img.pixel(alongClosed) == qRgb(0, 0, 0);
     EXPECT_NE(openBar, closedBar) << "valve " << id << " shows both bars or none";
@@ -29,13 +31,14 @@ bool ShownOpen(const QImage& img, unsigned id)
 
 QString Transcript(const char* status, const char* response, bool ok)
 {
-    return QStringLiteral("Time  0: 10:00:00.000\n\nWrite 254 33  : 254 33\nComm Status   : %1\nComm Response : %2\n%3\n")
+    return QStringLiteral(
+               "Time  0: 10:00:00.000\n\nWrite 254 33  : 254 33\nComm Status   : %1\nComm Response : %2\n%3\n")
         .arg(QString::fromLatin1(status), QString::fromLatin1(response),
              ok ? QStringLiteral("Relay board controlling solenoids is OK")
                 : QStringLiteral("Relay board controlling solenoids was NOT OK"));
 }
 
-} // namespace
+}  // namespace
 
 TEST(FormValves, StartUpShowsEveryValveClosedAndSendsNothing)
 {
@@ -57,8 +60,8 @@ TEST(FormValves, SetValvePositionsSwitchesTheBoardTheFlagsAndTheSchematic)
         std::uint8_t pattern;
     };
     const Case cases[] = {
-        {{1, 1, 0, 0, 1, 0}, 19}, {{0, 0, 1, 0, 0, 0}, 4}, {{1, 1, 0, 0, 0, 1}, 35},
-        {{0, 0, 0, 1, 0, 1}, 40}, {{0, 0, 0, 1, 1, 0}, 24}, {{0, 0, 0, 0, 0, 0}, 0}, {{0, 0, 0, 0, 0, 0}, 0},
+        {{1, 1, 0, 0, 1, 0}, 19}, {{0, 0, 1, 0, 0, 0}, 4}, {{1, 1, 0, 0, 0, 1}, 35}, {{0, 0, 0, 1, 0, 1}, 40},
+        {{0, 0, 0, 1, 1, 0}, 24}, {{0, 0, 0, 0, 0, 0}, 0}, {{0, 0, 0, 0, 0, 0}, 0},
     };
     for (const Case& c : cases) {
         f.form.SetValvePositions(c.v[0], c.v[1], c.v[2], c.v[3], c.v[4], c.v[5]);
@@ -136,7 +139,8 @@ TEST(FormValves, ValidationSkipsWhatHasNoPortSelected)
         f.SelectRelayPort();
         f.relay.Faults.Silent = true;
         f.form.ButtonSetupValidate->click();
-        EXPECT_EQ(f.form.MemoSetupFeedback->toPlainText(), Transcript("Timeout while waiting for response", "0", false));
+        EXPECT_EQ(f.form.MemoSetupFeedback->toPlainText(),
+                  Transcript("Timeout while waiting for response", "0", false));
         EXPECT_TRUE(f.mfc.frames().empty());
     }
 }

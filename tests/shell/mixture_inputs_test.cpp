@@ -78,13 +78,13 @@ public:
     QStringList Errors;
 };
 
-} // namespace
+}  // namespace
 
 TEST(MixtureInputs, TypingThreeDigitsReadsPlansAndMarksThreeTimes)
 {
     MixtureFixture f;
     f.form.RtIntegerEditGasAPPM->SetValue(7);  // something else to replace
-    f.form.StoreData();  // with a data row in the log every marker gets a row of its own
+    f.form.StoreData();                        // with a data row in the log every marker gets a row of its own
     f.relay.clearRecords();
     const int markersBefore = ResetMarkers(*f.form.LogTable);
 
@@ -263,10 +263,8 @@ TEST(MixtureInputs, WaterTypedKeyByKeyIsHeldToItsMinimumOnlyWhenTheEntryEnds)
     const QString least = "Minimum water content is ";
     const QString most = "Maximum possible H2O fraction is ";
     const Case cases[] = {
-        {"7300", Qt::Key_Tab, {}, {}, 7300},
-        {"7300", Qt::Key_Return, {}, {}, 7300},
-        {"7", Qt::Key_Return, {}, {least}, 0},
-        {"73", Qt::Key_Tab, {}, {least}, 0},
+        {"7300", Qt::Key_Tab, {}, {}, 7300},       {"7300", Qt::Key_Return, {}, {}, 7300},
+        {"7", Qt::Key_Return, {}, {least}, 0},     {"73", Qt::Key_Tab, {}, {least}, 0},
         {"35000", Qt::Key_Tab, {most}, {most}, 0},  // too much is said at once
     };
     for (const Case& c : cases) {

@@ -115,7 +115,7 @@ std::vector<Route> Routes()
     };
 }
 
-} // namespace
+}  // namespace
 
 TEST(PageControl, EveryRouteAsksTheGateAndARefusalKeepsThePage)
 {

@@ -30,7 +30,7 @@ void WheelDown(QTabBar* bar)
     QApplication::sendEvent(bar, &e);
 }
 
-} // namespace
+}  // namespace
 
 TEST(PageGate, BeforeSetupEveryRouteToEveryPageIsRefused)
 {

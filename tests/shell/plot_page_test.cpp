@@ -20,7 +20,7 @@ namespace {
 
 constexpr double Minute = 1.0 / 1440.0;
 
-} // namespace
+}  // namespace
 
 TEST(PlotPage, FollowsTheNewestRowsOrShowsTheWholeRunAtAnyLength)
 {

@@ -67,7 +67,7 @@ struct FindPortsFixture {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(SetupPage, FindPortsFillsBothListsWithTheSameNamesSystemPortsFirst)
 {
@@ -99,7 +99,7 @@ TEST(SetupPage, FindPortsKeepsPortsThatAreStillThereAndDropsTheMarksOfVanishedOn
 {
     struct Case {
         const char* name;
-        std::vector<std::string> after;  // the ports present at the second search
+        std::vector<std::string> after;   // the ports present at the second search
         QString solenoidAfter, mfcAfter;  // selections afterwards
         bool solenoidMark, mfcMark;
         QStringList messages;
@@ -108,13 +108,7 @@ TEST(SetupPage, FindPortsKeepsPortsThatAreStillThereAndDropsTheMarksOfVanishedOn
         {"both still present, order changed", {"COM7", "COM3", "COM4"}, "COM3", "COM4", true, true, {}},
         {"relay-board port gone", {"COM4"}, "", "COM4", false, true, {"Port COM3 is no longer present"}},
         {"controller port gone", {"COM3", "COM9"}, "COM3", "", true, false, {"Port COM4 is no longer present"}},
-        {"both gone",
-         {},
-         "",
-         "",
-         false,
-         false,
-         {"Port COM3 is no longer present", "Port COM4 is no longer present"}},
+        {"both gone", {}, "", "", false, false, {"Port COM3 is no longer present", "Port COM4 is no longer present"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,9 +211,10 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         TListBox* other = c.address == 1 ? f.form.ListBoxSetupGas2 : f.form.ListBoxSetupGas1;
         ClickItem(list, c.address == 1 ? 1 : 0);
 
-        EXPECT_EQ(f.dialogs.Messages,
-                  QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)
-                              + c.why});
+        EXPECT_EQ(
+            f.dialogs.Messages,
+            QStringList{QString("Controller %1 did not report a usable flow range; gas not selected").arg(c.address)
+                        + c.why});
         EXPECT_EQ(SelectedRow(list), -1);
         EXPECT_NE(SelectedRow(other), -1);
         EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());

@@ -19,7 +19,7 @@ void Send(DeviceModel& device, std::vector<std::uint8_t> bytes, double at)
     device.receive(bytes, at);
 }
 
-} // namespace
+}  // namespace
 
 TEST(Bubbler, GasBThroughItLeavesSaturatedAtTheBubblersTemperature)
 {
@@ -32,10 +32,10 @@ TEST(Bubbler, GasBThroughItLeavesSaturatedAtTheBubblersTemperature)
         bool bubbles;
     };
     const Case cases[] = {
-        {"110010", 1.0, true},  {"110001", 0.8, true},  {"000110", 1.0, false},
-        {"110110", 1.0, false},  // the dry cross-connection open too: gas B takes it
-        {"111000", 1.0, false},  // the bypass open too
-        {"100010", 1.0, false},  // no way out of the bubbler
+        {"110010", 1.0, true},  {"110001", 0.8, true},
+        {"000110", 1.0, false}, {"110110", 1.0, false},  // the dry cross-connection open too: gas B takes it
+        {"111000", 1.0, false},                          // the bypass open too
+        {"100010", 1.0, false},                          // no way out of the bubbler
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.valves);

@@ -28,7 +28,7 @@ std::string Unframed(std::vector<std::uint8_t> reply)
     return ToHex(reply);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MfcBusModel, AnswersLikeAModbusSlave)
 {
@@ -111,8 +111,8 @@ TEST(MfcBusModel, FlowFollowsTheSetPointBetweenTheMinimumAndTheFullScale)
         double delivered;  // g/min
     };
     const float minimum = 6.0f / 50;
-    const Case cases[] = {{3.0f, 3.0},        {10.0f, 6.0},     {minimum, minimum},
-                          {std::nextafter(minimum, 0.0f), 0.0}, {0.01f, 0.0}, {0.0f, 0.0}};
+    const Case cases[] = {{3.0f, 3.0},  {10.0f, 6.0}, {minimum, minimum}, {std::nextafter(minimum, 0.0f), 0.0},
+                          {0.01f, 0.0}, {0.0f, 0.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setPoint);
         MfcBusModel model;

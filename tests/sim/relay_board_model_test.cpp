@@ -7,9 +7,12 @@ namespace {
 constexpr double T0 = 46365.5;
 constexpr double MsPerDay = 86400000.0;
 
-double At(double ms) { return T0 + ms / MsPerDay; }
+double At(double ms)
+{
+    return T0 + ms / MsPerDay;
+}
 
-} // namespace
+}  // namespace
 
 TEST(RelayBoardModel, AnswersItsThreeCommands)
 {

@@ -15,7 +15,7 @@ protected:
     std::unique_ptr<SerialLine> makeSystemLine(const std::string&) const override { return nullptr; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(SimulatedRig, ItsPortsFollowTheSystemsAndReachItsModels)
 {

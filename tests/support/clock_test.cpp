@@ -1,7 +1,10 @@
 #include "clock.h"
 #include "day_count.h"
+#include "time_picture.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include <QDateTime>
 
@@ -43,6 +46,14 @@ TEST(DayCount, SplitRoundsToTheMillisecondAndCarries)
     // 1899-12-30 23:59:59.99999, which rounds to 1899-12-31 00:00.
     EXPECT_EQ(DayCountToDateTime(-0.9999999999), QDateTime(QDate(1899, 12, 31), QTime(0, 0)));
     EXPECT_EQ(DayCountToDateTime(-1.9999999999), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+
+    // Counts no 64-bit day number holds (found by fuzzing the time pictures).
+    for (double huge : {1e300, -std::numeric_limits<double>::max()}) {
+        const DayParts far = SplitDayCount(huge);
+        EXPECT_EQ(far.days, huge > 0 ? 1000000000000000LL : -1000000000000000LL);
+        EXPECT_EQ(far.msOfDay, 0);
+        EXPECT_EQ(FormatDayCount(QStringLiteral("hh:nn:ss.zzz"), huge), "00:00:00.000");
+    }
 }
 
 TEST(FakeClock, SleepsAdvanceTimeAndAreRecordedInOrder)

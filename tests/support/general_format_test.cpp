@@ -18,7 +18,7 @@ private:
     QLocale saved_;
 };
 
-} // namespace
+}  // namespace
 
 TEST(GeneralFormat, ChoosesFixedOrScientificAndDropsTrailingZeros)
 {

@@ -19,7 +19,7 @@ struct LocaleScope {
 
 constexpr double Inf = std::numeric_limits<double>::infinity();
 
-} // namespace
+}  // namespace
 
 TEST(NumberPicture, FormatsEveryPictureTheProgramUses)
 {
@@ -44,9 +44,9 @@ TEST(NumberPicture, FormatsEveryPictureTheProgramUses)
         {"0 000 000", 0.4, "0 000 000"},
         // one and three decimals
         {"0.0", 120.16, "120.2"},
-        {"0.0", 0.25, "0.3"},     // exact half: away from zero
+        {"0.0", 0.25, "0.3"},  // exact half: away from zero
         {"0.0", -0.25, "-0.3"},
-        {"0.0", 0.35, "0.3"},     // the double just below 0.35
+        {"0.0", 0.35, "0.3"},  // the double just below 0.35
         {"0.0", 600.87, "600.9"},
         {"0.000", 3.6281, "3.628"},
         {"0.000", 0.0625, "0.063"},
@@ -97,7 +97,9 @@ TEST(NumberPicture, AppendsBytesWithTheGivenSeparator)
     std::string out = "x=";
     picture.AppendTo(out, 0.5, ",");
     picture.AppendTo(out, -2.0000004, "\xc2\xb7");
-    EXPECT_EQ(out, "x=0,500 000-2\xc2\xb7" "000 000");
+    EXPECT_EQ(out,
+              "x=0,500 000-2\xc2\xb7"
+              "000 000");
     EXPECT_EQ(picture.Decimals(), 6);
 }
 
@@ -119,8 +121,8 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour)
         long double in;
         long double out;
     };
-    const Case cases[] = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {30174.08L, 30174}, {86.85L, 87},
-                          {0.5L, 0}, {1.5L, 2}, {2.5000001L, 3}};
+    const Case cases[]
+        = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {30174.08L, 30174}, {86.85L, 87}, {0.5L, 0}, {1.5L, 2}, {2.5000001L, 3}};
     for (const Case& c : cases)
         EXPECT_EQ(RoundHalfEven(c.in), c.out) << static_cast<double>(c.in);
 }

@@ -12,7 +12,7 @@ double At(int h, int m, int s, int ms = 0)
     return 46365.0 + (((h * 60.0 + m) * 60.0 + s) * 1000.0 + ms) / 86400000.0;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TimePicture, FormatsDayCounts)
 {

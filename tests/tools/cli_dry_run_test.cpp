@@ -12,13 +12,13 @@ namespace {
 
 std::vector<std::string> Humidified(std::vector<std::string> extra = {})
 {
-    std::vector<std::string> args = {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "7300",
-                                     "--minutes", "1"};
+    std::vector<std::string> args
+        = {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "7300", "--minutes", "1"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
 {
@@ -52,8 +52,8 @@ TEST(CliDryRun, PrintsTheDeliveryAndWritesTheLog)
     const QString log = QDir(dir.path()).filePath("run.csv");
     // Gas A's range given on the command line is the controller's: 150 ppm
     // is then within it, a constant flow.
-    const TDryRunCommand command =
-        ReadDryRunCommand(Humidified({"--max-a", "0.01", "--dyn-a", "100", "--log", log.toStdString()}));
+    const TDryRunCommand command
+        = ReadDryRunCommand(Humidified({"--max-a", "0.01", "--dyn-a", "100", "--log", log.toStdString()}));
     std::ostringstream out, err;
     EXPECT_EQ(RunDryRun(command, out, err), 0) << out.str();
     EXPECT_EQ(err.str(), "");

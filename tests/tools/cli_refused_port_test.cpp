@@ -21,7 +21,8 @@ TEST(CliRefusedPort, EveryCommandSaysHowToGetPermission)
     ASSERT_TRUE(host.isRunning());
     const std::string path = host.portPath();
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    const std::string refusal = "Permission denied on " + path + ": add your user to the group dialout and log in again";
+    const std::string refusal
+        = "Permission denied on " + path + ": add your user to the group dialout and log in again";
 
     using Command = int (*)(const std::vector<std::string>&, SerialLines&, Clock&, std::ostream&, std::ostream&);
     struct Case {

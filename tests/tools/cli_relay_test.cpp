@@ -27,7 +27,7 @@ struct Cli {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(CliRelay, BoardCheck)
 {

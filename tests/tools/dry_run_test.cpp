@@ -57,8 +57,8 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
         o.Rules = c.rules;
         const TDryRunResult r = TDryRun::Run(o);
         SCOPED_TRACE(testing::Message() << c.method << " " << c.a << " ppm " << c.gasA << ", " << c.w
-                                        << " ppm water in " << c.gasB << ": gas A " << r.DeliveredPpmA
-                                        << ", water " << r.DeliveredPpmH2O);
+                                        << " ppm water in " << c.gasB << ": gas A " << r.DeliveredPpmA << ", water "
+                                        << r.DeliveredPpmH2O);
         EXPECT_EQ(r.Method, c.method);
         EXPECT_EQ(r.Alarm, "") << "the supervision finds the delivery sound";
         EXPECT_EQ(r.RequestedPpmH2O, c.w) << "the water limits left the request alone";

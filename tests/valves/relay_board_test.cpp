@@ -3,6 +3,7 @@
 #include "pty_host.h"
 #include "relay_board.h"
 #include "relay_board_model.h"
+#include "scripted_device.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
 #include "system_serial_lines.h"
@@ -24,7 +25,7 @@ struct Bench {
     Bench() { registerSimulatedPort(lines, "SIM-RELAY", port); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(RelayBoard, ValvePatternsReachTheBoardAsThreeBytes)
 {
@@ -69,8 +70,8 @@ TEST(RelayBoard, BoardCheckTranscriptAndVerdict)
         EXPECT_EQ(check.Lines[2], "Write 254 33  : 254 33");
         EXPECT_EQ(check.Lines[3], std::string("Comm Status   : ") + c.status);
         EXPECT_EQ(check.Lines[4], std::string("Comm Response : ") + c.response);
-        EXPECT_EQ(check.Lines[5], c.ok ? "Relay board controlling solenoids is OK"
-                                       : "Relay board controlling solenoids was NOT OK");
+        EXPECT_EQ(check.Lines[5],
+                  c.ok ? "Relay board controlling solenoids is OK" : "Relay board controlling solenoids was NOT OK");
         EXPECT_EQ(check.Ok, c.ok);
     }
 }
@@ -106,17 +107,23 @@ TEST(RelayBoard, BubblerReadingsThatGiveNoVapourPressure)
         std::vector<std::string> lines;
     };
     const Case cases[] = {
-        {"silent board", [](RelayBoardFaults& f) { f.Silent = true; },
+        {"silent board",
+         [](RelayBoardFaults& f) { f.Silent = true; },
          {"Thermistor reading failed: Timeout while waiting for response"}},
-        {"one byte only", [](RelayBoardFaults& f) { f.ShortAnalogueReply = true; },
+        {"one byte only",
+         [](RelayBoardFaults& f) { f.ShortAnalogueReply = true; },
          {"Thermistor reading failed: short reply"}},
-        {"shorted thermistor", [](RelayBoardFaults& f) { f.AnalogueCount = 0; },
+        {"shorted thermistor",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 0; },
          {"0-1024 DAC = 0", "Thermistor reading out of range: DAC = 0"}},
-        {"full scale", [](RelayBoardFaults& f) { f.AnalogueCount = 1024; },
+        {"full scale",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 1024; },
          {"0-1024 DAC = 1024", "Thermistor reading out of range: DAC = 1024"}},
-        {"beyond full scale", [](RelayBoardFaults& f) { f.AnalogueCount = 4000; },
+        {"beyond full scale",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 4000; },
          {"0-1024 DAC = 4000", "Thermistor reading out of range: DAC = 4000"}},
-        {"below freezing", [](RelayBoardFaults& f) { f.AnalogueCount = 990; },
+        {"below freezing",
+         [](RelayBoardFaults& f) { f.AnalogueCount = 990; },
          {"0-1024 DAC = 990", "Thermistor reading out of range: DAC = 990"}},
     };
     for (const Case& c : cases) {
@@ -127,6 +134,32 @@ TEST(RelayBoard, BubblerReadingsThatGiveNoVapourPressure)
         EXPECT_EQ(r.Lines, c.lines);
         EXPECT_FALSE(r.PressureATM.has_value());
         EXPECT_FALSE(r.Problem.empty());
+    }
+}
+
+TEST(RelayBoard, LongRepliesAreJudgedByTheirFirstBytesNotByAWrappedCount)
+{
+    for (std::size_t length : {255u, 256u, 300u, 600u}) {
+        SCOPED_TRACE(length);
+        FakeClock clock;
+        ScriptedDevice device;
+        device.Framing = {115200, 0, 2};
+        SimulatedPort port{device, clock};
+        RegisteredSerialLines lines;
+        registerSimulatedPort(lines, "SIM-RELAY", port);
+        const RelayBoard board{lines, clock, "SIM-RELAY"};
+        std::vector<std::uint8_t> reply(length, 0x55);
+        device.Replies.push_back({1.0, reply});
+        reply[0] = 2;  // DAC 2 * 256 + 0x55 = 597
+        device.Replies.push_back({1.0, reply});
+
+        const TBoardCheck check = CheckRelayBoard(board);
+        EXPECT_TRUE(check.Ok);
+        EXPECT_EQ(check.Lines[4], "Comm Response : 85");
+        clock.advanceMs(100.0);  // the rest of the long reply arrives, and is dropped
+        const TBubblerReading r = ReadBubbler(board);
+        EXPECT_EQ(r.Lines.at(0), "0-1024 DAC = 597");
+        EXPECT_TRUE(r.PressureATM.has_value()) << r.Problem;
     }
 }
 

@@ -6,10 +6,16 @@
 
 namespace {
 
-bool IsWhite(const QImage& img, int x, int y) { return img.pixel(x, y) == qRgb(255, 255, 255); }
-bool IsBlack(const QImage& img, int x, int y) { return img.pixel(x, y) == qRgb(0, 0, 0); }
+bool IsWhite(const QImage& img, int x, int y)
+{
+    return img.pixel(x, y) == qRgb(255, 255, 255);
+}
+bool IsBlack(const QImage& img, int x, int y)
+{
+    return img.pixel(x, y) == qRgb(0, 0, 0);
+}
 
-} // namespace
+}  // namespace
 
 TEST(Schematic, IsA24BitPictureOfTheDesignSize)
 {

@@ -5,8 +5,14 @@
 
 namespace {
 
-bool IsBlack(const QImage& img, QPoint p) { return img.pixel(p) == qRgb(0, 0, 0); }
-bool IsWhite(const QImage& img, QPoint p) { return img.pixel(p) == qRgb(255, 255, 255); }
+bool IsBlack(const QImage& img, QPoint p)
+{
+    return img.pixel(p) == qRgb(0, 0, 0);
+}
+bool IsWhite(const QImage& img, QPoint p)
+{
+    return img.pixel(p) == qRgb(255, 255, 255);
+}
 
 // Points of a bar that lie inside the valve's white interior, on both sides
 // of the centre, skipping the centre where the two bars cross.
@@ -22,7 +28,7 @@ std::vector<QPoint> InteriorPoints(const TValveGlyph& v, QPoint from, QPoint to)
     return points;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ValveGraphics, OpenAndClosedBarsReplaceEachOther)
 {
@@ -34,8 +40,10 @@ TEST(ValveGraphics, OpenAndClosedBarsReplaceEachOther)
             SetValveGraphics(img, id, !open);
             SetValveGraphics(img, id, open);
             const TValveGlyph& v = ValveGlyphs[id - 1];
-            const auto shown = open ? InteriorPoints(v, v.OpenFrom, v.OpenTo) : InteriorPoints(v, v.ClosedFrom, v.ClosedTo);
-            const auto hidden = open ? InteriorPoints(v, v.ClosedFrom, v.ClosedTo) : InteriorPoints(v, v.OpenFrom, v.OpenTo);
+            const auto shown
+                = open ? InteriorPoints(v, v.OpenFrom, v.OpenTo) : InteriorPoints(v, v.ClosedFrom, v.ClosedTo);
+            const auto hidden
+                = open ? InteriorPoints(v, v.ClosedFrom, v.ClosedTo) : InteriorPoints(v, v.OpenFrom, v.OpenTo);
             for (QPoint p : shown)
                 EXPECT_TRUE(IsBlack(img, p)) << p.x() << "," << p.y();
             for (QPoint p : hidden)
