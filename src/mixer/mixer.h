@@ -3,6 +3,7 @@
 #include "log_row.h"
 #include "mixing_methods.h"
 #include "planner.h"
+#include "readout.h"
 #include "supervisor.h"
 #include "window_state.h"
 
@@ -63,11 +64,16 @@ public:
     // Plans the mixture the host reports: a "Reset" marker in the log, the
     // method and flows into the state, the report to the host.
     void Calculate();
+    // The log row describing the present moment, as StoreData stores it.
+    TLogRowValues PresentRow() const;
     // Appends one log row describing the present moment.
     void StoreData();
     // What that row is computed from; a readout of the delivery uses the
     // same arithmetic.
     TLogRowInputs LogRowInputs() const;
+    // What is being delivered, from what the last tick read (readout.cpp);
+    // no device is asked.
+    TReadout Readout() const;
     // The newest plan that got past the gas check.
     const TPlanResult& LastPlan() const { return LastPlan_; }
 

@@ -54,9 +54,14 @@ void TMixer::Calculate()
     Log_.AttachReport(marker, report);
 }
 
+TLogRowValues TMixer::PresentRow() const
+{
+    return ComputeLogRow(LogRowInputs());
+}
+
 void TMixer::StoreData()
 {
-    const int row = Log_.StoreRow(ComputeLogRow(LogRowInputs()));
+    const int row = Log_.StoreRow(PresentRow());
     S_.DataStoredLast = Clock_.now();
     Host_.RowStored(row);
 }
