@@ -14,7 +14,8 @@ namespace {
 // What a key press types, as the operator's keyboard produces characters:
 // Enter, a control code (Backspace 8, Escape 27, Ctrl+letter 1..26), text,
 // or nothing at all (arrows, Delete, function keys, Alt combinations), which
-// the filter leaves to the edit.
+// the filter leaves to the edit. An X11 keyboard sends Delete with the text
+// 0x7F; it is still the Delete key, not a character.
 struct TypedKey {
     enum Kind { Nothing, Enter, ControlCode, Text } kind = Nothing;
     int code = 0;
@@ -26,7 +27,7 @@ TypedKey Classify(const QKeyEvent& e)
     const bool ctrl = mods == Qt::ControlModifier;
     const int key = e.key();
 
-    if (mods & (Qt::AltModifier | Qt::MetaModifier))
+    if (mods & (Qt::AltModifier | Qt::MetaModifier) || key == Qt::Key_Delete)
         return {};
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
         return ctrl ? TypedKey{TypedKey::ControlCode, 10} : TypedKey{TypedKey::Enter, 13};
@@ -134,18 +135,24 @@ bool TRtEditBase::AcceptsAll(const QString& text) const
     return true;
 }
 
+void TRtEditBase::TypeKey(QKeyEvent* event)
+{
+    TSettingScope typing(FTyping);
+    QLineEdit::keyPressEvent(event);
+}
+
 void TRtEditBase::keyPressEvent(QKeyEvent* event)
 {
     const TypedKey typed = Classify(*event);
     switch (typed.kind) {
-    case TypedKey::Nothing: QLineEdit::keyPressEvent(event); return;
+    case TypedKey::Nothing: TypeKey(event); return;
     case TypedKey::Enter:
         event->accept();
         EnterPressed();
         return;
     case TypedKey::ControlCode:
         if (IsEditingCode(typed.code)) {
-            QLineEdit::keyPressEvent(event);
+            TypeKey(event);
         } else {
             event->accept();
             SystemBeep();
@@ -153,7 +160,7 @@ void TRtEditBase::keyPressEvent(QKeyEvent* event)
         return;
     case TypedKey::Text:
         if (AcceptsAll(event->text())) {
-            QLineEdit::keyPressEvent(event);
+            TypeKey(event);
         } else {
             event->accept();
             SystemBeep();
@@ -171,23 +178,25 @@ void TRtEditBase::inputMethodEvent(QInputMethodEvent* event)
         event->accept();
         return;
     }
+    TSettingScope typing(FTyping);
     QLineEdit::inputMethodEvent(event);
 }
 
 void TRtEditBase::EnterPressed()
 {
     ValidateText();
-    RaiseDblClick();
+    Raise(OnEditingDone);
+    Raise(OnDblClick);
     SystemBeep();
 }
 
-void TRtEditBase::RaiseDblClick()
+void TRtEditBase::Raise(const TNotifyEvent& event)
 {
-    if (!OnDblClick)
+    if (!event)
         return;
     // An error must not unwind through the toolkit's event delivery.
     try {
-        OnDblClick(this);
+        event(this);
     } catch (...) {
     }
 }
@@ -221,6 +230,7 @@ void TRtEditBase::focusOutEvent(QFocusEvent* event)
         ValidateText();
         DisplayOrHash();
         setCursorPosition(0);
+        Raise(OnEditingDone);
     }
     QLineEdit::focusOutEvent(event);
 }
@@ -228,5 +238,5 @@ void TRtEditBase::focusOutEvent(QFocusEvent* event)
 void TRtEditBase::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QLineEdit::mouseDoubleClickEvent(event);
-    RaiseDblClick();
+    Raise(OnDblClick);
 }

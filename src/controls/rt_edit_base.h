@@ -23,6 +23,14 @@ public:
     TNotifyEvent OnValueChanged;
     // Raised by a double click, and by Enter after the text was validated.
     TNotifyEvent OnDblClick;
+    // Raised when the operator ends an entry: after the validation that Enter
+    // or leaving the field runs. Its failures never leave the field.
+    TNotifyEvent OnEditingDone;
+
+    // Whether the change being handled comes from the operator's keys or
+    // composed input, i.e. the operator is still typing; false for the
+    // program's values and for the corrections of Enter and focus exit.
+    bool Typing() const { return FTyping; }
 
     // Most characters the operator can type or paste; 0 = no limit. Texts the
     // field shows by itself (a value, the "#" row) are never cut.
@@ -77,10 +85,13 @@ protected:
 private:
     void TextChanged();
     void EnterPressed();
-    void RaiseDblClick();
+    void Raise(const TNotifyEvent& event);
+    // Hands a key the filter let through to the edit, as typing.
+    void TypeKey(QKeyEvent* event);
     bool AcceptsAll(const QString& text) const;
 
     bool FAutoSelect = true;
+    bool FTyping = false;
     TTypedLengthLimit* FLengthLimit = nullptr;
 };
 

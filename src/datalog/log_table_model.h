@@ -35,6 +35,9 @@ public:
 
     // Number of data rows (at least 1).
     int DataRows() const { return static_cast<int>(store_.Size()); }
+    // Rows that hold something: the data rows less the empty first row the
+    // table starts with.
+    int StoredRows() const { return DataRows() - (store_[0].Written == 0 ? 1 : 0); }
 
     // The row to write next: if the first data row has text in column 0,
     // one row is appended; the row to write is then the last one.

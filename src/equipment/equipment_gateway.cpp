@@ -246,6 +246,10 @@ TBubblerReading TEquipmentGateway::ReadBubbler()
     // board answered.
     const bool answered = reading.Problem.empty() || reading.Problem == ThermistorOutOfRange;
     Count(TDevice::RelayBoard, "bubbler", answered ? std::string() : reading.Problem, answered);
+    if (reading.PressureATM) {
+        LastBubbler_ = reading;
+        LastBubblerAt_ = Clock_.now();
+    }
     return reading;
 }
 

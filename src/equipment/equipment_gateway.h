@@ -103,6 +103,10 @@ public:
 
     // The bubbler thermistor through the relay board.
     TBubblerReading ReadBubbler();
+    // The newest sound bubbler reading (one with a vapour pressure) and when
+    // it was taken (clock day count); none before the first.
+    const std::optional<TBubblerReading>& LastBubblerReading() const { return LastBubbler_; }
+    double LastBubblerReadingAt() const { return LastBubblerAt_; }
 
     // Setup: the board check, both identifications, a gas-table switch.
     TBoardCheck CheckRelayBoard();
@@ -151,6 +155,8 @@ private:
     std::array<TDeviceHealth, DeviceCount> Health_;
     std::array<TControllerRecord, 2> Controllers_;
     std::optional<std::uint8_t> AcceptedValves_;
+    std::optional<TBubblerReading> LastBubbler_;
+    double LastBubblerAt_ = 0.0;
     std::set<std::string> RelayPortsCommanded_;
     std::set<std::string> ControllerPortsCommanded_;
 };

@@ -40,6 +40,7 @@ TWaterLimits ApplyWaterLimits(std::int32_t a, std::int32_t w, double p)
                 + QStringLiteral(" ppm");
         r.W = static_cast<std::int32_t>(RoundHalfEven(least));
         r.B = 1000000 - a - r.W;
+        r.RaisedToMinimum = true;
     }
     return r;
 }

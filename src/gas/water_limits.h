@@ -7,9 +7,10 @@
 // The water request held between what the bubbler can deliver and what the
 // water pulses can resolve, for a vapour pressure p (atm) at the bubbler.
 struct TWaterLimits {
-    std::int32_t W = 0;    // water to use, ppm
-    std::int32_t B = 0;    // gas B, ppm: 1000000 - a - W
-    QStringList Messages;  // what to tell the operator, in order (usually none)
+    std::int32_t W = 0;            // water to use, ppm
+    std::int32_t B = 0;            // gas B, ppm: 1000000 - a - W
+    QStringList Messages;          // what to tell the operator, in order (usually none)
+    bool RaisedToMinimum = false;  // w was raised to the lower limit
 };
 
 // Derives gas B as 1000000 - a - w and corrects w:

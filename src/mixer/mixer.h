@@ -4,6 +4,7 @@
 #include "mixing_methods.h"
 #include "planner.h"
 #include "program_runner.h"
+#include "readout.h"
 #include "supervisor.h"
 #include "window_state.h"
 
@@ -84,6 +85,9 @@ public:
     // derived as the rest of a million, the water held between its limits
     // (the host shows the three fields), then a plan.
     TSettledMixture SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source);
+    // The same without the bubbler read, on the pH2O the host shows (the
+    // window's handler has just read it).
+    TSettledMixture SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source);
     // Reads the bubbler: its lines to the Debug page, a sound vapour
     // pressure to the host's pH2O field (a failed reading leaves the last).
     void ReadBubbler();
@@ -100,11 +104,16 @@ public:
     // method and flows into the state, the report to the host. False when
     // a gas is not chosen (nothing planned beyond the marker).
     bool Calculate();
+    // The log row describing the present moment, as StoreData stores it.
+    TLogRowValues PresentRow() const;
     // Appends one log row describing the present moment.
     void StoreData();
     // What that row is computed from; a readout of the delivery uses the
     // same arithmetic.
     TLogRowInputs LogRowInputs() const;
+    // What is being delivered, from what the last tick read (readout.cpp);
+    // no device is asked.
+    TReadout Readout() const;
     // The newest plan that got past the gas check.
     const TPlanResult& LastPlan() const { return LastPlan_; }
 

@@ -45,6 +45,13 @@ TSettledMixture TMixer::SetMixture(std::int32_t a, std::int32_t w, TMixtureSourc
     // A reading that fails leaves the last sound vapour pressure, and that
     // is what the limits use.
     ReadBubbler();
+    return SettleMixture(a, w, source);
+}
+
+TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source)
+{
+    if (source == TMixtureSource::Operator)
+        Program_.Stop(QStringLiteral("a ppm typed"));
     const double p = Host_.pH2O();
 
     // A running mixture no longer matches the request.

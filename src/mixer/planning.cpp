@@ -55,9 +55,14 @@ bool TMixer::Calculate()
     return true;
 }
 
+TLogRowValues TMixer::PresentRow() const
+{
+    return ComputeLogRow(LogRowInputs());
+}
+
 void TMixer::StoreData()
 {
-    const int row = Log_.StoreRow(ComputeLogRow(LogRowInputs()));
+    const int row = Log_.StoreRow(PresentRow());
     S_.DataStoredLast = Clock_.now();
     Host_.RowStored(row);
 }

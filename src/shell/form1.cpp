@@ -41,6 +41,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
             [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
     SetUpMixer();
     ConnectProgramHandlers();
+    SetUpPlot();
 
     Guarded([this] { FormCreate(); });
     Timer1->start();

@@ -24,6 +24,7 @@ class TJournal;
 class TLogSaver;
 class TLogTableModel;
 class TOperatorDialogs;
+class TPlotPage;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
 class QCheckBox;
@@ -133,8 +134,11 @@ public:
     void CheckContinue();
     void PageControl1Changing(bool& AllowChange);
     void PageControl1Change();
-    // The three ppm fields' change handler (form1_mixture.cpp).
-    void RtIntegerEditGasAPPMValueChanged();
+    // The three ppm fields' change handler (form1_mixture.cpp); `Sender` is
+    // the field whose value changed, if any.
+    void RtIntegerEditGasAPPMValueChanged(QObject* Sender = nullptr);
+    // The operator ended an entry in the water field (Enter, focus leaving).
+    void RtIntegerEditH2OppmEditingDone();
 
     // The flow program box (form1_program.cpp): the steps in
     // TableFlowProgram, loaded from and saved to a program file, run by the
@@ -176,6 +180,14 @@ public:
     void WaitForSave();
     // Rows, markers or reports were stored since the last successful save.
     bool LogUnsaved() const;
+
+    // The readout beside the state buttons (form1_readout.cpp), refreshed at
+    // every tick.
+    void RefreshReadout();
+    // The Plot page (form1_plot.cpp): a stored log row becomes a point of
+    // every curve; the right button saves the plot as a picture.
+    void PlotRowStored(int row);
+    void PlotMouseDown(Qt::MouseButton Button);
 
     TWindowState WindowState;
     QImage Schematic;
@@ -241,6 +253,21 @@ public:
     QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
     QLabel* LabelAlarm = nullptr;
     QPushButton* ButtonAlarmAcknowledge = nullptr;
+    // The readout: each quantity as it is and as it was asked for.
+    QGroupBox* GroupBoxReadout = nullptr;
+    QLabel* LabelElapsed = nullptr;
+    QLabel* LabelPpmA = nullptr;
+    QLabel* LabelPpmAPlanned = nullptr;
+    QLabel* LabelPpmH2O = nullptr;
+    QLabel* LabelPpmH2OPlanned = nullptr;
+    QLabel* LabelFlowA = nullptr;
+    QLabel* LabelFlowASetPoint = nullptr;
+    QLabel* LabelFlowB = nullptr;
+    QLabel* LabelFlowBSetPoint = nullptr;
+    QLabel* LabelBubblerC = nullptr;
+    QLabel* LabelLogRows = nullptr;
+    // The line where the readout shows an alarm; empty while there is none.
+    QLabel* LabelReadoutAlarm = nullptr;
 
     QWidget* TabSheet2 = nullptr;
     QLabel* LabelJournal = nullptr;  // says when the journal cannot be written
@@ -250,6 +277,10 @@ public:
     QWidget* TabSheet3 = nullptr;
     QPlainTextEdit* MemoDevFeedback = nullptr;
 
+    QWidget* TabSheet4 = nullptr;
+    TPlotPage* Plot1 = nullptr;
+    TSaveDialogSetup SavePlotDialog;
+
     QTimer* Timer1 = nullptr;
     TSaveDialogSetup SaveDialog1;
 
@@ -258,6 +289,8 @@ protected:
 
 private:
     void BuildLayout();    // form1_layout.cpp
+    void BuildReadout();   // form1_readout.cpp
+    void SetUpPlot();      // form1_plot.cpp
     void SetUpLogTable();  // form1_datalog.cpp
     void SetUpLogColumns();
     void SetUpSaveDialog();
@@ -292,6 +325,8 @@ private:
     std::unique_ptr<TEquipmentGateway> Gateway_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixer> Mixer_;
+    // A water value below the minimum was typed and awaits the end of the entry.
+    bool H2OMinimumPending_ = false;
     bool CloseDutiesDone_ = false;
     QString ProgramPath_;  // the program file last loaded or saved
 };

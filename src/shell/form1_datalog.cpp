@@ -60,8 +60,11 @@ void TForm1::SetUpLogTable()
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 8);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
-    StringGrid1->viewport()->installEventFilter(new TMouseDownFilter(
-        this, [this](Qt::MouseButton button) { Guarded([this, button] { StringGrid1MouseDown(button); }); }));
+    // The header row is part of the table: a right click there saves too.
+    auto* mouseDown = new TMouseDownFilter(
+        this, [this](Qt::MouseButton button) { Guarded([this, button] { StringGrid1MouseDown(button); }); });
+    StringGrid1->viewport()->installEventFilter(mouseDown);
+    StringGrid1->horizontalHeader()->viewport()->installEventFilter(mouseDown);
     LogSaver_ = new TLogSaver(this);
     connect(LogSaver_, &TLogSaver::Finished, this, &TForm1::SaveFinished);
 }

@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "list_box.h"
 #include "page_control.h"
+#include "plot_page.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
 
@@ -26,6 +27,9 @@
 
 namespace {
 
+// The window's width at start: the schematic, the readout and the plan
+// report side by side.
+constexpr int DefaultWidth = 1344;
 // The flow program's table and buttons below the fractions.
 constexpr int FlowProgramExtraHeight = 162;
 
@@ -63,9 +67,19 @@ QPushButton* MakeButton(QWidget* parent, const char* name, int left, int top, in
 {
     QPushButton* b = Make<QPushButton>(parent, name, left, top, width, height);
     b->setText(caption);
+    // As a paragraph the hint wraps at a readable width instead of running
+    // across the screen in one line.
     if (!hint.isEmpty())
-        b->setToolTip(hint);
+        b->setToolTip(QStringLiteral("<p>") + hint.toHtmlEscaped() + QStringLiteral("</p>"));
     return b;
+}
+
+// A control that a label names carries the label's text as its accessible
+// name, so screen readers and test drivers can tell the controls apart.
+void Name(QWidget* control, QLabel* label)
+{
+    control->setAccessibleName(label->text());
+    label->setBuddy(control);
 }
 
 QCheckBox* MakeMark(QWidget* parent, const char* name, int left, int top, const QString& caption)
@@ -112,8 +126,9 @@ void TForm1::BuildLayout()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Dilutra"));
     setFont(UiFont());
-    // Taller than the first design by the flow program's table and buttons.
-    resize(964, 666 + FlowProgramExtraHeight);
+    // Wide enough for the whole schematic beside the plan report; taller
+    // than the first design by the flow program's table and buttons.
+    resize(DefaultWidth, 666 + FlowProgramExtraHeight);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -134,6 +149,8 @@ void TForm1::BuildLayout()
     ListBoxPortSolenoid = MakeList(GroupBox2, "ListBoxPortSolenoid", 11, 38, 116, 307);
     Label2 = MakeLabel(GroupBox2, "Label2", 139, 19, QStringLiteral("Port for MFC control"));
     ListBoxPortMFC = MakeList(GroupBox2, "ListBoxPortMFC", 139, 38, 110, 307);
+    Name(ListBoxPortSolenoid, Label1);
+    Name(ListBoxPortMFC, Label2);
 
     GroupBox3 = MakeGroup(Setup, "GroupBox3", 271, 3, 266, 462, QStringLiteral("3. Validate"));
     ButtonSetupValidate
@@ -142,6 +159,10 @@ void TForm1::BuildLayout()
     MemoSetupFeedback = MakeMemo(GroupBox3, "MemoSetupFeedback");
     MemoSetupFeedback->setGeometry(11, 106, 246, 306);
     MemoSetupFeedback->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Only a vertical scroll bar: long lines (the validation verdict) wrap.
+    MemoSetupFeedback->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemoSetupFeedback->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemoSetupFeedback->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     GroupBox4 = MakeGroup(Setup, "GroupBox4", 543, 3, 321, 334, QStringLiteral("4. Select operating gases"));
     Label7 = MakeLabel(GroupBox4, "Label7", 11, 27, QStringLiteral("Click each list box and and wait few seconds"));
@@ -151,6 +172,8 @@ void TForm1::BuildLayout()
     Label6 = MakeLabel(GroupBox4, "Label6", 163, 87, QStringLiteral("Gas B, diluting"));
     ListBoxSetupGas2 = MakeList(GroupBox4, "ListBoxSetupGas2", 163, 106, 134, 207);
     ListBoxSetupGas2->addItems({QStringLiteral("Ar"), QStringLiteral("N2")});
+    Name(ListBoxSetupGas1, Label5);
+    Name(ListBoxSetupGas2, Label6);
 
     GroupBox5 = MakeGroup(Setup, "GroupBox5", 543, 343, 321, 122, QStringLiteral("5. Conclusion"));
     CheckBoxSolenoidOK = MakeMark(GroupBox5, "CheckBoxSolenoidOK", 16, 24, QStringLiteral("Solenoid control is OK"));
@@ -181,7 +204,7 @@ void TForm1::BuildLayout()
     Splitter1->addWidget(Memo4);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
-    Splitter1->setSizes({964 - 325 - 6, 325});
+    Splitter1->setSizes({DefaultWidth - 325 - 6, 325});
 
     Image1 = Make<QLabel>(OperationPanel, "Image1", 3, 3, 998, 318);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -213,6 +236,10 @@ void TForm1::BuildLayout()
     RtIntegerEditpH2O->SetAsTimeSpan(false);
     RtIntegerEditpH2O->SetDoHashes(true);
     RtIntegerEditpH2O->setEnabled(false);  // shows the bubbler's vapour pressure
+    Name(RtIntegerEditGasAPPM, Label10);
+    Name(RtIntegerEditGasBPPM, Label11);
+    Name(RtIntegerEditH2Oppm, Label12);
+    Name(RtIntegerEditpH2O, Label8);
 
     // The program's steps below the fractions, its buttons below them.
     TableFlowProgram = Make<QTableWidget>(GroupBox7, "TableFlowProgram", 8, 199, 316, 120);
@@ -258,7 +285,11 @@ void TForm1::BuildLayout()
     GroupBox8 = MakeGroup(OperationPanel, "GroupBox8", 343, 327, 258, 221, QStringLiteral("Operating status"));
     Label9 = MakeLabel(GroupBox8, "Label9", 14, 24, QStringLiteral("Mixer status:"));
     LabelStatus = MakeLabel(GroupBox8, "LabelStatus", 83, 24, QStringLiteral("Undefined"));
-    LabelStatus->setMinimumWidth(170);
+    // Room for the longest status, a flush step, on two lines above Stop.
+    LabelStatus->setWordWrap(true);
+    LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelStatus->resize(258 - 83 - 6, 27);
+    Label9->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ButtonStop
         = MakeButton(GroupBox8, "ButtonStop", 14, 51, 79, 30, QStringLiteral("Stop"),
                      QStringLiteral("Stops whatever the mixer is doing and closes all valves as quickly as possible. "
@@ -272,9 +303,7 @@ void TForm1::BuildLayout()
                               QStringLiteral("Switch immediately from diluted mixture to pure, dry gas B."));
     ButtonDilution = MakeButton(GroupBox8, "ButtonDilution", 14, 159, 79, 30, QStringLiteral("Dilution"),
                                 QStringLiteral("Create mixture according user wishes."));
-    // A running flow program's progress ("Step 2 of 5, 12:30 left").
-    LabelProgram = Make<QLabel>(GroupBox8, "LabelProgram", 14, 196, 238, 16);
-    LabelProgram->setAccessibleName(QStringLiteral("Program progress"));
+    BuildReadout();
 
     // The alarm line: across the panel right below the group boxes, in red,
     // with its acknowledge button; hidden while there is no alarm.
@@ -332,4 +361,14 @@ void TForm1::BuildLayout()
     MemoDevFeedback->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MemoDevFeedback->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dbgLayout->addWidget(MemoDevFeedback);
+
+    // Plot page: what the log holds, drawn against time.
+    TabSheet4 = new QWidget;
+    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("Plot"));
+    auto* plotLayout = new QVBoxLayout(TabSheet4);
+    plotLayout->setContentsMargins(0, 0, 0, 0);
+    Plot1 = new TPlotPage(TabSheet4);
+    Plot1->setObjectName(QStringLiteral("Plot1"));
+    plotLayout->addWidget(Plot1);
 }

@@ -56,11 +56,13 @@ public:
     {
         F.LabelAlarm->setText(line);
         F.PanelAlarm->show();
+        F.LabelReadoutAlarm->setText(line);
     }
     void ClearAlarm() override
     {
         F.PanelAlarm->hide();
         F.LabelAlarm->clear();
+        F.LabelReadoutAlarm->clear();
     }
     TMixRequest MixRequest() const override { return F.MixRequest(); }
     double pH2O() const override { return F.RtIntegerEditpH2O->Value(); }
@@ -149,7 +151,14 @@ void TForm1::ButtonDilutionClick()
 
 void TForm1::Timer1Timer()
 {
-    Mixer_->Timer1Timer();
+    // The readout shows what this tick read, also when the tick failed.
+    try {
+        Mixer_->Timer1Timer();
+    } catch (...) {
+        RefreshReadout();
+        throw;
+    }
+    RefreshReadout();
 }
 
 void TForm1::ButtonAlarmAcknowledgeClick()

@@ -145,3 +145,26 @@ TEST(EquipmentGateway, MakesSafeEveryPortCommandedInThisRun)
     EXPECT_EQ(g.rig.mfc.setPoint(1), 0.0f);
     EXPECT_EQ(g.rig.mfc.setPoint(2), 0.0f);
 }
+
+TEST(EquipmentGateway, KeepsTheNewestSoundBubblerReading)
+{
+    Gateway g;
+    EXPECT_FALSE(g.gateway.LastBubblerReading());
+    struct Step {
+        double celsius;
+        bool silent;
+        double kept;  // the temperature kept afterwards
+    };
+    const Step steps[] = {{25.0, false, 25.0}, {30.0, true, 25.0}, {30.0, false, 30.0}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.celsius);
+        g.rig.relay.BubblerTemperatureC = s.celsius;
+        g.rig.relay.Faults.Silent = s.silent;
+        const double before = g.clock.now();
+        g.gateway.ReadBubbler();
+        ASSERT_TRUE(g.gateway.LastBubblerReading() && g.gateway.LastBubblerReading()->Thermistor);
+        EXPECT_NEAR(g.gateway.LastBubblerReading()->Thermistor->TemperatureC, s.kept, 0.3);
+        EXPECT_EQ(g.gateway.LastBubblerReadingAt() >= before, !s.silent) << "a failed reading is not the newest";
+        g.clock.advanceMs(1000);
+    }
+}

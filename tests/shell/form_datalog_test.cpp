@@ -208,11 +208,17 @@ TEST(FormLog, SavingRefusesExistingFilesAndReportsFailures)
     EXPECT_EQ(f.dialogs.SaveProposals.size(), 1);
     EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().isEmpty());
 
+    // The header row is part of the table: a right click there saves too.
+    Press(f.form.StringGrid1->horizontalHeader()->viewport(), Qt::RightButton);
+    EXPECT_EQ(f.dialogs.SaveProposals.size(), 2);
+
     // Left and middle buttons do not save.
     f.dialogs.SaveAnswer = dir.filePath("new.csv");
-    Press(f.form.StringGrid1->viewport(), Qt::LeftButton);
-    Press(f.form.StringGrid1->viewport(), Qt::MiddleButton);
-    EXPECT_EQ(f.dialogs.SaveProposals.size(), 1);
+    for (QWidget* w : {f.form.StringGrid1->viewport(), f.form.StringGrid1->horizontalHeader()->viewport()}) {
+        Press(w, Qt::LeftButton);
+        Press(w, Qt::MiddleButton);
+    }
+    EXPECT_EQ(f.dialogs.SaveProposals.size(), 2);
     EXPECT_FALSE(QFile::exists(f.dialogs.SaveAnswer));
 
     // An existing file is refused and left as it was.

@@ -1,5 +1,7 @@
 #include "form_fixture.h"
 #include "operator_dialogs.h"
+#include "rt_edit_base.h"
+#include "relay_board.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
 #include <QTimer>
+#include <QToolTip>
 
 #include <stdexcept>
 
@@ -38,11 +44,11 @@ TEST(FormStartup, WindowOpensOnSetupWithStatusUndefined)
 {
     FormFixture f;
     EXPECT_EQ(f.form.windowTitle(), "Dilutra");
-    EXPECT_EQ(f.form.size(), QSize(964, 828)) << "taller by the flow program's table and buttons";
-    ASSERT_EQ(f.form.PageControl1->count(), 4);
-    const char* pages[] = {"Setup", "Operation", "Output", "Debug"};
-    const char* names[] = {"Setup", "TabSheet1", "TabSheet2", "TabSheet3"};
-    for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(f.form.size(), QSize(1344, 828)) << "taller by the flow program's table and buttons";
+    ASSERT_EQ(f.form.PageControl1->count(), 5);
+    const char* pages[] = {"Setup", "Operation", "Output", "Debug", "Plot"};
+    const char* names[] = {"Setup", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4"};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(f.form.PageControl1->tabText(i), pages[i]);
         EXPECT_EQ(f.form.PageControl1->widget(i)->objectName(), names[i]);
     }
@@ -142,14 +148,29 @@ TEST(FormStartup, MarksAreClearAndOnlyTheProgramCanSetThem)
     }
 }
 
-TEST(FormStartup, StateButtonsShowTheirHints)
+TEST(FormStartup, StateButtonsShowTheirHintsWrappedToAReadableWidth)
 {
     FormFixture f;
-    EXPECT_TRUE(f.form.ButtonStop->toolTip().startsWith("Stops whatever the mixer is doing"));
-    EXPECT_TRUE(f.form.ButtonStop->toolTip().endsWith("in case of emergency."));
-    EXPECT_TRUE(f.form.ButtonFlush->toolTip().startsWith("Short procedure to remove"));
-    EXPECT_EQ(f.form.ButtonBypass->toolTip(), "Switch immediately from diluted mixture to pure, dry gas B.");
-    EXPECT_EQ(f.form.ButtonDilution->toolTip(), "Create mixture according user wishes.");
+    auto hint = [](QPushButton* b) { return QTextDocumentFragment::fromHtml(b->toolTip()).toPlainText(); };
+    EXPECT_TRUE(hint(f.form.ButtonStop).startsWith("Stops whatever the mixer is doing"));
+    EXPECT_TRUE(hint(f.form.ButtonStop).endsWith("in case of emergency."));
+    EXPECT_TRUE(hint(f.form.ButtonFlush).startsWith("Short procedure to remove"));
+    EXPECT_EQ(hint(f.form.ButtonBypass), "Switch immediately from diluted mixture to pure, dry gas B.");
+    EXPECT_EQ(hint(f.form.ButtonDilution), "Create mixture according user wishes.");
+
+    // The longest hint, shown, is a block of lines rather than one line
+    // across the screen.
+    f.form.show();
+    QToolTip::showText(f.form.ButtonStop->mapToGlobal(QPoint(5, 5)), f.form.ButtonStop->toolTip(), f.form.ButtonStop);
+    QLabel* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == "qtooltip_label" && w->isVisible())
+            tip = static_cast<QLabel*>(w);
+    }
+    ASSERT_NE(tip, nullptr);
+    EXPECT_LT(tip->width(), 500);
+    EXPECT_GE(tip->height(), 3 * tip->fontMetrics().height());
+    QToolTip::hideText();
 }
 
 TEST(FormStartup, ReportMemosAreFixedPitch)
@@ -248,4 +269,40 @@ TEST(FormMemos, AMemoFollowsItsNewestLineUnlessScrolledBack)
     bar->setValue(10);  // the operator reads back
     TForm1::AddMemoLine(memo, "one more");
     EXPECT_EQ(bar->value(), 10);
+}
+
+TEST(FormStartup, LongTextsAreShownWholeAndEveryFieldIsNamed)
+{
+    FormFixture f;
+    f.form.show();
+
+    // The validation verdict wraps inside the feedback memo.
+    TForm1::AddMemoLine(f.form.MemoSetupFeedback, RelayBoardNotOk);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.form.MemoSetupFeedback->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(f.form.MemoSetupFeedback->document()->firstBlock().layout()->lineCount(), 1);
+
+    // The longest status, a flush step, fits its label inside the box.
+    QLabel* status = f.form.LabelStatus;
+    status->setText("Flush bubbler and chambers (5 sec)");
+    const QString longest = status->text();
+    const QRect needed = status->fontMetrics().boundingRect(QRect(0, 0, status->width(), 1000),
+                                                            status->wordWrap() ? Qt::TextWordWrap : 0, longest);
+    EXPECT_LE(needed.width(), status->width());
+    EXPECT_LE(needed.height(), status->height());
+    EXPECT_LE(status->geometry().right(), f.form.GroupBox8->width());
+    EXPECT_LE(status->geometry().bottom(), f.form.ButtonStop->geometry().top());
+
+    // Lists and fields are told apart by their labels' names.
+    QStringList names;
+    for (QWidget* w : f.form.findChildren<QWidget*>()) {
+        if (qobject_cast<QListWidget*>(w) || qobject_cast<TRtEditBase*>(w)) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            names << w->accessibleName();
+        }
+    }
+    EXPECT_EQ(names.size(), 8);
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), 8);
+    EXPECT_EQ(f.form.ListBoxPortMFC->accessibleName(), "Port for MFC control");
 }

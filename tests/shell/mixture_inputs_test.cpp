@@ -250,3 +250,46 @@ TEST(MixtureInputs, TheGuardIsClearedWhenTheHandlerFails)
     EXPECT_EQ(form.RtIntegerEditGasBPPM->Value(), 1000000 - 200 - 100);
     EXPECT_EQ(dialogs.Errors.size(), 1);
 }
+
+TEST(MixtureInputs, WaterTypedKeyByKeyIsHeldToItsMinimumOnlyWhenTheEntryEnds)
+{
+    struct Case {
+        QString typed;
+        Qt::Key end;
+        QStringList whileTyping;  // message beginnings
+        QStringList atTheEnd;
+        int value;  // 0: the limit the last message names
+    };
+    const QString least = "Minimum water content is ";
+    const QString most = "Maximum possible H2O fraction is ";
+    const Case cases[] = {
+        {"7300", Qt::Key_Tab, {}, {}, 7300},       {"7300", Qt::Key_Return, {}, {}, 7300},
+        {"7", Qt::Key_Return, {}, {least}, 0},     {"73", Qt::Key_Tab, {}, {least}, 0},
+        {"35000", Qt::Key_Tab, {most}, {most}, 0},  // too much is said at once
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        MixtureFixture f(25.0);
+        TRtIntegerEdit* water = f.form.RtIntegerEditH2Oppm;
+        f.form.WindowState.MixerState = TMixerState::Dilution;
+        auto said = [&] {
+            QStringList beginnings;
+            for (const QString& m : f.dialogs.Messages)
+                beginnings << m.left(m.indexOf(" is ") + 4);
+            return beginnings;
+        };
+
+        f.Type(water, c.typed.left(1));
+        EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Dilution) << "a first digit changes nothing yet";
+        EXPECT_EQ(f.form.Mixer().LastPlan().w, 0);
+        QTest::keyClicks(water, c.typed.mid(1));
+        EXPECT_EQ(said(), c.whileTyping);
+        QTest::keyClick(water, c.end);
+        EXPECT_EQ(said(), c.atTheEnd);
+        const int value = c.value ? c.value : NumberIn(f.dialogs.Messages.last());
+        EXPECT_EQ(water->Value(), value);
+        EXPECT_EQ(f.form.Mixer().LastPlan().w, value) << "the plan has the value the field shows";
+        EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 1000000 - 150 - value);
+        EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Standby);
+    }
+}

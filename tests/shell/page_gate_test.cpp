@@ -45,6 +45,7 @@ TEST(PageGate, BeforeSetupEveryRouteToEveryPageIsRefused)
         {"click on Operation", [&] { ClickTab(bar, 1); }},
         {"click on Output", [&] { ClickTab(bar, 2); }},
         {"click on Debug", [&] { ClickTab(bar, 3); }},
+        {"click on Plot", [&] { ClickTab(bar, 4); }},
         {"wheel", [&] { WheelDown(bar); }},
         {"arrow key on the tabs",
          [&] {

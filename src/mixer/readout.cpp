@@ -1,0 +1,74 @@
+// The readout beside the state buttons: the present log row's arithmetic
+// against the plan, the totalizers' flows against the set-points, the
+// bubbler and the log.
+#include "mixer.h"
+
+#include "clock.h"
+#include "equipment_gateway.h"
+#include "log_table_model.h"
+#include "mfc_registers.h"
+
+#include <cmath>
+#include <exception>
+
+namespace {
+
+constexpr double SecondsPerDay = 86400.0;
+
+std::optional<double> Finite(double v)
+{
+    return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+// The flow over the newest ReadoutFlowSeconds of readings, or over one
+// second while the readings do not reach that far back; none when the
+// controller has not been read lately.
+std::optional<double> RecentFlow(const TEquipmentGateway& gateway, std::uint32_t address, double now)
+{
+    const auto& history = gateway.TotalizerHistory(address);
+    if (history.empty() || (now - history.back().At) * SecondsPerDay > ReadoutStaleSeconds)
+        return std::nullopt;
+    std::optional<double> flow = gateway.MeasuredFlow(address, ReadoutFlowSeconds);
+    if (!flow)
+        flow = gateway.MeasuredFlow(address, 1.0);
+    return flow ? Finite(*flow) : std::nullopt;
+}
+
+}  // namespace
+
+TReadout TMixer::Readout() const
+{
+    TReadout r;
+    const double now = Clock_.now();
+    if (S_.MixerState == TMixerState::Dilution)
+        r.ElapsedDays = now - S_.DilutionStartTime;
+
+    // The delivered fractions are the log's own: the row StoreData would
+    // store now. A row that cannot be made leaves them out.
+    try {
+        const TLogRowValues row = PresentRow();
+        if (row.Has(TProperty::ppmA))
+            r.PpmA = Finite(row.Number(TProperty::ppmA));
+        if (row.Has(TProperty::ppmH2O))
+            r.PpmH2O = Finite(row.Number(TProperty::ppmH2O));
+    } catch (const std::exception&) {
+    }
+    if (!LastPlan_.MixingMethod.empty()) {
+        r.PlannedPpmA = LastPlan_.a;
+        r.PlannedPpmH2O = LastPlan_.w;
+    }
+
+    r.FlowA = RecentFlow(Gateway_, AddressGasA, now);
+    r.FlowB = RecentFlow(Gateway_, AddressGasB, now);
+    if (const auto sp = Gateway_.SetPoint(AddressGasA))
+        r.SetPointA = *sp;
+    if (const auto sp = Gateway_.SetPoint(AddressGasB))
+        r.SetPointB = *sp;
+
+    const auto& bubbler = Gateway_.LastBubblerReading();
+    if (bubbler && bubbler->Thermistor)
+        r.BubblerC = bubbler->Thermistor->TemperatureC;
+
+    r.LogRows = Log_.StoredRows();
+    return r;
+}
