@@ -15,7 +15,8 @@
 
 const char* const DryRunSynopsis
     = "dry-run --gas-a NAME --gas-b NAME --ppm-a N --ppm-h2o N --minutes M [--bubbler-temp C]\n"
-      "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE]";
+      "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE]\n"
+      "  dry-run --gas-a NAME --gas-b NAME --program FILE [--bubbler-temp C] [...]";
 
 namespace {
 
@@ -23,6 +24,15 @@ const QCommandLineOption& Minutes()
 {
     static const QCommandLineOption o(QStringLiteral("minutes"), QStringLiteral("Simulated minutes of dilution."),
                                       QStringLiteral("M"));
+    return o;
+}
+
+const QCommandLineOption& Program()
+{
+    static const QCommandLineOption o(
+        QStringLiteral("program"),
+        QStringLiteral("Run the steps of a program file (ppm_a;ppm_h2o;minutes;flush_before) instead of one mixture."),
+        QStringLiteral("FILE"));
     return o;
 }
 
@@ -57,8 +67,8 @@ std::optional<TDryRunRange> Range(const CliCommandLine& line, const QCommandLine
 void AddDryRunOptions(CliCommandLine& line)
 {
     using namespace CliOption;
-    for (const QCommandLineOption* o :
-         {&GasA(), &GasB(), &PpmA(), &PpmH2O(), &Minutes(), &BubblerTemp(), &MaxA(), &DynA(), &MaxB(), &DynB(), &Log()})
+    for (const QCommandLineOption* o : {&GasA(), &GasB(), &PpmA(), &PpmH2O(), &Minutes(), &Program(), &BubblerTemp(),
+                                        &MaxA(), &DynA(), &MaxB(), &DynB(), &Log()})
         line.Add(*o);
 }
 
@@ -94,9 +104,20 @@ TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
     TDryRunOptions& o = c.Options;
     o.GasA = Gas(line, GasA(), "O2", "5%H2,95%Ar");
     o.GasB = Gas(line, GasB(), "Ar", "N2");
-    o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
-    o.PpmH2O = static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax));
-    o.Minutes = line.Number(Minutes(), NumberRange{0.0, 10.0 * 24 * 60, "minutes above 0, up to ten days", true});
+    if (line.Has(Program())) {
+        if (line.Has(PpmA()) || line.Has(PpmH2O()) || line.Has(Minutes()))
+            throw CliError("--program takes the place of --ppm-a, --ppm-h2o and --minutes");
+        c.ProgramPath = line.Text(Program());
+        try {
+            c.Program = LoadFlowProgram(QString::fromLocal8Bit(c.ProgramPath));
+        } catch (const TFlowProgramError& e) {
+            throw CliError(c.ProgramPath + ": " + e.what());
+        }
+    } else {
+        o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
+        o.PpmH2O = static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax));
+        o.Minutes = line.Number(Minutes(), NumberRange{0.0, 10.0 * 24 * 60, "minutes above 0, up to ten days", true});
+    }
     if (line.Has(BubblerTemp()))
         o.BubblerTempC = line.Number(BubblerTemp(), NumberRange{1.0, 60.0, "a temperature from 1 to 60 (degrees C)"});
     o.RangeA = Range(line, MaxA(), DynA());
@@ -119,9 +140,55 @@ TDryRunCommand ReadDryRunCommand(const std::vector<std::string>& args)
     return ReadDryRunCommand(line);
 }
 
+namespace {
+
+int RunProgramDryRun(const TDryRunCommand& command, TDryRun& run, std::ostream& out, std::ostream& err)
+{
+    const TDryRunProgramResult r = run.RunProgram(command.Program);
+    for (std::size_t i = 0; i < r.Steps.size(); ++i) {
+        const std::int32_t asked = command.Program[i].PpmH2O, held = r.Steps[i].Step.PpmH2O;
+        if (asked != held)
+            err << "note: step " << i + 1 << ": water " << asked << " ppm held to " << held << " ppm\n";
+    }
+
+    char text[256];
+    out << "Program         : " << command.ProgramPath << ", " << r.StepCount << " steps\n";
+    if (!r.Alarm.empty())
+        out << "Alarm           : " << r.Alarm << '\n';
+    if (!r.Stopped.empty())
+        out << "Stopped         : " << r.Stopped << '\n';
+    out << "Simulated       : " << Fixed(r.Minutes, 1) << " min, bubbler at " << Fixed(command.Options.BubblerTempC, 1)
+        << " C, pH2O " << Fixed(run.pH2O(), 6) << " atm\n";
+    std::snprintf(text, sizeof text, "%-4s  %-21s %7s %9s %9s %9s %9s %10s %11s %9s  %s\n", "Step", "Method", "Minutes",
+                  "A req", "A del", "H2O req", "H2O del", "Gas A (g)", "Gas B (g)", "H2O (g)", "Within");
+    out << text;
+    for (std::size_t i = 0; i < r.Steps.size(); ++i) {
+        const TDryRunStep& s = r.Steps[i];
+        const char* within = !s.Completed ? "stopped" : s.Hold.WithinTolerance() ? "yes" : "no";
+        std::snprintf(text, sizeof text, "%4zu  %-21s %7.1f %9.1f %9.1f %9.1f %9.1f %10.6f %11.6f %9.6f  %s\n", i + 1,
+                      s.Hold.Method.c_str(), s.Hold.Minutes, static_cast<double>(s.Step.PpmA), s.Hold.DeliveredPpmA,
+                      static_cast<double>(s.Step.PpmH2O), s.Hold.DeliveredPpmH2O, s.UsedGramsA, s.UsedGramsB,
+                      s.UsedGramsH2O, within);
+        out << text;
+    }
+    std::snprintf(text, sizeof text, "%-4s  %-21s %7.1f %9s %9s %9s %9s %10.6f %11.6f %9.6f  %s\n", "All", "",
+                  r.Minutes, "", "", "", "", r.GramsA, r.GramsB, r.GramsH2O, r.WithinTolerance() ? "yes" : "no");
+    out << text;
+    out.flush();
+    if (!command.LogPath.empty() && !run.SaveLog(QString::fromLocal8Bit(command.LogPath))) {
+        err << "dilutra-cli dry-run: the log could not be written to " << command.LogPath << '\n';
+        return ExitFailed;
+    }
+    return r.WithinTolerance() ? ExitDone : ExitFailed;
+}
+
+}  // namespace
+
 int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& err)
 {
     TDryRun run(command.Options);
+    if (!command.ProgramPath.empty())
+        return RunProgramDryRun(command, run, out, err);
     const QStringList notes = run.Request(command.Options.PpmA, command.Options.PpmH2O);
     for (const QString& note : notes)
         err << "note: " << Encoded(note) << '\n';

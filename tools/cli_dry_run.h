@@ -12,15 +12,21 @@
 //   dry-run --gas-a NAME --gas-b NAME --ppm-a N --ppm-h2o N --minutes M
 //           [--bubbler-temp C] [--max-a G --dyn-a N --max-b G --dyn-b N]
 //           [--log FILE]
+//   dry-run --gas-a NAME --gas-b NAME --program FILE [...]
 //
 // Runs the mixer core on the simulated rig and prints the method, the
 // requested and delivered ppm of gas A and of water (from the equipment's
 // own record, by mole), the relative errors and the grams of each gas used;
-// --log writes the log as the window saves it. Exit codes: 0 both within
-// tolerance, 1 not (or the run failed), 2 bad arguments.
+// --log writes the log as the window saves it. With --program, the program
+// file's steps run as the window's Start program runs them: one line a
+// step and the totals. Exit codes: 0 every delivery within tolerance, 1 not
+// (or the run failed), 2 bad arguments or a program file that cannot be
+// read.
 struct TDryRunCommand {
     TDryRunOptions Options;
     std::string LogPath;  // empty: no log file
+    std::string ProgramPath;
+    TFlowProgram Program;  // the steps of ProgramPath; empty without one
 };
 
 class CliCommandLine;

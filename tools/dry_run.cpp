@@ -9,7 +9,6 @@
 #include "mixer_host.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"
-#include "water_limits.h"
 
 #include <algorithm>
 #include <array>
@@ -65,10 +64,19 @@ public:
     void ClearAlarm() override {}
     TMixRequest MixRequest() const override { return Mix; }
     double pH2O() const override { return Pressure; }
+    void ShowpH2O(double atm) override { Pressure = atm; }
+    void ShowProgramProgress(const QString& text) override { Progress = text; }
+    void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) override
+    {
+        Mix.a = a;
+        Mix.b = b;
+        Mix.w = w;
+    }
 
     QString Status;
     QString Report;
-    QString Alarm;  // the newest alarm raised
+    QString Alarm;     // the newest alarm raised
+    QString Progress;  // a program's progress, or how it ended
     long long TraceLines = 0;
     TMixRequest Mix;
     double Pressure = 0.0;
@@ -130,10 +138,21 @@ struct TDryRun::TParts {
     TWindowState State;
     TMixer Mixer;
     // The equipment's record when the dilution started.
-    double StartGramsA = 0.0;
-    double StartGramsB = 0.0;
-    double StartWaterMoles = 0.0;
-    double StartAt = 0.0;
+    struct TRecord {
+        double At = 0.0;
+        double GramsA = 0.0;
+        double GramsB = 0.0;
+        double WaterMoles = 0.0;
+    };
+    TRecord RecordNow()
+    {
+        const double now = TheClock.now();
+        return {now, Rig.mfc.deliveredGrams(1, now), Rig.mfc.deliveredGrams(2, now), Rig.bubblerAt(now).WaterMoles()};
+    }
+    // What was delivered between two records, against the request.
+    TDryRunResult Between(const TRecord& from, const TRecord& to, std::int32_t requestedA,
+                          std::int32_t requestedH2O) const;
+    TRecord Start;
     std::int32_t RequestedA = 0;
     std::int32_t RequestedH2O = 0;
 };
@@ -191,30 +210,19 @@ TDryRun::~TDryRun() = default;
 QStringList TDryRun::Request(std::int32_t ppmA, std::int32_t ppmH2O)
 {
     TParts& p = *P_;
-    // The ppm handler: the bubbler read, the mixer stopped, the water held
-    // between its limits, a plan.
-    const TBubblerReading reading = p.Gateway.ReadBubbler();
-    if (reading.PressureATM)
-        p.Host.Pressure = *reading.PressureATM;
-    p.Mixer.ButtonStopClick();
-    const TWaterLimits limits = ApplyWaterLimits(ppmA, ppmH2O, p.Host.Pressure);
-    p.Host.Mix.a = ppmA;
-    p.Host.Mix.w = limits.W;
-    p.Host.Mix.b = limits.B;
-    p.RequestedA = ppmA;
-    p.RequestedH2O = limits.W;
-    p.Mixer.Calculate();
-    return limits.Messages;
+    // What the ppm handler does: the bubbler read, the mixer stopped, the
+    // water held between its limits, a plan.
+    const TSettledMixture settled = p.Mixer.SetMixture(ppmA, ppmH2O, TMixtureSource::Operator);
+    p.RequestedA = settled.a;
+    p.RequestedH2O = settled.w;
+    return settled.Messages;
 }
 
 void TDryRun::StartDilution()
 {
     TParts& p = *P_;
     p.Mixer.ButtonDilutionClick();
-    p.StartAt = p.TheClock.now();
-    p.StartGramsA = p.Rig.mfc.deliveredGrams(1, p.StartAt);
-    p.StartGramsB = p.Rig.mfc.deliveredGrams(2, p.StartAt);
-    p.StartWaterMoles = p.Rig.bubblerAt(p.StartAt).WaterMoles();
+    p.Start = p.RecordNow();
 }
 
 void TDryRun::RunFor(double seconds)
@@ -233,20 +241,25 @@ void TDryRun::RunFor(double seconds)
 TDryRunResult TDryRun::Result()
 {
     TParts& p = *P_;
-    const double now = p.TheClock.now();
-    TDryRunResult r;
-    r.Method = p.State.MixingMethod;
-    r.Alarm = p.Host.Alarm.toStdString();
-    r.Minutes = (now - p.StartAt) * 1440.0;
-    r.RequestedPpmA = p.RequestedA;
-    r.RequestedPpmH2O = p.RequestedH2O;
-    r.GramsA = p.Rig.mfc.deliveredGrams(1, now) - p.StartGramsA;
-    r.GramsB = p.Rig.mfc.deliveredGrams(2, now) - p.StartGramsB;
-    const double waterMoles = p.Rig.bubblerAt(now).WaterMoles() - p.StartWaterMoles;
-    r.GramsH2O = waterMoles * p.State.H2OC.MolarMass;
+    return p.Between(p.Start, p.RecordNow(), p.RequestedA, p.RequestedH2O);
+}
 
-    const double molesA = r.GramsA * GetMolesPerGram(p.Options.GasA);
-    const double molesB = r.GramsB * GetMolesPerGram(p.Options.GasB);
+TDryRunResult TDryRun::TParts::Between(const TRecord& from, const TRecord& to, std::int32_t requestedA,
+                                       std::int32_t requestedH2O) const
+{
+    TDryRunResult r;
+    r.Method = State.MixingMethod;
+    r.Alarm = Host.Alarm.toStdString();
+    r.Minutes = (to.At - from.At) * 1440.0;
+    r.RequestedPpmA = requestedA;
+    r.RequestedPpmH2O = requestedH2O;
+    r.GramsA = to.GramsA - from.GramsA;
+    r.GramsB = to.GramsB - from.GramsB;
+    const double waterMoles = to.WaterMoles - from.WaterMoles;
+    r.GramsH2O = waterMoles * State.H2OC.MolarMass;
+
+    const double molesA = r.GramsA * GetMolesPerGram(Options.GasA);
+    const double molesB = r.GramsB * GetMolesPerGram(Options.GasB);
     const double total = molesA + molesB + waterMoles;
     if (total > 0.0) {
         r.DeliveredPpmA = molesA / total * 1e6;
@@ -262,6 +275,87 @@ TDryRunResult TDryRun::Run(const TDryRunOptions& options)
     run.StartDilution();
     run.RunFor(options.Minutes * 60.0);
     return run.Result();
+}
+
+bool TDryRunProgramResult::Finished() const
+{
+    if (Steps.size() != StepCount)
+        return false;
+    for (const TDryRunStep& step : Steps)
+        if (!step.Completed)
+            return false;
+    return true;
+}
+
+bool TDryRunProgramResult::WithinTolerance() const
+{
+    if (!Finished())
+        return false;
+    for (const TDryRunStep& step : Steps)
+        if (!step.Hold.WithinTolerance())
+            return false;
+    return true;
+}
+
+TDryRunProgramResult TDryRun::RunProgram(const TFlowProgram& program)
+{
+    TParts& p = *P_;
+    TProgramRunner& runner = p.Mixer.Program();
+    TDryRunProgramResult result;
+    result.StepCount = program.size();
+    const TParts::TRecord first = p.RecordNow();
+    TParts::TRecord stepStart, holdStart;
+    bool holding = false;
+    runner.OnStepBegins = [&](int) {
+        stepStart = p.RecordNow();
+        holding = false;
+    };
+    runner.OnHoldBegins = [&](int) {
+        holdStart = p.RecordNow();
+        holding = true;
+    };
+    runner.OnStepEnds = [&](int index, bool completed) {
+        const TParts::TRecord end = p.RecordNow();
+        TDryRunStep step;
+        step.Step = runner.Program()[static_cast<std::size_t>(index)];
+        step.Completed = completed;
+        if (holding)
+            step.Hold = p.Between(holdStart, end, step.Step.PpmA, step.Step.PpmH2O);
+        const TDryRunResult used = p.Between(stepStart, end, 0, 0);
+        step.UsedGramsA = used.GramsA;
+        step.UsedGramsB = used.GramsB;
+        step.UsedGramsH2O = used.GramsH2O;
+        result.Steps.push_back(step);
+    };
+    struct TUnhook {
+        TProgramRunner& R;
+        ~TUnhook()
+        {
+            R.OnStepBegins = nullptr;
+            R.OnHoldBegins = nullptr;
+            R.OnStepEnds = nullptr;
+        }
+    } unhook{runner};
+
+    // Every step's hold, and a generous allowance for its flush and plans.
+    double seconds = 0.0;
+    for (const TProgramStep& step : program)
+        seconds += step.Minutes * 60.0 + 60.0;
+    if (runner.Start(program)) {
+        const double end = p.TheClock.now() + seconds / 86400.0;
+        while (runner.Running() && p.TheClock.now() < end)
+            RunFor(1.0);
+        runner.Stop(QStringLiteral("out of time"));
+    }
+    if (!result.Finished())
+        result.Stopped = p.Host.Progress.toStdString();
+    result.Alarm = p.Host.Alarm.toStdString();
+    const TDryRunResult all = p.Between(first, p.RecordNow(), 0, 0);
+    result.Minutes = all.Minutes;
+    result.GramsA = all.GramsA;
+    result.GramsB = all.GramsB;
+    result.GramsH2O = all.GramsH2O;
+    return result;
 }
 
 const QString& TDryRun::Report() const

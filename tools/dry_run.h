@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flow_program.h"
 #include "mfc_bus_model.h"
 #include "mixer.h"
 #include "mixing_methods.h"
@@ -11,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class Clock;
 class TEquipmentGateway;
@@ -70,6 +72,37 @@ struct TDryRunResult {
     bool WithinTolerance() const { return AWithinTolerance() && H2OWithinTolerance(); }
 };
 
+// One step of a program as a dry run ran it: the step (its water as the
+// limits left it), what its hold delivered (from the equipment's own record
+// over the hold) and the grams used from the step's start, its flush
+// included.
+struct TDryRunStep {
+    TProgramStep Step;
+    TDryRunResult Hold;
+    double UsedGramsA = 0.0;
+    double UsedGramsB = 0.0;
+    double UsedGramsH2O = 0.0;
+    bool Completed = false;  // held to its end
+};
+
+// A whole program: its steps (as far as it ran), why it stopped if it did,
+// the simulated time and the grams used.
+struct TDryRunProgramResult {
+    std::vector<TDryRunStep> Steps;
+    std::size_t StepCount = 0;  // steps in the program
+    std::string Stopped;        // how the program stopped when it did not finish
+    std::string Alarm;
+    double Minutes = 0.0;
+    double GramsA = 0.0;
+    double GramsB = 0.0;
+    double GramsH2O = 0.0;
+
+    // Every step held to its end.
+    bool Finished() const;
+    // Finished, and every step's hold delivered within tolerance.
+    bool WithinTolerance() const;
+};
+
 // The window-free mixer core on the simulated rig on a clock of its own
 // that never waits, driven as the window drives it: the equipment validated
 // and the gases chosen at construction (controller ranges read from the
@@ -97,6 +130,10 @@ public:
 
     // The whole run of the options: request, dilution, ticks, result.
     static TDryRunResult Run(const TDryRunOptions& options);
+
+    // Runs a flow program through the mixer's runner to its end (or until it
+    // stops), as the window's Start program does.
+    TDryRunProgramResult RunProgram(const TFlowProgram& program);
 
     // The plan report with any lines the mixer added below it.
     const QString& Report() const;

@@ -41,10 +41,23 @@ TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& 
     , Host_(host)
     , Clock_(clock)
     , Supervisor_(state, gateway, clock)
+    , Program_(*this, state, host, clock)
 {
 }
 
 void TMixer::ButtonStopClick()
+{
+    Program_.Stop(QStringLiteral("Stop"));
+    EnterStandby();
+}
+
+void TMixer::StopProgram()
+{
+    Program_.Stop(QStringLiteral("Stop program"));
+    EnterStandby();
+}
+
+void TMixer::EnterStandby()
 {
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
@@ -64,6 +77,12 @@ void TMixer::ButtonFlushClick()
 {
     if (RefusedByAlarm())
         return;
+    Program_.Stop(QStringLiteral("Flush"));
+    EnterFlushing();
+}
+
+void TMixer::EnterFlushing()
+{
     S_.MixerState = TMixerState::Flushing;
     Host_.ShowStatus(QStringLiteral("Flushing"));
 }
@@ -72,6 +91,7 @@ void TMixer::ButtonBypassClick()
 {
     if (RefusedByAlarm())
         return;
+    Program_.Stop(QStringLiteral("Bypass"));
     S_.MixerState = TMixerState::Bypass;
     Host_.ShowStatus(QStringLiteral("Bypass"));
 }
@@ -80,6 +100,12 @@ void TMixer::ButtonDilutionClick()
 {
     if (RefusedByAlarm())
         return;
+    Program_.Stop(QStringLiteral("Dilution"));
+    StartDilution();
+}
+
+void TMixer::StartDilution()
+{
     // Every dilution may report a missing vapour pressure once.
     NoWaterReported_ = false;
     Host_.ShowStatus(QStringLiteral("Dilution"));
@@ -111,6 +137,7 @@ void TMixer::Timer1Timer()
     Act();
     if (S_.MixerState == acting)
         Supervise(acting);
+    Program_.Tick();
     if (logFailure)
         std::rethrow_exception(logFailure);
 }
@@ -130,6 +157,7 @@ void TMixer::Supervise(TMixerState acting)
 void TMixer::RaiseAlarm(const std::string& cause)
 {
     Alarm_ = TAlarm{cause, Clock_.now(), Clock_.wallNow()};
+    Program_.Stop(QStringLiteral("an alarm"));
     // The rig first: every device that still answers closes and stops now.
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
@@ -154,7 +182,8 @@ void TMixer::AcknowledgeAlarm()
 
 void TMixer::StopAndMakeSafe()
 {
-    ButtonStopClick();
+    Program_.Stop(QStringLiteral("the rig was made safe"));
+    EnterStandby();
     HoldStandby();
 }
 
@@ -232,6 +261,7 @@ void TMixer::Flush()
         TMixer& M;
         ~TFlushScope()
         {
+            ++M.FlushesEnded_;
             M.FlushRunning_ = false;
             M.FlushStopped_ = false;
             if (!M.WindowClosing_)

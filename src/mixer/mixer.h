@@ -3,12 +3,15 @@
 #include "log_row.h"
 #include "mixing_methods.h"
 #include "planner.h"
+#include "program_runner.h"
 #include "readout.h"
 #include "supervisor.h"
 #include "window_state.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,6 +25,22 @@ struct TAlarm {
     std::string Cause;    // what was found, for the operator
     double At = 0.0;      // clock day count when it was raised
     double AtWall = 0.0;  // the same moment on the wall clock
+};
+
+// Who asks for a mixture: the operator typing into the Operation page's
+// fields (messages in modal boxes; a running program stops), or a running
+// flow program (messages to the Debug page).
+enum class TMixtureSource { Operator, Program };
+
+// A mixture as settled: gas A, gas B (the rest) and water held between its
+// limits, ppm; what the operator was told; whether a plan was made (both
+// gases chosen).
+struct TSettledMixture {
+    std::int32_t a = 0;
+    std::int32_t b = 0;
+    std::int32_t w = 0;
+    QStringList Messages;
+    bool Planned = false;
 };
 
 // The mixer core, free of any window: the four state buttons, the 250 ms
@@ -38,7 +57,8 @@ public:
     // the run, zeroes both totalizers and starts the dilution clock. Stop
     // pressed during a flush ends the flush at its next message pump;
     // Flush, Bypass and Dilution are refused while an alarm waits to be
-    // acknowledged.
+    // acknowledged. Each is the operator taking over: a running program
+    // stops.
     void ButtonStopClick();
     void ButtonFlushClick();
     void ButtonBypassClick();
@@ -61,9 +81,29 @@ public:
     // not at the next tick (before a controller is switched to another gas).
     void StopAndMakeSafe();
 
+    // A mixture asked for: the bubbler read, the mixer put in Standby, gas B
+    // derived as the rest of a million, the water held between its limits
+    // (the host shows the three fields), then a plan.
+    TSettledMixture SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source);
+    // The same without the bubbler read, on the pH2O the host shows (the
+    // window's handler has just read it).
+    TSettledMixture SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source);
+    // Reads the bubbler: its lines to the Debug page, a sound vapour
+    // pressure to the host's pH2O field (a failed reading leaves the last).
+    void ReadBubbler();
+
+    // The flow program runner, driven by this mixer's tick.
+    TProgramRunner& Program() { return Program_; }
+    const TProgramRunner& Program() const { return Program_; }
+    // Starts a program (refused while an alarm waits or a flush runs);
+    // StopProgram ends it and puts the mixer in Standby.
+    bool StartProgram(const TFlowProgram& program) { return Program_.Start(program); }
+    void StopProgram();
+
     // Plans the mixture the host reports: a "Reset" marker in the log, the
-    // method and flows into the state, the report to the host.
-    void Calculate();
+    // method and flows into the state, the report to the host. False when
+    // a gas is not chosen (nothing planned beyond the marker).
+    bool Calculate();
     // The log row describing the present moment, as StoreData stores it.
     TLogRowValues PresentRow() const;
     // Appends one log row describing the present moment.
@@ -97,8 +137,10 @@ public:
     void SetDeliveryRules(const TDeliveryRules& rules) { Rules_ = rules; }
     const TDeliveryRules& DeliveryRules() const { return Rules_; }
 
-    // Whether a flush is running (its message pumps let handlers run).
+    // Whether a flush is running (its message pumps let handlers run), and
+    // how many flushes have ended so far.
     bool FlushRunning() const { return FlushRunning_; }
+    unsigned FlushesEnded() const { return FlushesEnded_; }
 
     // The window is closing and has sent its own closing commands. A flush
     // in progress skips its remaining waits and valve steps and goes straight
@@ -107,6 +149,13 @@ public:
     void WindowClosing();
 
 private:
+    friend class TProgramRunner;
+    // What the buttons do once they are not refused; a program uses them
+    // too.
+    void EnterStandby();
+    void EnterFlushing();
+    void StartDilution();
+
     void LogStep();
     void Act();
     void HoldStandby();
@@ -143,7 +192,9 @@ private:
     TSupervisor Supervisor_;
     TPlanResult LastPlan_;
     std::optional<TAlarm> Alarm_;
+    TProgramRunner Program_;
     bool FlushRunning_ = false;
+    unsigned FlushesEnded_ = 0;
     bool FlushStopped_ = false;  // Stop was pressed during the running flush
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.

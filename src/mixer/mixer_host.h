@@ -1,5 +1,7 @@
 #pragma once
 
+#include "flow_program.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -21,8 +23,8 @@ struct TMixRequest {
 // What the mixer core needs of whoever shows it (the main window, or a run
 // without a window): the status text, the plan report and the diagnostic
 // lines, the message queue and the timer, messages and the alarm line, the
-// request and the bubbler's vapour pressure. The equipment is reached through the gateway, the log
-// through the log table.
+// request and the bubbler's vapour pressure, and a running flow program. The equipment is reached through the gateway,
+// the log through the log table.
 class TMixerHost {
 public:
     virtual ~TMixerHost() = default;
@@ -50,6 +52,21 @@ public:
     virtual TMixRequest MixRequest() const = 0;
     // The water vapour pressure at the bubbler (atm), as the pH2O field shows it.
     virtual double pH2O() const = 0;
+    // A sound bubbler reading's vapour pressure, for the pH2O field.
+    virtual void ShowpH2O(double atm) = 0;
+    // The request's fields as settled: gas A, gas B and water, ppm.
+    virtual void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) = 0;
+
+    // A flow program: whether one runs, its progress ("Step 2 of 5, 12:30
+    // left", then how it ended), and a step as it is run (its water as the
+    // limits corrected it), `index` from 0.
+    virtual void ProgramRunning(bool running) { (void)running; }
+    virtual void ShowProgramProgress(const QString& text) { (void)text; }
+    virtual void ShowProgramStep(int index, const TProgramStep& step)
+    {
+        (void)index;
+        (void)step;
+    }
     // A log row was stored in data row `row` (the window scrolls to it).
     virtual void RowStored(int row) { (void)row; }
 };

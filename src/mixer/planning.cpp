@@ -9,7 +9,7 @@
 #include "mixer_host.h"
 #include "plan_report.h"
 
-void TMixer::Calculate()
+bool TMixer::Calculate()
 {
     // A new plan starts its delivery afresh.
     Host_.ShowPlanReport(QString());
@@ -29,7 +29,7 @@ void TMixer::Calculate()
 
     const TMixRequest mix = Host_.MixRequest();
     if (!mix.GasesChosen())
-        return;
+        return false;
     TPlanRequest request;
     request.GasA = mix.GasA;
     request.GasB = mix.GasB;
@@ -52,6 +52,7 @@ void TMixer::Calculate()
     // The report stays with its marker: the saved file and the journal put
     // it where the plan was made.
     Log_.AttachReport(marker, report);
+    return true;
 }
 
 TLogRowValues TMixer::PresentRow() const

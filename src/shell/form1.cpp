@@ -40,6 +40,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     connect(ButtonSetupValidate, &QPushButton::clicked, this,
             [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
     SetUpMixer();
+    ConnectProgramHandlers();
     SetUpPlot();
 
     Guarded([this] { FormCreate(); });

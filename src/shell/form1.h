@@ -36,6 +36,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTableView;
+class QTableWidget;
 class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
@@ -139,6 +140,28 @@ public:
     // The operator ended an entry in the water field (Enter, focus leaving).
     void RtIntegerEditH2OppmEditingDone();
 
+    // The flow program box (form1_program.cpp): the steps in
+    // TableFlowProgram, loaded from and saved to a program file, run by the
+    // mixer core.
+    void ButtonProgramLoadClick();
+    void ButtonProgramSaveClick();
+    void ButtonProgramAddStepClick();
+    void ButtonProgramRemoveStepClick();
+    void ButtonProgramStartClick();
+    void ButtonProgramStopClick();
+    // Reads a program file into the table; the table is kept when the file
+    // is refused (the error names the line and the reason).
+    void LoadProgram(const QString& path);
+    void SaveProgram(const QString& path);
+    // The table's steps; std::runtime_error naming the step that cannot be
+    // read.
+    TFlowProgram TableProgram() const;
+    void ShowProgram(const TFlowProgram& program);
+    // A running program's step, as corrected, in its row (made current).
+    void ShowProgramStep(int index, const TProgramStep& step);
+    // The table and the buttons while a program runs or not.
+    void ShowProgramRunning(bool running);
+
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
     // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
@@ -219,6 +242,14 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QLabel* LabelProgram = nullptr;  // a running program's progress
+    QTableWidget* TableFlowProgram = nullptr;
+    QPushButton* ButtonProgramLoad = nullptr;
+    QPushButton* ButtonProgramSave = nullptr;
+    QPushButton* ButtonProgramAddStep = nullptr;
+    QPushButton* ButtonProgramRemoveStep = nullptr;
+    QPushButton* ButtonProgramStart = nullptr;
+    QPushButton* ButtonProgramStop = nullptr;
     QFrame* PanelAlarm = nullptr;  // the alarm line, hidden while there is none
     QLabel* LabelAlarm = nullptr;
     QPushButton* ButtonAlarmAcknowledge = nullptr;
@@ -266,8 +297,9 @@ private:
     void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
-    void ConnectSetupHandlers();  // form1_setup.cpp
-    void ConnectMixtureInputs();  // form1_mixture.cpp
+    void ConnectSetupHandlers();    // form1_setup.cpp
+    void ConnectMixtureInputs();    // form1_mixture.cpp
+    void ConnectProgramHandlers();  // form1_program.cpp
     void GasListClick(std::uint32_t Address);
     void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
     void ShowError(const QString& text);
@@ -296,4 +328,5 @@ private:
     // A water value below the minimum was typed and awaits the end of the entry.
     bool H2OMinimumPending_ = false;
     bool CloseDutiesDone_ = false;
+    QString ProgramPath_;  // the program file last loaded or saved
 };

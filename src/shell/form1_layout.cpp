@@ -19,13 +19,19 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
 // The window's width at start: the schematic, the readout and the plan
 // report side by side.
 constexpr int DefaultWidth = 1344;
+// The flow program's table and buttons below the fractions.
+constexpr int FlowProgramExtraHeight = 162;
 
 template <class W> W* Make(QWidget* parent, const char* name, int left, int top, int width = -1, int height = -1)
 {
@@ -120,8 +126,9 @@ void TForm1::BuildLayout()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Dilutra"));
     setFont(UiFont());
-    // Wide enough for the whole schematic beside the plan report.
-    resize(DefaultWidth, 666);
+    // Wide enough for the whole schematic beside the plan report; taller
+    // than the first design by the flow program's table and buttons.
+    resize(DefaultWidth, 666 + FlowProgramExtraHeight);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -202,7 +209,8 @@ void TForm1::BuildLayout()
     Image1 = Make<QLabel>(OperationPanel, "Image1", 3, 3, 998, 318);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    GroupBox7 = MakeGroup(OperationPanel, "GroupBox7", 5, 327, 332, 221, QStringLiteral("Flow program"));
+    GroupBox7 = MakeGroup(OperationPanel, "GroupBox7", 5, 327, 332, 221 + FlowProgramExtraHeight,
+                          QStringLiteral("Flow program"));
     Memo3 = new QPlainTextEdit(GroupBox7);
     Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setGeometry(2, 15, 327, 34);
@@ -232,6 +240,47 @@ void TForm1::BuildLayout()
     Name(RtIntegerEditGasBPPM, Label11);
     Name(RtIntegerEditH2Oppm, Label12);
     Name(RtIntegerEditpH2O, Label8);
+
+    // The program's steps below the fractions, its buttons below them.
+    TableFlowProgram = Make<QTableWidget>(GroupBox7, "TableFlowProgram", 8, 199, 316, 120);
+    TableFlowProgram->setAccessibleName(QStringLiteral("Flow program steps"));
+    TableFlowProgram->setColumnCount(4);
+    TableFlowProgram->setHorizontalHeaderLabels(
+        {QStringLiteral("Gas A ppm"), QStringLiteral("H2O ppm"), QStringLiteral("Minutes"), QStringLiteral("Flush")});
+    TableFlowProgram->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TableFlowProgram->setSelectionMode(QAbstractItemView::SingleSelection);
+    TableFlowProgram->verticalHeader()->setDefaultSectionSize(20);
+    TableFlowProgram->horizontalHeader()->setStretchLastSection(true);
+    for (const auto& [column, width] : {std::pair{0, 76}, {1, 70}, {2, 64}})
+        TableFlowProgram->setColumnWidth(column, width);
+    struct ProgramButton {
+        QPushButton*& Button;
+        const char* Name;
+        int Left, Top, Width;
+        const char* Caption;
+        const char* Accessible;
+        const char* Hint;
+    };
+    const ProgramButton programButtons[] = {
+        {ButtonProgramLoad, "ButtonProgramLoad", 8, 324, 76, "Load...", "Load program",
+         "Load a program file: a line ppm_a;ppm_h2o;minutes;flush_before, then one step a line."},
+        {ButtonProgramSave, "ButtonProgramSave", 86, 324, 76, "Save...", "Save program", "Save the steps as a file."},
+        {ButtonProgramAddStep, "ButtonProgramAddStep", 164, 324, 78, "Add step", "Add step",
+         "Add a step below the selected one."},
+        {ButtonProgramRemoveStep, "ButtonProgramRemoveStep", 244, 324, 80, "Remove step", "Remove step",
+         "Remove the selected step."},
+        {ButtonProgramStart, "ButtonProgramStart", 8, 353, 154, "Start program", "Start program",
+         "Run the steps one after the other: each sets the mixture, flushes first when asked and holds the "
+         "dilution for its minutes. The program ends in Standby."},
+        {ButtonProgramStop, "ButtonProgramStop", 166, 353, 158, "Stop program", "Stop program",
+         "End the program; the mixer goes to Standby."},
+    };
+    for (const ProgramButton& b : programButtons) {
+        b.Button = MakeButton(GroupBox7, b.Name, b.Left, b.Top, b.Width, 25, QString::fromLatin1(b.Caption),
+                              QString::fromLatin1(b.Hint));
+        b.Button->setAccessibleName(QString::fromLatin1(b.Accessible));
+    }
+    ButtonProgramStop->setEnabled(false);
 
     GroupBox8 = MakeGroup(OperationPanel, "GroupBox8", 343, 327, 258, 221, QStringLiteral("Operating status"));
     Label9 = MakeLabel(GroupBox8, "Label9", 14, 24, QStringLiteral("Mixer status:"));
@@ -274,7 +323,7 @@ void TForm1::BuildLayout()
     alarmLayout->addWidget(ButtonAlarmAcknowledge);
     auto* panelLayout = new QVBoxLayout(OperationPanel);
     panelLayout->setContentsMargins(5, 0, 5, 0);
-    panelLayout->addSpacing(GroupBox8->geometry().bottom() + 6);
+    panelLayout->addSpacing(std::max(GroupBox7->geometry().bottom(), GroupBox8->geometry().bottom()) + 6);
     panelLayout->addWidget(PanelAlarm);
     panelLayout->addStretch();
     PanelAlarm->hide();

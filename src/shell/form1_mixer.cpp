@@ -8,6 +8,7 @@
 #include "operator_dialogs.h"
 #include "list_selection.h"
 #include "rt_double_edit.h"
+#include "rt_integer_edit.h"
 #include "valve_graphics.h"
 
 #include <QCoreApplication>
@@ -65,7 +66,21 @@ public:
     }
     TMixRequest MixRequest() const override { return F.MixRequest(); }
     double pH2O() const override { return F.RtIntegerEditpH2O->Value(); }
+    void ShowpH2O(double atm) override { F.RtIntegerEditpH2O->SetValue(atm); }
+    void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) override
+    {
+        // The field the operator is typing into keeps its text and cursor
+        // unless the value changes.
+        if (F.RtIntegerEditGasAPPM->Value() != a)
+            F.RtIntegerEditGasAPPM->SetValue(a);
+        F.RtIntegerEditGasBPPM->SetValue(b);
+        if (F.RtIntegerEditH2Oppm->Value() != w)
+            F.RtIntegerEditH2Oppm->SetValue(w);
+    }
     void RowStored(int row) override { F.ShowStoredRow(row); }
+    void ProgramRunning(bool running) override { F.ShowProgramRunning(running); }
+    void ShowProgramProgress(const QString& text) override { F.LabelProgram->setText(text); }
+    void ShowProgramStep(int index, const TProgramStep& step) override { F.ShowProgramStep(index, step); }
 
 private:
     TForm1& F;

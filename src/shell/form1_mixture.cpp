@@ -3,31 +3,9 @@
 // plan.
 #include "form1.h"
 
-#include "operator_dialogs.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
 #include "water_limits.h"
-
-#include <QLabel>
-
-namespace {
-
-// Clears a flag however the scope is left.
-class ClearOnExit {
-public:
-    explicit ClearOnExit(bool& flag)
-        : Flag_(flag)
-    {
-    }
-    ~ClearOnExit() { Flag_ = false; }
-    ClearOnExit(const ClearOnExit&) = delete;
-    ClearOnExit& operator=(const ClearOnExit&) = delete;
-
-private:
-    bool& Flag_;
-};
-
-}  // namespace
 
 void TForm1::ConnectMixtureInputs()
 {
@@ -53,10 +31,11 @@ void TForm1::RtIntegerEditH2OppmEditingDone()
 
 void TForm1::RtIntegerEditGasAPPMValueChanged(QObject* Sender)
 {
-    TWindowState& s = WindowState;
     // The handler's own writes to the fields come back here.
-    if (s.ppmUpdating)
+    if (WindowState.ppmUpdating)
         return;
+    // The operator has taken over from a running program.
+    Mixer_->Program().Stop(QStringLiteral("a ppm typed"));
 
     // A reading that fails leaves the last sound vapour pressure in the
     // field, and that is what the limits use.
@@ -75,25 +54,7 @@ void TForm1::RtIntegerEditGasAPPMValueChanged(QObject* Sender)
     }
     H2OMinimumPending_ = false;
 
-    // A running mixture no longer matches the request.
-    s.MixerState = TMixerState::Standby;
-    LabelStatus->setText(QStringLiteral("Standby"));
-
-    {
-        s.ppmUpdating = true;
-        const ClearOnExit cleared(s.ppmUpdating);
-        const std::int32_t a = RtIntegerEditGasAPPM->Value();
-        const std::int32_t w = RtIntegerEditH2Oppm->Value();
-        RtIntegerEditGasBPPM->SetValue(1000000 - a - w);
-
-        const TWaterLimits limits = ApplyWaterLimits(a, w, p);
-        for (const QString& message : limits.Messages)
-            Dialogs_.ShowMessage(this, message);
-        if (limits.W != w) {
-            RtIntegerEditH2Oppm->SetValue(limits.W);
-            RtIntegerEditGasBPPM->SetValue(limits.B);
-        }
-    }
-
-    Calculate();
+    // Standby, gas B derived, the water held between its limits (modal
+    // messages), a plan.
+    Mixer_->SettleMixture(RtIntegerEditGasAPPM->Value(), RtIntegerEditH2Oppm->Value(), TMixtureSource::Operator);
 }

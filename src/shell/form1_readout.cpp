@@ -115,6 +115,9 @@ void TForm1::BuildReadout()
     LabelReadoutAlarm->resize(LabelReadoutAlarm->width(), 2 * RowHeight);
     LabelReadoutAlarm->setAccessibleName(QStringLiteral("Alarm"));
     LabelReadoutAlarm->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    // A running flow program's progress ("Step 2 of 5, 12:30 left").
+    LabelProgram = label("LabelProgram", CaptionLeft, 10, TargetLeft + ValueWidth - CaptionLeft, Qt::AlignLeft);
+    LabelProgram->setAccessibleName(QStringLiteral("Program progress"));
 }
 
 void TForm1::RefreshReadout()

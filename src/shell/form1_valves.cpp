@@ -56,10 +56,5 @@ void TForm1::ButtonSetupValidateClick()
 
 void TForm1::RtIntegerEditH2OTempValueChanged()
 {
-    const TBubblerReading reading = Gateway_->ReadBubbler();
-    for (const std::string& line : reading.Lines)
-        AddMemoLine(MemoDevFeedback, QString::fromStdString(line));
-    // A failed or impossible reading leaves the last sound vapour pressure.
-    if (reading.PressureATM)
-        RtIntegerEditpH2O->SetValue(*reading.PressureATM);
+    Mixer_->ReadBubbler();
 }

@@ -40,3 +40,15 @@ QString TQtDialogs::PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& 
         return {};
     return dialog.selectedFiles().constFirst();
 }
+
+QString TQtDialogs::PromptOpenFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& folder)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(setup.Filter.split(QStringLiteral(";;")));
+    dialog.setDirectory(folder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

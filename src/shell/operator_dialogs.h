@@ -27,6 +27,15 @@ public:
     // does not ask about overwriting. Returns the chosen path, or an empty
     // text when the operator cancels.
     virtual QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath) = 0;
+    // The file-open dialog for an existing file of the setup's types.
+    // Returns the chosen path, or an empty text when the operator cancels.
+    virtual QString PromptOpenFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& folder)
+    {
+        (void)parent;
+        (void)setup;
+        (void)folder;
+        return {};
+    }
 };
 
 // Real modal message boxes. They run their own event loop while open, so
@@ -37,4 +46,5 @@ public:
     void ShowError(QWidget* parent, const QString& text) override;
     bool AskYesNo(QWidget* parent, const QString& question) override;
     QString PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath) override;
+    QString PromptOpenFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& folder) override;
 };

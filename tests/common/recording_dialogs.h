@@ -27,6 +27,7 @@ public:
         SaveProposals << proposedPath;
         return SaveAnswer;
     }
+    QString PromptOpenFileName(QWidget*, const TSaveDialogSetup&, const QString&) override { return OpenAnswer; }
 
     QStringList Messages;
     QStringList Errors;
@@ -36,4 +37,5 @@ public:
     QList<TSaveDialogSetup> SaveSetups;
     QStringList SaveProposals;
     QString SaveAnswer;
+    QString OpenAnswer;  // the file-open dialog's answer (empty: cancelled)
 };

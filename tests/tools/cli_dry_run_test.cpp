@@ -25,6 +25,16 @@ TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
     QTemporaryDir dir;
     const std::string existing = QDir(dir.path()).filePath("old.csv").toStdString();
     QFile(QString::fromStdString(existing)).open(QIODevice::WriteOnly);
+    const std::string badProgram = QDir(dir.path()).filePath("bad.csv").toStdString();
+    QFile bad(QString::fromStdString(badProgram));
+    bad.open(QIODevice::WriteOnly);
+    bad.write("ppm_a;ppm_h2o;minutes;flush_before\n150;0;10;0\n150;0;-1;0\n");
+    bad.close();
+    const std::vector<std::string> gases = {"--gas-a", "O2", "--gas-b", "Ar"};
+    auto withGases = [&](std::vector<std::string> extra) {
+        extra.insert(extra.begin(), gases.begin(), gases.end());
+        return extra;
+    };
     const std::vector<std::vector<std::string>> cases = {
         Humidified({"--speed", "2"}),
         {"--gas-a", "O2", "--gas-b", "Ar", "--ppm-a", "150", "--ppm-h2o", "0"},  // no --minutes
@@ -36,6 +46,10 @@ TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
         Humidified({"--max-b", "6", "--dyn-b", "70000"}),
         Humidified({"--log", existing}),
         Humidified({"--log"}),
+        withGases({"--program", badProgram}),
+        withGases({"--program", existing}),  // empty: no header
+        withGases({"--program", QDir(dir.path()).filePath("none.csv").toStdString()}),
+        Humidified({"--program", badProgram}),  // a program or one mixture
     };
     for (const auto& args : cases) {
         std::string line;
@@ -68,4 +82,24 @@ TEST(CliDryRun, PrintsTheDeliveryAndWritesTheLog)
     EXPECT_TRUE(saved.startsWith("Data starts after *** line\r\n"));
     EXPECT_TRUE(saved.contains("Mixing method     : A (constant) in B/H2O"));
     EXPECT_TRUE(saved.contains("\"H2Opulse\""));
+}
+
+TEST(CliDryRun, RunsAProgramStepByStep)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("steps.csv");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("ppm_a;ppm_h2o;minutes;flush_before\r\n150;7300;5;0\r\n10000;20;7,5;WAHR\r\n");
+    file.close();
+    const TDryRunCommand command
+        = ReadDryRunCommand({"--gas-a", "O2", "--gas-b", "Ar", "--program", path.toStdString()});
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDryRun(command, out, err), 0) << out.str();
+    EXPECT_EQ(err.str(), "note: step 2: water 20 ppm held to 72 ppm\n");
+    const std::string text = out.str();
+    for (const char* line :
+         {"   1  A (pulse) in B/H2O        5.0     150.0 ", "   2  A (constant) in B/H2O     7.5   10000.0 ", "All  "})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_EQ(text.find("no\n"), std::string::npos) << text;
 }
