@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr double MinutesPerDay = 1440.0;
 // Room around each plot area for the legend above it, the value axes
 // beside it and the time axis below it (with the date range under the last).
 constexpr int MarginSide = 76;
