@@ -49,10 +49,10 @@ struct Slot {
 };
 std::vector<Slot> ListedSlots(const TCompound& c)
 {
-    std::vector<Slot> slots{{c.C1Name, c.C1VFraction}, {c.C2Name, c.C2VFraction}};
+    std::vector<Slot> listed{{c.C1Name, c.C1VFraction}, {c.C2Name, c.C2VFraction}};
     if (!c.C3Name.empty())
-        slots.push_back({c.C3Name, c.C3VFraction});
-    return slots;
+        listed.push_back({c.C3Name, c.C3VFraction});
+    return listed;
 }
 
 std::int32_t RoundToInteger(Extended x)

@@ -78,10 +78,10 @@ TEST(Compounds, TableInvariants)
             EXPECT_TRUE(c.C1Name.empty() && c.C2Name.empty() && c.C3Name.empty() && c.C4Name.empty());
             continue;
         }
-        const std::pair<std::string, float> slots[] = {
+        const std::pair<std::string, float> parts[] = {
             {c.C1Name, c.C1VFraction}, {c.C2Name, c.C2VFraction}, {c.C3Name, c.C3VFraction}, {c.C4Name, c.C4VFraction}};
         double sum = 0, mass = 0;
-        for (const auto& [name, fraction] : slots) {
+        for (const auto& [name, fraction] : parts) {
             const TCompound part = GetCompound(name);  // throws if missing
             sum += fraction;
             mass += part.MolarMass * fraction;
