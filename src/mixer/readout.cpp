@@ -60,9 +60,18 @@ TReadout TMixer::Readout() const
 
     r.FlowA = RecentFlow(Gateway_, AddressGasA, now);
     r.FlowB = RecentFlow(Gateway_, AddressGasB, now);
-    if (const auto sp = Gateway_.SetPoint(AddressGasA))
+    // A pulsed gas's set-point swings between a pulse and zero: its target
+    // is the plan's average flow, which its measured flow is held to.
+    const std::string& method = LastPlan_.MixingMethod;
+    const bool pulsedA = method.rfind("A (pulse)", 0) == 0;
+    const bool pulsedB = method.rfind("B (pulse)", 0) == 0 || method.rfind("B/H2O (pulse)", 0) == 0;
+    if (pulsedA && S_.MixerState == TMixerState::Dilution)
+        r.SetPointA = S_.DesiredFlowAGramsperMinute;
+    else if (const auto sp = Gateway_.SetPoint(AddressGasA))
         r.SetPointA = *sp;
-    if (const auto sp = Gateway_.SetPoint(AddressGasB))
+    if (pulsedB && S_.MixerState == TMixerState::Dilution)
+        r.SetPointB = S_.DesiredFlowBGramsperMinute;
+    else if (const auto sp = Gateway_.SetPoint(AddressGasB))
         r.SetPointB = *sp;
 
     const auto& bubbler = Gateway_.LastBubblerReading();

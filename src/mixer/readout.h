@@ -14,7 +14,7 @@ struct TReadout {
     std::optional<double> PlannedPpmH2O;
     std::optional<double> FlowA;  // g/min, from the totalizer readings
     std::optional<double> FlowB;
-    std::optional<double> SetPointA;  // g/min, as last sent
+    std::optional<double> SetPointA;  // g/min, as last sent; a pulsed gas's plan average
     std::optional<double> SetPointB;
     std::optional<double> BubblerC;  // temperature of the newest sound reading
     int LogRows = 0;                 // rows stored in the log

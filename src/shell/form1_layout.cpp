@@ -251,6 +251,7 @@ void TForm1::BuildLayout()
     TableFlowProgram->setSelectionMode(QAbstractItemView::SingleSelection);
     TableFlowProgram->verticalHeader()->setDefaultSectionSize(20);
     TableFlowProgram->horizontalHeader()->setStretchLastSection(true);
+    TableFlowProgram->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the columns fit
     for (const auto& [column, width] : {std::pair{0, 76}, {1, 70}, {2, 64}})
         TableFlowProgram->setColumnWidth(column, width);
     struct ProgramButton {

@@ -38,9 +38,10 @@ TEST(Readout, ShowsWhatTheEquipmentDeliveredDuringATenMinuteDilution)
     EXPECT_EQ(r.PlannedPpmA, 150.0);
     EXPECT_EQ(r.PlannedPpmH2O, 7300.0);
 
-    ASSERT_TRUE(r.FlowA && r.FlowB && r.SetPointB);
+    ASSERT_TRUE(r.FlowA && r.FlowB && r.SetPointA && r.SetPointB);
     EXPECT_NEAR(*r.FlowB, flowB, 0.01 * flowB);
     EXPECT_EQ(*r.SetPointB, f.mfc.setPoint(2));
+    EXPECT_EQ(*r.SetPointA, f.s.DesiredFlowAGramsperMinute) << "a pulsed gas is held to its plan's average";
     EXPECT_NEAR(*r.FlowA, f.s.DesiredFlowAGramsperMinute, 0.25 * f.s.DesiredFlowAGramsperMinute)
         << "gas A comes in pulses: over ten seconds it is near its plan";
     ASSERT_TRUE(r.BubblerC);
