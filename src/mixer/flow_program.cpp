@@ -4,6 +4,7 @@
 #include "flow_program.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QSaveFile>
 
 #include <cmath>
@@ -262,9 +263,24 @@ TFlowProgram LoadFlowProgram(const QString& path)
     return ReadFlowProgram(file.read(FileBytesMax + 1));
 }
 
+namespace {
+
+// Minutes as the shortest text that reads back to the same number, with a
+// fourth decimal where three could be taken for a thousands group.
+QString MinutesText(double minutes)
+{
+    QString text = QString::number(minutes, 'g', QLocale::FloatingPointShortest);
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (point > 0 && !text.contains(QLatin1Char('e')) && text.size() - point - 1 == 3)
+        text += QLatin1Char('0');
+    return text;
+}
+
+}  // namespace
+
 QStringList ProgramStepFields(const TProgramStep& step)
 {
-    return {QString::number(step.PpmA), QString::number(step.PpmH2O), QString::number(step.Minutes, 'g', 15),
+    return {QString::number(step.PpmA), QString::number(step.PpmH2O), MinutesText(step.Minutes),
             step.FlushBefore ? QStringLiteral("1") : QStringLiteral("0")};
 }
 

@@ -28,6 +28,11 @@ TEST(FlowProgram, ReadsWhatTheProgramAndSpreadsheetsWrite)
         SCOPED_TRACE(c.writer);
         EXPECT_EQ(ReadFlowProgram(c.text), expected);
     }
+    // Minutes the program writes read back exactly, three decimals included.
+    for (const double minutes : {150.735, 12.333333333333334, 1.5e-5}) {
+        const TFlowProgram tricky = {{0, 0, minutes, false}};
+        EXPECT_EQ(ReadFlowProgram(FlowProgramText(tricky)), tricky) << minutes;
+    }
 
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("steps.csv"));
