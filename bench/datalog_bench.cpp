@@ -9,6 +9,7 @@
 // BM_AppendWithTheTableShown and BM_ScrollAMillionRows time the window's
 // table view over a million rows: one stored row made current and shown,
 // and a jump to a far row with a repaint.
+#include "bench_main.h"
 #include "log_file.h"
 #include "log_row.h"
 #include "log_table_model.h"
@@ -181,11 +182,5 @@ BENCHMARK(BM_SaveMillionRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }

@@ -5,6 +5,7 @@
 // waits, the log keeping every row. The counters give what was delivered.
 // The same for a flow program of a day (24 steps of an hour), against the
 // same target.
+#include "bench_main.h"
 #include "dry_run.h"
 
 #include <benchmark/benchmark.h>
@@ -76,11 +77,5 @@ BENCHMARK(DryRunOfADayProgram)->Iterations(1)->Unit(benchmark::kSecond)->UseReal
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -3,6 +3,7 @@
 // every tenth row synced to disk, as at one row a second), against the
 // table alone. Per-row times are taken one by one, so the counters give
 // the median and the 99th percentile in microseconds.
+#include "bench_main.h"
 #include "clock.h"
 #include "journal.h"
 #include "log_row.h"
@@ -73,11 +74,5 @@ BENCHMARK_CAPTURE(StoreRows, with_journal, true)->Iterations(100000)->Unit(bench
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QCoreApplication>(argc, argv);
 }

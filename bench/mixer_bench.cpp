@@ -16,6 +16,7 @@
 // starts (max_gap_ms), the longest tick (max_tick_ms), the time Save takes
 // on the window's thread (save_call_ms), until its result (save_ms), and
 // for comparison the same file written on the window's thread (inline_ms).
+#include "bench_main.h"
 #include "clock.h"
 #include "compounds.h"
 #include "form1.h"
@@ -301,13 +302,5 @@ BENCHMARK(BM_TickGapWhileSaving)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }

@@ -12,6 +12,7 @@
 //                            rows into the pixel columns, the axes made anew,
 //                            the curves and the paint
 //   BM_DecimateWholeRun      the decimation alone
+#include "bench_main.h"
 #include "plot_page.h"
 
 #include <benchmark/benchmark.h>
@@ -119,13 +120,5 @@ BENCHMARK(BM_DecimateWholeRun)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }

@@ -2,6 +2,7 @@
 // serial path (a pseudo-terminal, so no wire time), against its floor: the
 // sleep after the write, the sleep after the poll that finds the reply, and
 // the 20 ms of silence that end the read.
+#include "bench_main.h"
 #include "clock.h"
 #include "mfc_bus_model.h"
 #include "pty_host.h"
@@ -54,11 +55,5 @@ BENCHMARK(ReadF32OnPseudoTerminal)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);  // Qt's serial port wants an application object
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QCoreApplication>(argc, argv);
 }
