@@ -97,10 +97,10 @@ void TForm1::BuildReadout()
     LabelPpmH2OPlanned = value("LabelPpmH2OPlanned", TargetLeft, 3, QStringLiteral("Water planned, ppm"));
     caption(4, QStringLiteral("Flow A (g/min)"));
     LabelFlowA = value("LabelFlowA", ActualLeft, 4, QStringLiteral("Flow of gas A, g/min"));
-    LabelFlowASetPoint = value("LabelFlowASetPoint", TargetLeft, 4, QStringLiteral("Set-point of gas A, g/min"));
+    LabelFlowASetPoint = value("LabelFlowASetPoint", TargetLeft, 4, QStringLiteral("Target flow of gas A, g/min"));
     caption(5, QStringLiteral("Flow B (g/min)"));
     LabelFlowB = value("LabelFlowB", ActualLeft, 5, QStringLiteral("Flow of gas B, g/min"));
-    LabelFlowBSetPoint = value("LabelFlowBSetPoint", TargetLeft, 5, QStringLiteral("Set-point of gas B, g/min"));
+    LabelFlowBSetPoint = value("LabelFlowBSetPoint", TargetLeft, 5, QStringLiteral("Target flow of gas B, g/min"));
     caption(6, QStringLiteral("Bubbler (\u00b0C)"));
     LabelBubblerC = value("LabelBubblerC", ActualLeft, 6, QStringLiteral("Bubbler temperature, degrees Celsius"));
     caption(7, QStringLiteral("Log rows"));
