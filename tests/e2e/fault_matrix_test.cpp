@@ -30,9 +30,9 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
         const char* Method;  // "Bypass" for the bypass
         int GasA, Water;     // ppm
     };
-    // Both gases at a set-point; humidified (the method the dispatch runs
-    // with water); gas A in pulses; pure gas B.
-    const Scenario scenarios[] = {{"A (constant) in B", 10000, 0},
+    // Both gases at a set-point, humidified; humidified with gas A in
+    // pulses; gas A in pulses; pure gas B.
+    const Scenario scenarios[] = {{"A (constant) in B/H2O", 10000, 7300},
                                   {"A (pulse) in B/H2O", 150, 7300},
                                   {"A (pulse) in B", 150, 0},
                                   {"Bypass", 0, 0}};
