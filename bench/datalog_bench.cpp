@@ -9,6 +9,7 @@
 // BM_AppendWithTheTableShown and BM_ScrollAMillionRows time the window's
 // table view over a million rows: one stored row made current and shown,
 // and a jump to a far row with a repaint.
+#include "bench_log_rows.h"
 #include "bench_main.h"
 #include "log_file.h"
 #include "log_row.h"
@@ -31,22 +32,9 @@ namespace {
 constexpr int MillionRows = 1000000;
 constexpr int Window = 100000;
 
-// The row the tick would store `second` seconds into a dilution.
 TLogRowValues RowAt(int second)
 {
-    TLogRowInputs in;
-    in.Time = 46365.0 + second / 86400.0;
-    in.MixerState = TMixerState::Dilution;
-    in.MixingMethod = second % 97 == 0 ? "H2O pulse" : "A (constant) in B/H2O";
-    in.TotalizerA = 0.00012017 / 60.0 * second;
-    in.TotalizerB = 1.0 / 60.0 * second;
-    in.H2OTime = second * 0.3 / 86400.0;
-    in.DesiredFlowBGramsperMinute = 1.0;
-    in.pH2O = 0.0312733;
-    in.GasA = "O2";
-    in.GasB = "Ar";
-    in.H2OMolarMass = 18.01528f;
-    return ComputeLogRow(in);
+    return BenchLogRowAt(second, "A (constant) in B/H2O");
 }
 
 // Resident memory of this process, bytes (Linux; 0 elsewhere).

@@ -3,6 +3,7 @@
 // every tenth row synced to disk, as at one row a second), against the
 // table alone. Per-row times are taken one by one, so the counters give
 // the median and the 99th percentile in microseconds.
+#include "bench_log_rows.h"
 #include "bench_main.h"
 #include "clock.h"
 #include "journal.h"
@@ -22,19 +23,7 @@ namespace {
 
 TLogRowValues RowAt(int second)
 {
-    TLogRowInputs in;
-    in.Time = 46365.0 + second / 86400.0;
-    in.MixerState = TMixerState::Dilution;
-    in.MixingMethod = second % 97 == 0 ? "H2O pulse" : "A (pulse) in B/H2O";
-    in.TotalizerA = 0.00012017 / 60.0 * second;
-    in.TotalizerB = 1.0 / 60.0 * second;
-    in.H2OTime = second * 0.3 / 86400.0;
-    in.DesiredFlowBGramsperMinute = 1.0;
-    in.pH2O = 0.0312733;
-    in.GasA = "O2";
-    in.GasB = "Ar";
-    in.H2OMolarMass = 18.01528f;
-    return ComputeLogRow(in);
+    return BenchLogRowAt(second, "A (pulse) in B/H2O");
 }
 
 void StoreRows(benchmark::State& state, bool journaled)

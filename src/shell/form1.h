@@ -297,6 +297,9 @@ private:
     void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
+    // Asks where to save the log and starts the save; false when the
+    // operator chose no file. An existing file is refused, not overwritten.
+    bool PromptAndSave();
     void ConnectSetupHandlers();    // form1_setup.cpp
     void ConnectMixtureInputs();    // form1_mixture.cpp
     void ConnectProgramHandlers();  // form1_program.cpp

@@ -119,12 +119,18 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
         Dialogs_.ShowMessage(this, SaveRunning);
         return;
     }
+    PromptAndSave();
+}
+
+bool TForm1::PromptAndSave()
+{
     const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, ProposedSavePath());
     if (chosen.isEmpty())
-        return;
+        return false;
     if (QFileInfo::exists(chosen))
         throw std::runtime_error("File already exists. Cannot overwrite.");
     Save(chosen);
+    return true;
 }
 
 void TForm1::Save(const QString& Path)

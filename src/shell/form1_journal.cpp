@@ -6,7 +6,6 @@
 #include "log_table_model.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 
 #include <stdexcept>
@@ -40,13 +39,8 @@ void TForm1::AskToSaveBeforeClosing()
     WaitForSave();
     if (!LogUnsaved() || !Dialogs_.AskYesNo(this, QStringLiteral("Save the log before closing?")))
         return;
-    const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, ProposedSavePath());
-    if (chosen.isEmpty())
-        return;
-    if (QFileInfo::exists(chosen))
-        throw std::runtime_error("File already exists. Cannot overwrite.");
-    Save(chosen);
-    WaitForSave();
+    if (PromptAndSave())
+        WaitForSave();
 }
 
 void TForm1::CloseLogJournal()
