@@ -1,0 +1,238 @@
+#include "remote_commands.h"
+
+#include "mixer_core.h"
+#include "mixer_host.h"
+#include "scpi_reply.h"
+
+#include <cmath>
+
+#ifndef DILUTRA_VERSION
+#define DILUTRA_VERSION "0"
+#endif
+
+namespace {
+
+using TId = TScpiCommandId;
+
+constexpr const char* NotSetUp = "Validate the equipment and select the gases first";
+
+void Refuse(TRemoteOutcome& out, const QString& why)
+{
+    out.Errors.push_back({ScpiError::SettingsConflict, why.toStdString()});
+}
+
+// Setting the mixture and starting the rig wait for the setup, as the
+// Operation page does.
+bool SetUp(const TMixerCore& c, TRemoteOutcome& out)
+{
+    if (c.Setup.State().Complete())
+        return true;
+    Refuse(out, QString::fromLatin1(NotSetUp));
+    return false;
+}
+
+// A whole ppm within [0, high]; -222 otherwise.
+std::optional<std::int32_t> Ppm(double value, std::int32_t high, TRemoteOutcome& out, const std::string& source)
+{
+    const double rounded = std::nearbyint(value);
+    if (!(rounded >= 0.0 && rounded <= high)) {
+        out.Errors.push_back({ScpiError::OutOfRange, source});
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+// The limits' corrections, as numbered errors with the window's message.
+void Corrections(const TSettledMixture& settled, TRemoteOutcome& out)
+{
+    for (const QString& message : settled.Messages) {
+        int code = ScpiError::WaterCorrected;
+        if (message.startsWith(QStringLiteral("Maximum")))
+            code = ScpiError::WaterAboveMaximum;
+        else if (message.startsWith(QStringLiteral("Minimum")))
+            code = ScpiError::WaterBelowMinimum;
+        out.Errors.push_back({code, message.toStdString()});
+    }
+}
+
+void SetMixture(TMixerCore& c, std::int32_t a, std::int32_t w, TRemoteOutcome& out)
+{
+    if (SetUp(c, out))
+        Corrections(c.Mixer.SetMixture(a, w, TMixtureSource::Operator, 0), out);
+}
+
+// Stop, *RST and PROGram:STOP: nothing to stop before the mixer has been
+// started.
+void Stop(TMixerCore& c, bool programOnly)
+{
+    if (c.State.MixerState == TMixerState::Unknown)
+        return;
+    if (programOnly)
+        c.Mixer.StopProgram();
+    else
+        c.Mixer.ButtonStopClick();
+}
+
+void StateButton(TMixerCore& c, int choice, TRemoteOutcome& out)
+{
+    if (choice == 0) {
+        Stop(c, false);
+        return;
+    }
+    if (!SetUp(c, out))
+        return;
+    if (const std::optional<QString> refusal = c.Mixer.ButtonRefusal()) {
+        Refuse(out, *refusal);
+        return;
+    }
+    switch (choice) {
+    case 1: c.Mixer.ButtonFlushClick(); break;
+    case 2: c.Mixer.ButtonBypassClick(); break;
+    default: c.Mixer.ButtonDilutionClick(); break;
+    }
+}
+
+void StartProgram(TMixerCore& c, const TFlowProgram& program, TRemoteOutcome& out)
+{
+    if (!SetUp(c, out))
+        return;
+    if (const std::optional<QString> refusal = c.Mixer.Program().Refusal(program)) {
+        Refuse(out, *refusal);
+        return;
+    }
+    c.Mixer.StartProgram(program);
+}
+
+std::string ProgramState(const TMixerCore& c)
+{
+    const TProgramRunner& runner = c.Mixer.Program();
+    if (!runner.Running())
+        return "IDLE";
+    return "RUN," + std::to_string(runner.Step() + 1) + "," + std::to_string(runner.Program().size()) + ","
+        + std::to_string(runner.SecondsLeft());
+}
+
+// PROGram:STEP:ADD: the ranges of a program file's step.
+void AddStep(const TScpiCommand& command, TRemoteClientState& client, TRemoteOutcome& out)
+{
+    const std::vector<double>& n = command.Numbers;
+    const auto a = Ppm(n[0], ProgramPpmMax, out, command.Source);
+    const auto w = a ? Ppm(n[1], ProgramWaterPpmMax, out, command.Source) : std::nullopt;
+    if (!a || !w)
+        return;
+    if (!(n[2] > 0.0 && n[2] <= ProgramMinutesMax)) {
+        out.Errors.push_back({ScpiError::OutOfRange, "minutes above 0, at most ten days: " + command.Source});
+        return;
+    }
+    if (client.Program.size() >= static_cast<std::size_t>(ProgramStepsMax)) {
+        out.Errors.push_back({ScpiError::OutOfRange, "a program holds at most 10000 steps"});
+        return;
+    }
+    client.Program.push_back({*a, *w, n[2], n[3] != 0.0});
+}
+
+// A query answered from the core: `reply` runs on the core's thread.
+template <class Reply> TRemoteStep Query(Reply reply)
+{
+    TRemoteStep step;
+    step.OnCore = [reply](TMixerCore& c, TRemoteOutcome& out) { out.Reply = reply(c); };
+    return step;
+}
+
+TRemoteStep Action(std::function<void(TMixerCore&, TRemoteOutcome&)> action, bool tickSoon = false)
+{
+    TRemoteStep step;
+    step.OnCore = std::move(action);
+    step.TickSoon = tickSoon;
+    return step;
+}
+
+TRemoteStep Local(std::function<void(TRemoteClientState&, TRemoteOutcome&)> inOrder)
+{
+    TRemoteStep step;
+    step.InOrder = std::move(inOrder);
+    return step;
+}
+
+TRemoteStep Setting(const TScpiCommand& command)
+{
+    switch (command.Id) {
+    case TId::Rst: return Action([](TMixerCore& c, TRemoteOutcome&) { Stop(c, false); }, true);
+    case TId::SourceGasA:
+    case TId::SourceWater: {
+        TRemoteStep step;
+        const bool gasA = command.Id == TId::SourceGasA;
+        const auto ppm
+            = Ppm(command.Numbers[0], gasA ? ProgramPpmMax : ProgramWaterPpmMax, step.Outcome, command.Source);
+        if (ppm) {
+            step.OnCore = [gasA, v = *ppm](TMixerCore& c, TRemoteOutcome& out) {
+                SetMixture(c, gasA ? v : c.State.Request.a, gasA ? c.State.Request.w : v, out);
+            };
+        }
+        return step;
+    }
+    case TId::MixerState:
+        return Action([choice = command.Choice](TMixerCore& c, TRemoteOutcome& out) { StateButton(c, choice, out); },
+                      command.Choice == 0);
+    case TId::ProgramStop: return Action([](TMixerCore& c, TRemoteOutcome&) { Stop(c, true); }, true);
+    case TId::AlarmAcknowledge: return Action([](TMixerCore& c, TRemoteOutcome&) { c.Mixer.AcknowledgeAlarm(); });
+    case TId::LogMark: return Action([text = command.Text](TMixerCore& c, TRemoteOutcome&) { c.Mixer.MarkLog(text); });
+    default: return {};
+    }
+}
+
+}  // namespace
+
+std::string RemoteIdentity()
+{
+    return std::string("Dilutra,dilutra,0,") + DILUTRA_VERSION;
+}
+
+TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client)
+{
+    switch (command.Id) {
+    case TId::Idn: return Local([](TRemoteClientState&, TRemoteOutcome& out) { out.Reply = RemoteIdentity(); });
+    case TId::Cls: return Local([](TRemoteClientState& s, TRemoteOutcome&) { s.Errors.Clear(); });
+    case TId::Opc: return Action([](TMixerCore&, TRemoteOutcome& out) { out.Reply = "1"; });
+    case TId::SystemError:
+        return Local([](TRemoteClientState& s, TRemoteOutcome& out) { out.Reply = s.Errors.Next(); });
+    case TId::SourceGasA:
+    case TId::SourceWater:
+        if (command.Query) {
+            const bool gasA = command.Id == TId::SourceGasA;
+            return Query(
+                [gasA](const TMixerCore& c) { return std::to_string(gasA ? c.State.Request.a : c.State.Request.w); });
+        }
+        return Setting(command);
+    case TId::MixerState:
+        if (command.Query)
+            return Query([](const TMixerCore& c) { return std::string(MixerStateName(c.State.MixerState)); });
+        return Setting(command);
+    case TId::MixerMethod:
+        return Query([](const TMixerCore& c) { return ScpiQuoted(MixingMethodName(c.State.MixingMethod)); });
+    case TId::MeasureGasA: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().PpmA); });
+    case TId::MeasureWater: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().PpmH2O); });
+    case TId::MeasureFlowA: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().FlowA); });
+    case TId::MeasureFlowB: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().FlowB); });
+    case TId::MeasureBubbler: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().BubblerC); });
+    case TId::ProgramClear: client.Program.clear(); return {};
+    case TId::ProgramStepAdd: {
+        TRemoteStep step;
+        AddStep(command, client, step.Outcome);
+        return step;
+    }
+    case TId::ProgramStepCount: {
+        TRemoteStep step;
+        step.Outcome.Reply = std::to_string(client.Program.size());
+        return step;
+    }
+    case TId::ProgramStart:
+        return Action(
+            [program = client.Program](TMixerCore& c, TRemoteOutcome& out) { StartProgram(c, program, out); });
+    case TId::ProgramState: return Query([](const TMixerCore& c) { return ProgramState(c); });
+    case TId::Alarm:
+        return Query([](const TMixerCore& c) { return ScpiQuoted(c.Mixer.Alarm() ? c.Mixer.Alarm()->Cause : ""); });
+    case TId::LogRows: return Query([](const TMixerCore& c) { return std::to_string(c.Mixer.Readout().LogRows); });
+    default: return Setting(command);
+    }
+}
