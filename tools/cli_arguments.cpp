@@ -142,6 +142,12 @@ void CliCommandLine::Add(const QCommandLineOption& option)
     options_.push_back(option);
 }
 
+void CliCommandLine::AddRepeatable(const QCommandLineOption& option)
+{
+    // Known to the parser, not to the check against giving an option twice.
+    parser_.addOption(option);
+}
+
 void CliCommandLine::AddPositional(const QString& name, const QString& description, const QString& syntax)
 {
     parser_.addPositionalArgument(name, description, syntax);
@@ -163,6 +169,14 @@ std::optional<int> CliCommandLine::Parse(const std::vector<std::string>& args, s
             return Refuse(err, "option " + OptionName(o) + " is given twice");
     }
     return std::nullopt;
+}
+
+std::vector<std::string> CliCommandLine::Values(const QCommandLineOption& option) const
+{
+    std::vector<std::string> values;
+    for (const QString& v : parser_.values(option))
+        values.push_back(v.toLocal8Bit().toStdString());
+    return values;
 }
 
 bool CliCommandLine::Has(const QCommandLineOption& option) const

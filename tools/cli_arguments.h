@@ -82,6 +82,8 @@ public:
     CliCommandLine(std::string command, const std::string& description);
 
     void Add(const QCommandLineOption& option);
+    // An option that may be given more than once (Values).
+    void AddRepeatable(const QCommandLineOption& option);
     void AddPositional(const QString& name, const QString& description, const QString& syntax = {});
 
     // Reads `args` (the words after the command's name). Returns the exit
@@ -95,6 +97,8 @@ public:
     // An option's text; CliError when it is missing.
     std::string Text(const QCommandLineOption& option) const;
     std::string TextOr(const QCommandLineOption& option, const std::string& fallback) const;
+    // Every value of a repeatable option, in the order given.
+    std::vector<std::string> Values(const QCommandLineOption& option) const;
     // An option's number, checked; CliError when it is missing, no number,
     // or out of range.
     double Number(const QCommandLineOption& option, const NumberRange& range) const;

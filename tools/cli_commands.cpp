@@ -5,6 +5,7 @@
 #include "cli_plan.h"
 #include "cli_ports.h"
 #include "cli_relay.h"
+#include "cli_serve.h"
 
 const std::vector<CliCommand>& CliCommands()
 {
@@ -21,6 +22,7 @@ const std::vector<CliCommand>& CliCommands()
          "       [--unit-a TEXT] [--unit-b TEXT] [--ph2o ATM | --bubbler-temp C]   plan a mixture, print the report",
          PlanCommand},
         {"dry-run", DryRunSynopsis, DryRunCommand},
+        {"serve", ServeSynopsis, ServeCommand},
         {"relay",
          "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"
          "  relay --port P valves B1..B6                     set the six valves, V1 first (110010)\n"
