@@ -173,12 +173,35 @@ void TMixerService::RunOnWorker(const TCommand& command)
     } catch (...) {
         QueuedHost_->ShowError(QStringLiteral("Unknown error"));
     }
+    Observed();
+}
+
+void TMixerService::Observed()
+{
+    if (Observer_)
+        Observer_(*Core_);
+}
+
+void TMixerService::Observe(std::function<void(const TMixerCore&)> observer)
+{
+    if (!Thread_) {
+        Observer_ = std::move(observer);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        Worker_, [this, observer = std::move(observer)] { Observer_ = observer; }, Qt::QueuedConnection);
 }
 
 void TMixerService::Post(TCommand command, std::function<void()> done)
 {
     if (!Thread_) {
-        command(*Core_);
+        try {
+            command(*Core_);
+        } catch (...) {
+            Observed();
+            throw;
+        }
+        Observed();
         if (done)
             done();
         return;
@@ -203,8 +226,15 @@ void TMixerService::Start()
 
 void TMixerService::Tick()
 {
-    if (!Thread_)
-        Core_->Tick();
+    if (!Thread_) {
+        try {
+            Core_->Tick();
+        } catch (...) {
+            Observed();
+            throw;
+        }
+        Observed();
+    }
 }
 
 void TMixerService::TickSoon()

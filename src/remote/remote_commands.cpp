@@ -2,6 +2,7 @@
 
 #include "mixer_core.h"
 #include "mixer_host.h"
+#include "remote_view.h"
 #include "scpi_reply.h"
 
 #include <cmath>
@@ -103,15 +104,6 @@ void StartProgram(TMixerCore& c, const TFlowProgram& program, TRemoteOutcome& ou
     c.Mixer.StartProgram(program);
 }
 
-std::string ProgramState(const TMixerCore& c)
-{
-    const TProgramRunner& runner = c.Mixer.Program();
-    if (!runner.Running())
-        return "IDLE";
-    return "RUN," + std::to_string(runner.Step() + 1) + "," + std::to_string(runner.Program().size()) + ","
-        + std::to_string(runner.SecondsLeft());
-}
-
 // PROGram:STEP:ADD: the ranges of a program file's step.
 void AddStep(const TScpiCommand& command, TRemoteClientState& client, TRemoteOutcome& out)
 {
@@ -131,11 +123,12 @@ void AddStep(const TScpiCommand& command, TRemoteClientState& client, TRemoteOut
     client.Program.push_back({*a, *w, n[2], n[3] != 0.0});
 }
 
-// A query answered from the core: `reply` runs on the core's thread.
-template <class Reply> TRemoteStep Query(Reply reply)
+// A query, answered in its turn from the core's latest snapshot.
+template <class Reply> TRemoteStep Query(std::shared_ptr<const TRemoteView> view, Reply reply)
 {
     TRemoteStep step;
-    step.OnCore = [reply](TMixerCore& c, TRemoteOutcome& out) { out.Reply = reply(c); };
+    step.InOrder
+        = [view = std::move(view), reply](TRemoteClientState&, TRemoteOutcome& out) { out.Reply = reply(view->Now()); };
     return step;
 }
 
@@ -188,8 +181,10 @@ std::string RemoteIdentity()
     return std::string("Dilutra,dilutra,0,") + DILUTRA_VERSION;
 }
 
-TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client)
+TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client,
+                       const std::shared_ptr<const TRemoteView>& view)
 {
+    using TSnap = TRemoteSnapshot;
     switch (command.Id) {
     case TId::Idn: return Local([](TRemoteClientState&, TRemoteOutcome& out) { out.Reply = RemoteIdentity(); });
     case TId::Cls: return Local([](TRemoteClientState& s, TRemoteOutcome&) { s.Errors.Clear(); });
@@ -200,21 +195,19 @@ TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client)
     case TId::SourceWater:
         if (command.Query) {
             const bool gasA = command.Id == TId::SourceGasA;
-            return Query(
-                [gasA](const TMixerCore& c) { return std::to_string(gasA ? c.State.Request.a : c.State.Request.w); });
+            return Query(view, [gasA](const TSnap& s) { return std::to_string(gasA ? s.RequestA : s.RequestW); });
         }
         return Setting(command);
     case TId::MixerState:
         if (command.Query)
-            return Query([](const TMixerCore& c) { return std::string(MixerStateName(c.State.MixerState)); });
+            return Query(view, [](const TSnap& s) { return std::string(MixerStateName(s.State)); });
         return Setting(command);
-    case TId::MixerMethod:
-        return Query([](const TMixerCore& c) { return ScpiQuoted(MixingMethodName(c.State.MixingMethod)); });
-    case TId::MeasureGasA: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().PpmA); });
-    case TId::MeasureWater: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().PpmH2O); });
-    case TId::MeasureFlowA: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().FlowA); });
-    case TId::MeasureFlowB: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().FlowB); });
-    case TId::MeasureBubbler: return Query([](const TMixerCore& c) { return ScpiNumber(c.Mixer.Readout().BubblerC); });
+    case TId::MixerMethod: return Query(view, [](const TSnap& s) { return ScpiQuoted(MixingMethodName(s.Method)); });
+    case TId::MeasureGasA: return Query(view, [](const TSnap& s) { return ScpiNumber(s.Readout.PpmA); });
+    case TId::MeasureWater: return Query(view, [](const TSnap& s) { return ScpiNumber(s.Readout.PpmH2O); });
+    case TId::MeasureFlowA: return Query(view, [](const TSnap& s) { return ScpiNumber(s.Readout.FlowA); });
+    case TId::MeasureFlowB: return Query(view, [](const TSnap& s) { return ScpiNumber(s.Readout.FlowB); });
+    case TId::MeasureBubbler: return Query(view, [](const TSnap& s) { return ScpiNumber(s.Readout.BubblerC); });
     case TId::ProgramClear: client.Program.clear(); return {};
     case TId::ProgramStepAdd: {
         TRemoteStep step;
@@ -229,10 +222,9 @@ TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client)
     case TId::ProgramStart:
         return Action(
             [program = client.Program](TMixerCore& c, TRemoteOutcome& out) { StartProgram(c, program, out); });
-    case TId::ProgramState: return Query([](const TMixerCore& c) { return ProgramState(c); });
-    case TId::Alarm:
-        return Query([](const TMixerCore& c) { return ScpiQuoted(c.Mixer.Alarm() ? c.Mixer.Alarm()->Cause : ""); });
-    case TId::LogRows: return Query([](const TMixerCore& c) { return std::to_string(c.Mixer.Readout().LogRows); });
+    case TId::ProgramState: return Query(view, [](const TSnap& s) { return s.Program; });
+    case TId::Alarm: return Query(view, [](const TSnap& s) { return ScpiQuoted(s.Alarm); });
+    case TId::LogRows: return Query(view, [](const TSnap& s) { return std::to_string(s.Readout.LogRows); });
     default: return Setting(command);
     }
 }

@@ -5,11 +5,13 @@
 #include "scpi_parser.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class TMixerCore;
+class TRemoteView;
 
 // What a client of the server keeps between its commands: its error queue,
 // the program its PROGram:STEP:ADD commands have built, and its address for
@@ -44,7 +46,10 @@ struct TRemoteStep {
 // the alarm's acknowledgement and the log's marks. Nothing that starts the
 // rig is taken before the setup is complete. PROGram:CLEar and
 // PROGram:STEP:ADD change only the client's program.
-TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client);
+// Queries are answered from `view` in their turn, once every command before
+// them is done; *OPC? waits for the core itself.
+TRemoteStep RemoteStep(const TScpiCommand& command, TRemoteClientState& client,
+                       const std::shared_ptr<const TRemoteView>& view);
 
 // The reply to *IDN?.
 std::string RemoteIdentity();

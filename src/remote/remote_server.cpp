@@ -1,6 +1,7 @@
 #include "remote_server.h"
 
 #include "remote_session.h"
+#include "remote_view.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -37,6 +38,7 @@ struct TRemoteServer::TClient {
 TRemoteServer::TRemoteServer(TMixerService& service, QObject* parent)
     : QObject(parent)
     , service_(service)
+    , view_(ObserveForRemote(service))
     , server_(new QTcpServer(this))
 {
     connect(server_, &QTcpServer::newConnection, this, &TRemoteServer::Accept);
@@ -123,7 +125,7 @@ void TRemoteServer::Accept()
         client.Socket = socket;
         client.Peer = peer;
         client.Session
-            = std::make_shared<TRemoteSession>(service_, peer.toStdString(), [socket](const std::string& reply) {
+            = std::make_shared<TRemoteSession>(service_, view_, peer.toStdString(), [socket](const std::string& reply) {
                   socket->write(reply.data(), static_cast<qint64>(reply.size()));
               });
         TClient* c = &client;

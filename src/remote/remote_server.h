@@ -13,6 +13,7 @@ class QTcpServer;
 class QTcpSocket;
 class TMixerService;
 class TRemoteSession;
+class TRemoteView;
 
 // The SCPI command server: a client of the mixer service like the window,
 // on the thread that owns the service (the window's, or the headless
@@ -58,6 +59,7 @@ private:
     void Drop(TClient& client);
 
     TMixerService& service_;
+    std::shared_ptr<TRemoteView> view_;
     QTcpServer* server_;
     std::list<TClient> clients_;
     QString error_;

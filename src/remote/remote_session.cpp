@@ -6,8 +6,10 @@
 
 #include <exception>
 
-TRemoteSession::TRemoteSession(TMixerService& service, std::string peer, std::function<void(const std::string&)> send)
+TRemoteSession::TRemoteSession(TMixerService& service, std::shared_ptr<const TRemoteView> view, std::string peer,
+                               std::function<void(const std::string&)> send)
     : service_(service)
+    , view_(std::move(view))
     , send_(std::move(send))
 {
     state_.Peer = std::move(peer);
@@ -73,7 +75,7 @@ void TRemoteSession::Start(TWaiting item)
         return;
     }
     const TScpiCommand& command = *item.Command;
-    TRemoteStep step = RemoteStep(command, state_);
+    TRemoteStep step = RemoteStep(command, state_, view_);
     entry.Outcome = std::make_shared<TRemoteOutcome>(std::move(step.Outcome));
     entry.InOrder = std::move(step.InOrder);
     if (!step.OnCore) {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 class TMixerService;
+class TRemoteView;
 
 // One client's commands, from the bytes it sends to the replies it gets,
 // apart from any socket: its lines cut and parsed, each command carried out
@@ -24,9 +25,10 @@ class TRemoteSession : public std::enable_shared_from_this<TRemoteSession> {
 public:
     static constexpr std::size_t MaxWaiting = 8;
 
-    // `send` gets each reply line, LF included. Live on the service's
-    // owner's thread.
-    TRemoteSession(TMixerService& service, std::string peer, std::function<void(const std::string&)> send);
+    // `send` gets each reply line, LF included; queries are answered from
+    // `view` (ObserveForRemote). Lives on the service's owner's thread.
+    TRemoteSession(TMixerService& service, std::shared_ptr<const TRemoteView> view, std::string peer,
+                   std::function<void(const std::string&)> send);
     TRemoteSession(const TRemoteSession&) = delete;
     TRemoteSession& operator=(const TRemoteSession&) = delete;
 
@@ -66,6 +68,7 @@ private:
     std::string DebugLine(const std::string& source) const;
 
     TMixerService& service_;
+    std::shared_ptr<const TRemoteView> view_;
     std::function<void(const std::string&)> send_;
     TRemoteClientState state_;
     TScpiLineBuffer lines_;

@@ -7,6 +7,7 @@
 #include "mixer_service.h"
 #include "remote_server.h"
 #include "remote_session.h"
+#include "remote_view.h"
 #include "run_until.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"
@@ -54,7 +55,7 @@ struct RemoteRig : testing::Test {
     {
         Rig.registerOn(Lines);
         Service = std::make_unique<TMixerService>(Lines, Clock, Host, TRigThread::Caller);
-        Session = std::make_shared<TRemoteSession>(*Service, "127.0.0.1:4242",
+        Session = std::make_shared<TRemoteSession>(*Service, ObserveForRemote(*Service), "127.0.0.1:4242",
                                                    [this](const std::string& reply) { Sent += reply; });
     }
     TMixerCore& Core() { return Service->Core(); }
