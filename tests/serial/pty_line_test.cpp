@@ -94,7 +94,7 @@ TEST(PtyLine, ASilentDeviceTimesOutAndMissingPortsOrRefusedSettingsFailToOpen)
     EXPECT_EQ(silent.ResponseLength, 0);
 
     p.serial.Port = "/dev/nonexistent-serial-port";
-    EXPECT_EQ(p.Send("01", true).Status, StatusPortInUse);
+    EXPECT_EQ(p.Send("01", true).Status, "No such port: /dev/nonexistent-serial-port");
 
     p.serial.Port = p.host.portPath();
     p.serial.Parity = 5;  // no such parity
