@@ -369,7 +369,7 @@ std::optional<std::uint16_t> MfcBusModel::ReadRegister(Controller& c, std::uint1
     if (In(reg, RegTotalizer, 2) || In(reg, RegTotalizerSet, 2)) {
         Advance(c, at);
         const std::uint16_t base = In(reg, RegTotalizer, 2) ? RegTotalizer : RegTotalizerSet;
-        return FloatWord(static_cast<float>(c.TotalKg), reg - base);
+        return FloatWord(c.Faults.TotalizerKg.value_or(static_cast<float>(c.TotalKg)), reg - base);
     }
     if (In(reg, RegSetPoint, 2))
         return FloatWord(c.SetPoint, reg - RegSetPoint);
@@ -402,13 +402,15 @@ std::uint8_t MfcBusModel::WriteSingle(Controller& c, std::uint16_t reg, std::uin
         if (!known)
             return IllegalValue;
         Advance(c, at);
-        c.TableInUse = value;
+        if (!c.Faults.KeepsGasTable)
+            c.TableInUse = value;
         return 0;
     }
     if (reg == RegTableShown) {
         if (!known)
             return IllegalValue;
-        c.TableShown = value;
+        if (!c.Faults.KeepsGasTable)
+            c.TableShown = value;
         return 0;
     }
     return IllegalAddress;

@@ -45,6 +45,8 @@ struct MfcFaults {
     bool DynamicRangeZero = false;              // the dynamic range reads 0
     std::uint8_t ReplyAddress = 0;              // non-zero: replies (with a good CRC) come from this address
     bool NoGas = false;                         // takes set-points, but no gas comes: the flow stays at 0
+    bool KeepsGasTable = false;                 // acknowledges a gas-table switch but keeps its table
+    std::optional<float> TotalizerKg;           // the totalizer reads this, whatever flows
 };
 
 // A frame as the bus carried it to the controllers.

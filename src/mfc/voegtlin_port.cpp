@@ -32,6 +32,14 @@ std::string TrimBlanks(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// Nothing came back: the port's own failure where it had one (missing,
+// vanished, refused), otherwise "No result to read".
+void NothingReceived(TSerialResponse& r)
+{
+    if (r.Status.empty() || r.Status == StatusTimeout)
+        r.Status = StatusNoResult;
+}
+
 }  // namespace
 
 void TVoegtlinPort::UseControllerLine(const std::string& port)
@@ -51,10 +59,7 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
     SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
     // A reply filling the whole buffer counts 0 modulo 256: it is still one.
     if (r.ReceivedCount == 0) {
-        // A port the system refused keeps its reason, which the operator can
-        // act on; every other silence is "No result to read".
-        if (!IsPortRefusal(r.Status))
-            r.Status = StatusNoResult;
+        NothingReceived(r);
         return nullptr;
     }
     const std::size_t expected = ReadReplyLength(registers);
@@ -119,9 +124,17 @@ TSerialResponse TVoegtlinPort::ReadF32(std::uint32_t DeviceAddress, std::uint32_
 
 TSerialResponse TVoegtlinPort::Write(const std::vector<std::uint8_t>& frame)
 {
+    // The controller's acknowledgement arrives in the pause after the write.
     TSerialResponse r;
-    SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), false, r);
-    clock().sleepMs(PauseAfterWriteMs);
+    SendAndAwait(frame.data(), static_cast<std::uint32_t>(frame.size()), WriteReplyLength, PauseAfterWriteMs, r);
+    if (r.ReceivedCount == 0) {
+        NothingReceived(r);
+        return r;
+    }
+    const TReplyLocation found = LocateWriteReply(r.rArray.data(), r.ReceivedCount, frame);
+    r.Status = found.Status;
+    if (found.Status.empty())
+        AppendHexAndInt(r, r.rArray.data() + found.Offset, WriteReplyLength);
     return r;
 }
 

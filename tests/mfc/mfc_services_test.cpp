@@ -348,18 +348,23 @@ TEST(Totalizers, ResetZeroesBothAndTakesTheStartValuesAfterwards)
     EXPECT_LT(a.StartTime, mfc.model.frames()[3].At);
 }
 
-TEST(Totalizers, AFailedReadStoresNotANumberAndIsReported)
+TEST(Totalizers, AFailedReadKeepsTheLastReadingAndNamesTheController)
 {
     Controllers mfc;
     mfc.model.faults(2).Silent = true;
     TTotalizer a;
     TTotalizer b;
-    EXPECT_EQ(ReadTotalizers(mfc.bus, a, b), StatusNoResult);
+    b.Value = 7.0;
+    b.Time = 1.0;
+    b.StartValue = 3.0;
+    EXPECT_EQ(ReadTotalizers(mfc.bus, a, b), "Controller 2 totalizer not read: No result to read");
     EXPECT_EQ(a.Value, 0.0);
-    EXPECT_TRUE(std::isnan(b.Value));
-    EXPECT_GT(b.Time, a.Time);
+    EXPECT_EQ(b.Value, 7.0);
+    EXPECT_EQ(b.Time, 1.0);
 
-    EXPECT_EQ(ResetRetrieveTotalizers(mfc.bus, a, b), StatusNoResult);
+    EXPECT_EQ(ResetRetrieveTotalizers(mfc.bus, a, b),
+              "Controller 2 did not confirm the totalizer zeroing: No result to read");
     EXPECT_EQ(a.StartValue, 0.0);
-    EXPECT_TRUE(std::isnan(b.StartValue));
+    EXPECT_EQ(b.StartValue, 3.0);
+    EXPECT_GT(b.StartTime, a.StartTime) << "the zeroing's time stands";
 }
