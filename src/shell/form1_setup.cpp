@@ -58,8 +58,9 @@ void TForm1::SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* 
 {
     if (name.isEmpty())
         return;
+    // A stable name is the same port wherever it leads now.
     for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->text() == name) {
+        if (PortNameOf(list->item(row)->text().toStdString()) == PortNameOf(name.toStdString())) {
             list->setCurrentRow(row);
             return;
         }
@@ -101,11 +102,11 @@ void TForm1::GasListClick(std::uint32_t Address)
             (gasA ? WindowState.A : WindowState.B) = GetCompound(list->item(row)->text().toStdString());
         } else {
             // The range and the gas stay as they were; the choice is not made.
-            QString message
-                = QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
-            if (IsPortRefusal(failure))
-                message += QLatin1Char('\n') + QString::fromStdString(failure);
-            Dialogs_.ShowMessage(this, message);
+            Dialogs_.ShowMessage(
+                this,
+                QStringLiteral("Controller %1 did not report a usable flow range; gas not selected\n%2")
+                    .arg(Address)
+                    .arg(QString::fromStdString(failure)));
             RemoveListSelection(list);
         }
     }

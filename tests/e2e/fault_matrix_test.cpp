@@ -44,8 +44,8 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
     };
     const Fault faults[] = {
         {TRigFault::RelaySilent, 2, "Relay board not answering since ", false, true, true},
-        {TRigFault::Mfc1Silent, 2, "Flow controller 1 not answering since ", true, false, true},
-        {TRigFault::Mfc2Silent, 2, "Flow controller 2 not answering since ", true, true, false},
+        {TRigFault::Mfc1Silent, 2, "Flow controller 1 (gas A, O2) not answering since ", true, false, true},
+        {TRigFault::Mfc2Silent, 2, "Flow controller 2 (gas B, Ar) not answering since ", true, true, false},
         {TRigFault::MfcBadCrc, 2, "Flow controller ", true, true, true},
         {TRigFault::GasBEmpty, 5, "Gas B flow 0.0", true, true, true},
         {TRigFault::BubblerOpenCircuit, 0, "", true, true, true},

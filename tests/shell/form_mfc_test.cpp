@@ -98,6 +98,7 @@ TEST(FormMfc, WithoutASelectedPortNothingReachesTheControllers)
     f.SelectMfcPort();
     f.form.ListBoxPortMFC->clearSelection();
     EXPECT_EQ(f.form.SelectedMfcPort(), "");
-    EXPECT_EQ(f.form.SetMFCFlow(1, 0.0).Status, "Failed to setup Com port, port in use");
+    EXPECT_EQ(f.form.SetMFCFlow(1, 0.0).Status,
+              "Controller 1 did not confirm the set-point 0.000: Failed to setup Com port, port in use");
     EXPECT_TRUE(f.mfc.frames().empty());
 }
