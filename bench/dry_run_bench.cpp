@@ -7,6 +7,7 @@
 // same target.
 #include "bench_main.h"
 #include "dry_run.h"
+#include "time_units.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,7 +27,7 @@ void DryRunOfADay(benchmark::State& state)
     options.GasB = "Ar";
     options.PpmA = 150;
     options.PpmH2O = 7300;
-    options.Minutes = 24 * 60;
+    options.Minutes = MinutesPerDay;
     TDryRunResult result;
     double longest = 0.0;
     for (auto _ : state) {

@@ -33,6 +33,7 @@
 #include "rt_integer_edit.h"
 #include "serial_lines.h"
 #include "simulated_port.h"
+#include "time_units.h"
 
 #include <benchmark/benchmark.h>
 
@@ -51,7 +52,6 @@
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 constexpr double TickPeriodMs = 250.0;
 
 class SilentDialogs final : public TOperatorDialogs {
@@ -108,8 +108,8 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
 {
     const bool journaled = state.range(0) != 0;
     Rig rig(ppm, journaled);
-    if (rig.form.WindowState.MixingMethod != method) {
-        state.SkipWithError(("planned " + rig.form.WindowState.MixingMethod).c_str());
+    if (MixingMethodName(rig.form.WindowState.MixingMethod) != method) {
+        state.SkipWithError(("planned " + std::string(MixingMethodName(rig.form.WindowState.MixingMethod))).c_str());
         return;
     }
     rig.form.Timer1Timer();  // the first tick sends the set-points; steady ticks follow
@@ -153,7 +153,7 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
 TLogRowValues RowAt(int second)
 {
     TLogRowInputs in;
-    in.Time = 46365.0 + second / 86400.0;
+    in.Time = 46365.0 + second / SecondsPerDay;
     in.MixerState = TMixerState::Dilution;
     in.MixingMethod = "A (pulse) in B";
     in.TotalizerA = 0.00012017 / 60.0 * second;
@@ -236,7 +236,7 @@ void GatewayOverhead(benchmark::State& state)
 {
     Rig viaGateway(10000);
     Rig direct(10000);
-    if (viaGateway.form.WindowState.MixingMethod != "A (constant) in B") {
+    if (MixingMethodName(viaGateway.form.WindowState.MixingMethod) != "A (constant) in B") {
         state.SkipWithError("not a constant-flow plan");
         return;
     }

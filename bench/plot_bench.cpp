@@ -14,6 +14,7 @@
 //   BM_DecimateWholeRun      the decimation alone
 #include "bench_main.h"
 #include "plot_page.h"
+#include "time_units.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,7 +37,7 @@ constexpr double Start = 46365.0 + 10.0 / 24.0;
 TPlotSample SampleAt(int second)
 {
     TPlotSample s;
-    s.Time = Start + second / 86400.0;
+    s.Time = Start + second / SecondsPerDay;
     const double plan = 150.0 * (1 + (second / 20000) % 3);
     s[TPlotQuantity::PpmA] = plan * (1 + 0.01 * std::sin(second * 0.37));
     s[TPlotQuantity::PlannedPpmA] = plan;

@@ -1,6 +1,7 @@
 #include "mfc_bus_model.h"
 
 #include "rtu_frames.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,10 +9,6 @@
 #include <stdexcept>
 
 namespace {
-
-constexpr double MsPerDay = 86400000.0;
-constexpr double MinutesPerDay = 1440.0;
-constexpr double SecondsPerDay = 86400.0;
 
 constexpr std::uint16_t RegFlow = 0;
 constexpr std::uint16_t RegTotalizer = 4;

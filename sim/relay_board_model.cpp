@@ -1,11 +1,11 @@
 #include "relay_board_model.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 // Bytes of one command arrive back to back; a longer pause starts afresh.
 constexpr double CommandGapMs = 5.0;
 constexpr std::uint8_t Lead = 254;

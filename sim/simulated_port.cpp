@@ -2,12 +2,12 @@
 
 #include "clock.h"
 #include "serial_lines.h"
+#include "time_units.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 // Day counts near today resolve to about a microsecond; a byte due within
 // this much of now has arrived.
 constexpr double ArrivalSlackDays = 0.01 / MsPerDay;

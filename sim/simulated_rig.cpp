@@ -2,12 +2,12 @@
 
 #include "clock.h"
 #include "relay_board_model.h"
+#include "time_units.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr double SecondsPerDay = 86400.0;
 // What the converter reads with the thermistor's wire broken: the full
 // divider voltage.
 constexpr std::uint16_t OpenCircuitCount = 1023;

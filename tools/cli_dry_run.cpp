@@ -2,6 +2,7 @@
 
 #include "cli_arguments.h"
 #include "dry_run.h"
+#include "time_units.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -116,7 +117,8 @@ TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
     } else {
         o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
         o.PpmH2O = static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax));
-        o.Minutes = line.Number(Minutes(), NumberRange{0.0, 10.0 * 24 * 60, "minutes above 0, up to ten days", true});
+        o.Minutes
+            = line.Number(Minutes(), NumberRange{0.0, 10.0 * MinutesPerDay, "minutes above 0, up to ten days", true});
     }
     if (line.Has(BubblerTemp()))
         o.BubblerTempC = line.Number(BubblerTemp(), NumberRange{1.0, 60.0, "a temperature from 1 to 60 (degrees C)"});

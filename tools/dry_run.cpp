@@ -9,6 +9,7 @@
 #include "mixer_host.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <array>
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 constexpr double TickPeriodMs = 250.0;
 
 // The Setup page's gas lists: a gas's position gives its gas table.
@@ -38,7 +38,7 @@ public:
         : startDays_(startDays)
     {
     }
-    double now() const override { return startDays_ + static_cast<double>(elapsedNs_) / 86400.0e9; }
+    double now() const override { return startDays_ + static_cast<double>(elapsedNs_) / NsPerDay; }
     double wallNow() const override { return now(); }
     void sleepMs(unsigned ms) override { elapsedNs_ += static_cast<std::int64_t>(ms) * 1000000; }
     void deviceWaitMs(double ms) override { elapsedNs_ += static_cast<std::int64_t>(ms * 1.0e6); }
@@ -228,7 +228,7 @@ void TDryRun::StartDilution()
 void TDryRun::RunFor(double seconds)
 {
     Clock& clock = P_->TheClock;
-    const double end = clock.now() + seconds / 86400.0;
+    const double end = clock.now() + seconds / SecondsPerDay;
     while (clock.now() < end) {
         const double start = clock.now();
         P_->Mixer.Timer1Timer();
@@ -248,9 +248,9 @@ TDryRunResult TDryRun::TParts::Between(const TRecord& from, const TRecord& to, s
                                        std::int32_t requestedH2O) const
 {
     TDryRunResult r;
-    r.Method = State.MixingMethod;
+    r.Method = std::string(MixingMethodName(State.MixingMethod));
     r.Alarm = Host.Alarm.toStdString();
-    r.Minutes = (to.At - from.At) * 1440.0;
+    r.Minutes = (to.At - from.At) * MinutesPerDay;
     r.RequestedPpmA = requestedA;
     r.RequestedPpmH2O = requestedH2O;
     r.GramsA = to.GramsA - from.GramsA;
@@ -342,7 +342,7 @@ TDryRunProgramResult TDryRun::RunProgram(const TFlowProgram& program)
     for (const TProgramStep& step : program)
         seconds += step.Minutes * 60.0 + 60.0;
     if (runner.Start(program)) {
-        const double end = p.TheClock.now() + seconds / 86400.0;
+        const double end = p.TheClock.now() + seconds / SecondsPerDay;
         while (runner.Running() && p.TheClock.now() < end)
             RunFor(1.0);
         runner.Stop(QStringLiteral("out of time"));

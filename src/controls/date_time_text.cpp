@@ -3,6 +3,7 @@
 #include "day_count.h"
 #include "locale_formats.h"
 #include "number_text.h"
+#include "time_units.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -10,8 +11,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr long long MsPerDay = 86400000LL;
 
 // The calendar day a day count names and its time of day to the millisecond.
 // The whole part names the day in either sign and the fraction counts forward
@@ -23,9 +22,9 @@ bool SplitIntoDateAndTime(double v, QDate& date, QTime& time)
         return false;
     const double whole = std::trunc(v);
     long long day = static_cast<long long>(whole);
-    long long ms = std::llround(std::fabs(v - whole) * MsPerDay);
-    if (ms >= MsPerDay) {
-        ms -= MsPerDay;
+    long long ms = std::llround(std::fabs(v - whole) * WholeMsPerDay);
+    if (ms >= WholeMsPerDay) {
+        ms -= WholeMsPerDay;
         day += 1;
     }
     date = QDate(1899, 12, 30).addDays(day);

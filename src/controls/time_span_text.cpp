@@ -2,12 +2,11 @@
 
 #include "locale_formats.h"
 #include "number_text.h"
+#include "time_units.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr long long MsPerDay = 86400000LL;
 
 QString TwoDigits(long long n)
 {
@@ -39,9 +38,9 @@ QString DoubleToTimeSpanStr(double v)
     const double fraction = v - days;
     // The time of day is shown to the millisecond; a rest that rounds up to
     // a whole day counts as the next day.
-    long long ms = std::llround(fraction * MsPerDay);
-    if (ms >= MsPerDay) {
-        ms -= MsPerDay;
+    long long ms = std::llround(fraction * WholeMsPerDay);
+    if (ms >= WholeMsPerDay) {
+        ms -= WholeMsPerDay;
         days += 1;
     }
 
@@ -96,5 +95,5 @@ double DoubleFomTimeSpanStr(const QString& s)
     if (!rest.isEmpty())
         hours = StrToInt(rest);
 
-    return days + hours / 24.0 + minutes / 1440.0 + seconds / 86400.0;
+    return days + hours / HoursPerDay + minutes / MinutesPerDay + seconds / SecondsPerDay;
 }

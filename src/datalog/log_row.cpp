@@ -1,6 +1,7 @@
 #include "log_row.h"
 
 #include "compounds.h"
+#include "time_units.h"
 
 TLogRowValues ComputeLogRow(const TLogRowInputs& in)
 {
@@ -26,7 +27,7 @@ TLogRowValues ComputeLogRow(const TLogRowInputs& in)
 
     // Water: the grams of gas B that went through the bubbler, as moles,
     // each carrying the water of a saturated stream.
-    const double bubbledGramsB = in.BubbledGramsB.value_or(in.H2OTime * 24 * 60 * in.DesiredFlowBGramsperMinute);
+    const double bubbledGramsB = in.BubbledGramsB.value_or(in.H2OTime * MinutesPerDay * in.DesiredFlowBGramsperMinute);
     const double molesB = GetMolesPerGram(in.GasB) * bubbledGramsB;
     const double molesWater = molesB * WaterPerMoleOfSaturatedGas(in.pH2O);
     const double waterGrams = in.H2OMolarMass * molesWater;

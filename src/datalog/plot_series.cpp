@@ -1,11 +1,10 @@
 #include "plot_series.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr double MinutesPerDay = 1440.0;
 
 void Widen(TExtremes& e, bool& any, float lo, float hi)
 {

@@ -3,11 +3,10 @@
 #include "clock.h"
 #include "mfc_registers.h"
 #include "relay_commands.h"
+#include "time_units.h"
 
 namespace {
 
-constexpr double SecondsPerDay = 86400.0;
-constexpr double MinutesPerDay = 1440.0;
 constexpr double SignOfLifeSlackSeconds = 0.01;
 
 bool Answered(const TSerialResponse& r)
@@ -103,7 +102,12 @@ TSerialResponse TEquipmentGateway::SendValves(const std::string& port, std::uint
 
 TSerialResponse TEquipmentGateway::SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O)
 {
-    return SendValves(Board().port, ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
+    return SetValves(ValvePattern(iV1O, iV2O, iV3O, iV4O, iV5O, iV6O));
+}
+
+TSerialResponse TEquipmentGateway::SetValves(std::uint8_t pattern)
+{
+    return SendValves(Board().port, pattern);
 }
 
 TSerialResponse TEquipmentGateway::SetPointOn(const std::string& port, std::uint32_t Address, double Flow, bool pause)

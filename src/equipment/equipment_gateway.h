@@ -75,6 +75,8 @@ public:
     // Valves. Sends the pattern (1 = open); when the board confirmed it, the
     // pattern is the accepted one and OnValvesAccepted hears of it.
     TSerialResponse SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O);
+    // The same with a pattern byte (bit 0 = V1), one of the named patterns.
+    TSerialResponse SetValves(std::uint8_t pattern);
     // The last pattern the board accepted (bit 0 = V1), none before the first.
     std::optional<std::uint8_t> AcceptedValves() const { return AcceptedValves_; }
 

@@ -117,11 +117,11 @@ QStringList PlanReportLines(const TPlanResult& p)
     lines << QStringLiteral("    ");
 
     lines << QStringLiteral("Conclusion");
-    lines << QStringLiteral("  Mixing method     : ") + Text(p.MixingMethod);
+    lines << QStringLiteral("  Mixing method     : ") + Text(std::string(MixingMethodName(p.MixingMethod)));
     lines << QStringLiteral("  Required flow A   : ") + F("0.000 000 000", p.DesiredFlowAGramsperMinute)
             + QStringLiteral(" ") + unitA;
     lines << QStringLiteral("  Required flow B   : ") + F("0.000 000 000", p.TotalFlowB) + QStringLiteral(" ") + unitB;
-    if (p.MixingMethod.find("pulse") != std::string::npos) {
+    if (GasAPulsed(p.MixingMethod) || GasBPulsed(p.MixingMethod)) {
         lines << QStringLiteral("  Timescale A       : ") + F("0.000 000", p.TimeScaleA);
         lines << QStringLiteral("  Timescale B       : ") + F("0.000 000", p.TimeScaleB);
         lines << QStringLiteral("  1/Timescale A     : ") + F("0.000 000", Reciprocal(p.TimeScaleA));

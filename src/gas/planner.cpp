@@ -134,22 +134,22 @@ TPlanResult CalculatePlan(const TPlanRequest& request)
     double flowA = 0;
     if (p.DryShareOfB < Extended(p.AFractioOfFlowB)) {
         // Gas A dominates: it runs at full scale and gas B is dosed into it.
-        p.MixingMethod = water ? "B/H2O (constant) in A" : "B (constant) in A";
+        p.MixingMethod = water ? TMixingMethod::BH2OConstantInA : TMixingMethod::BConstantInA;
         flowA = FIA.Max;
         p.TotalFlowB = static_cast<float>(dryMolarMassB * (b * FIA.Max) / total / maxMass);
         if (p.TotalFlowB > FIB.Max) {
-            p.MixingMethod = water ? "B/H2O in A (limited)" : "B in A (limited)";
+            p.MixingMethod = water ? TMixingMethod::BH2OInALimited : TMixingMethod::BInALimited;
             p.TempScale = static_cast<float>(CheckedDivide(p.TotalFlowB, FIB.Max));
             flowA = static_cast<double>(flowA / Extended(p.TempScale));
             p.TotalFlowB = static_cast<float>(p.TotalFlowB / Extended(p.TempScale));
         }
         if (p.TotalFlowB < FIB.Min) {
-            p.MixingMethod = water ? "B/H2O (pulse) in A" : "B (pulse) in A";
+            p.MixingMethod = water ? TMixingMethod::BH2OPulseInA : TMixingMethod::BPulseInA;
             p.TimeScaleB = static_cast<float>(CheckedDivide(p.TotalFlowB, FIB.Min));
         }
     } else {
         // Gas B dominates: it runs at full scale and gas A is dosed into it.
-        p.MixingMethod = water ? "A (constant) in B/H2O" : "A (constant) in B";
+        p.MixingMethod = water ? TMixingMethod::AConstantInBH2O : TMixingMethod::AConstantInB;
         p.TotalFlowB = FIB.Max;
         flowA = static_cast<double>(Extended(FIB.Max) * p.AFractioOfFlowB);
         // Controller B meters dry gas B; the water is added after it. Gas A
@@ -159,20 +159,20 @@ TPlanResult CalculatePlan(const TPlanRequest& request)
         if (request.w > 0)
             flowA = static_cast<double>(CheckedDivide(Extended(FIB.Max) * p.AFractioOfFlowB, p.DryShareOfB));
         if (flowA > FIA.Max) {
-            p.MixingMethod = water ? "A in B/H2O (limited)" : "A in B (limited)";
+            p.MixingMethod = water ? TMixingMethod::AInBH2OLimited : TMixingMethod::AInBLimited;
             p.TempScale = static_cast<float>(CheckedDivide(flowA, FIA.Max));
             flowA = static_cast<double>(flowA / Extended(p.TempScale));
             p.TotalFlowB = static_cast<float>(p.TotalFlowB / Extended(p.TempScale));
         }
         if (flowA < FIA.Min) {
-            p.MixingMethod = water ? "A (pulse) in B/H2O" : "A (pulse) in B";
+            p.MixingMethod = water ? TMixingMethod::APulseInBH2O : TMixingMethod::APulseInB;
             p.TimeScaleA = static_cast<float>(CheckedDivide(flowA, FIA.Min));
         }
     }
     if (request.a == 1000000)
-        p.MixingMethod = "A pure";
+        p.MixingMethod = TMixingMethod::APure;
     if (request.b == 1000000)
-        p.MixingMethod = "B pure";
+        p.MixingMethod = TMixingMethod::BPure;
 
     // Either gas keeps its average flow: a pulsed gas's pulses meter against
     // it. (Its time scale times that flow would deliver only that share of

@@ -2,6 +2,7 @@
 
 #include "compounds.h"
 #include "flow_info.h"
+#include "mixing_method.h"
 
 #include <cstdint>
 #include <string>
@@ -59,7 +60,7 @@ struct TPlanResult {
     float mlB = 0;
 
     // Outputs for the mixer.
-    std::string MixingMethod;
+    TMixingMethod MixingMethod = TMixingMethod::None;
     double DesiredFlowAGramsperMinute = 0;
     double DesiredFlowBGramsperMinute = 0;
     double H2OFractioninB = 0;

@@ -9,7 +9,9 @@
 #include "mixer_host.h"
 #include "mixing_methods.h"
 #include "number_picture.h"
+#include "relay_commands.h"
 #include "time_picture.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +23,6 @@ constexpr unsigned PauseAfterPulseMs = 50;
 // Longest time a water pulse holds the wet path open within a tick; a
 // larger lag keeps it open into the next tick.
 constexpr unsigned MaxWaterHoldMs = 200;
-constexpr double MsPerDay = 86400000.0;
 constexpr double MsPerMinute = 60000.0;
 
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
@@ -53,9 +54,9 @@ void TMixer::Trace(const QString& line)
 void TMixer::ConstantFlow()
 {
     if (S_.H2OPathHeld)
-        Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
+        Gateway_.SetValves(ValvesWetPath);
     else
-        Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
+        Gateway_.SetValves(ValvesDryPath);
     // A set-point counts as sent only when its write went out; otherwise the
     // next tick tries again rather than leave the controller at its old
     // set-point for the whole dilution.
@@ -96,7 +97,7 @@ void TMixer::Pulse(const TPulsedGas& gas)
     const TSerialResponse read = Gateway_.ReadTotalizer(gas.Address, gas.Totalizer);
     Clock_.sleepMs(PauseAfterTotalizerMs);
 
-    const double ElapsedTime = (Clock_.now() - gas.Totalizer.StartTime) * 24 * 60;
+    const double ElapsedTime = (Clock_.now() - gas.Totalizer.StartTime) * MinutesPerDay;
     const double shouldBe = ElapsedTime * gas.DesiredFlow;
     Trace(QStringLiteral("Elapsed time          :") + FormatFloat(QStringLiteral("0"), ElapsedTime * 60)
           + QStringLiteral(" s"));
@@ -173,18 +174,18 @@ void TMixer::SendH2O()
 std::string TMixer::SetWetPath(bool wet)
 {
     if (wet) {
-        const TSerialResponse r = Gateway_.SetValvePositions(1, 1, 0, 0, 1, 0);
+        const TSerialResponse r = Gateway_.SetValves(ValvesWetPath);
         if (r.Status.empty()) {
             S_.H2OHeldSince = Clock_.now();
             S_.H2OPathHeld = true;
             return {};
         }
         // Whatever the board made of it, the dry path again.
-        Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
+        Gateway_.SetValves(ValvesDryPath);
         S_.H2OPathHeld = false;
         return r.Status;
     }
-    const TSerialResponse r = Gateway_.SetValvePositions(0, 0, 0, 1, 1, 0);
+    const TSerialResponse r = Gateway_.SetValves(ValvesDryPath);
     if (S_.H2OPathHeld && r.Status.empty())
         S_.H2OTime = S_.H2OTime + (Clock_.now() - S_.H2OHeldSince);
     S_.H2OPathHeld = false;
@@ -312,15 +313,8 @@ void TMixer::SwitchWetPathByGasB(bool wet)
 
 void TMixer::StoreH2OPulseRow()
 {
-    // The row shows the pulse in its Method cell; the planned method is back
-    // in place afterwards, also when the row cannot be stored.
-    const std::string kept = S_.MixingMethod;
-    S_.MixingMethod = "H2O pulse";
-    try {
-        StoreData();
-    } catch (...) {
-        S_.MixingMethod = kept;
-        throw;
-    }
-    S_.MixingMethod = kept;
+    // The row shows the pulse in its Method cell instead of the method.
+    TLogRowInputs in = LogRowInputs();
+    in.MixingMethod = "H2O pulse";
+    StoreRow(ComputeLogRow(in));
 }

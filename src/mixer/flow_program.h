@@ -1,4 +1,5 @@
 #pragma once
+#include "time_units.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,7 +26,7 @@ using TFlowProgram = std::vector<TProgramStep>;
 // above 0 of at most ten days, and at most this many steps in a program.
 inline constexpr std::int32_t ProgramPpmMax = 1000000;
 inline constexpr std::int32_t ProgramWaterPpmMax = 35000;
-inline constexpr double ProgramMinutesMax = 10.0 * 24 * 60;
+inline constexpr double ProgramMinutesMax = 10.0 * MinutesPerDay;
 inline constexpr int ProgramStepsMax = 10000;
 
 // A program file that cannot be read: the line (from 1) and the reason.

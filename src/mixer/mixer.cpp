@@ -7,7 +7,9 @@
 #include "log_table_model.h"
 #include "mixer_host.h"
 #include "mixing_methods.h"
+#include "relay_commands.h"
 #include "time_picture.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <exception>
@@ -15,19 +17,19 @@
 namespace {
 
 // One second in days, the logging interval while flushing or diluting.
-constexpr long double Second = 1.0L / 86400.0L;
+constexpr long double Second = 1.0L / SecondsPerDay;
 
 // The flush: each step shows its status, switches the valves and holds them
 // for its time.
 struct TFlushStep {
     const char* Status;
-    int Valves[6];
+    std::uint8_t Valves;
     unsigned HoldMs;
 };
 constexpr TFlushStep FlushSteps[] = {
-    {"Flush bypass line with gas B (2 sec)", {0, 0, 1, 0, 0, 0}, 2000},
-    {"Flush bubbler and chambers (5 sec)", {1, 1, 0, 0, 0, 1}, 5000},
-    {"Flush chambers with dry (2 sec)", {0, 0, 0, 1, 0, 1}, 2000},
+    {"Flush bypass line with gas B (2 sec)", ValvesBypass, 2000},
+    {"Flush bubbler and chambers (5 sec)", ValvesFlushBubbler, 5000},
+    {"Flush chambers with dry (2 sec)", ValvesFlushDry, 2000},
 };
 // The flush's holds are cut into slices this long with a message pump after
 // each, so the window repaints and takes clicks throughout.
@@ -230,14 +232,14 @@ void TMixer::Act()
 
 void TMixer::HoldStandby()
 {
-    Gateway_.SetValvePositions(0, 0, 0, 0, 0, 0);
+    Gateway_.SetValves(ValvesAllClosed);
     Gateway_.SetMFCFlow(1, 0.0);
     Gateway_.SetMFCFlow(2, 0.0);
 }
 
 void TMixer::HoldBypass()
 {
-    Gateway_.SetValvePositions(0, 0, 1, 0, 0, 0);
+    Gateway_.SetValves(ValvesBypass);
     Gateway_.SetMFCFlow(1, 0.0);
     Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
     // The set-points are only written: a read shows whether the controllers
@@ -304,8 +306,7 @@ void TMixer::Flush()
         if (!going)
             break;
         Host_.ShowStatus(QString::fromLatin1(step.Status));
-        const int* v = step.Valves;
-        Gateway_.SetValvePositions(v[0], v[1], v[2], v[3], v[4], v[5]);
+        Gateway_.SetValves(step.Valves);
         going = FlushPump() && FlushHold(step.HoldMs);
     }
     Gateway_.SetMFCFlow(2, 0.0);
@@ -313,7 +314,7 @@ void TMixer::Flush()
     Host_.ShowStatus(QStringLiteral("Standby"));
     if (going)
         FlushPump();
-    Gateway_.SetValvePositions(0, 0, 0, 0, 0, 0);
+    Gateway_.SetValves(ValvesAllClosed);
 }
 
 void TMixer::Dispatch()
@@ -321,7 +322,7 @@ void TMixer::Dispatch()
     const TMethodSteps steps = StepsOfMethod(S_.MixingMethod, Rules_);
     if (!steps.Supported) {
         Host_.AddPlanLine(QString());
-        Host_.AddPlanLine(QStringLiteral("Mixing method ") + QString::fromStdString(S_.MixingMethod));
+        Host_.AddPlanLine(QStringLiteral("Mixing method ") + QString::fromLatin1(MixingMethodName(S_.MixingMethod)));
         Host_.AddPlanLine(QStringLiteral("is not supported yet. Please define new mixture."));
         S_.MixerState = TMixerState::Standby;
         Host_.ShowStatus(QStringLiteral("Standby"));

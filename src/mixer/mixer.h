@@ -186,6 +186,7 @@ private:
     void CloseWetPath();
     void SwitchWetPathByGasB(bool wet);
     void StoreH2OPulseRow();
+    void StoreRow(const TLogRowValues& values);
 
     TWindowState& S_;
     TEquipmentGateway& Gateway_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string_view>
+#include "mixing_method.h"
 
 // What a dilution tick does for a mixing method. Every method reads the
 // totalizers, holds the delivery path with the planned set-points and doses
@@ -36,6 +36,6 @@ inline bool Pulsed(const TMethodSteps& steps, unsigned Address)
 inline constexpr float PulseFlow = 0.015f;
 inline constexpr unsigned PulseLengthMs = 100;
 
-// The steps for one of the planner's fourteen method names, compared exactly
-// (case and spaces count). Any other name is not supported.
-TMethodSteps StepsOfMethod(std::string_view method, const TDeliveryRules& rules = {});
+// The steps for one of the planner's fourteen methods; None is not
+// supported.
+TMethodSteps StepsOfMethod(TMixingMethod method, const TDeliveryRules& rules = {});

@@ -62,7 +62,12 @@ TLogRowValues TMixer::PresentRow() const
 
 void TMixer::StoreData()
 {
-    const int row = Log_.StoreRow(PresentRow());
+    StoreRow(PresentRow());
+}
+
+void TMixer::StoreRow(const TLogRowValues& values)
+{
+    const int row = Log_.StoreRow(values);
     S_.DataStoredLast = Clock_.now();
     Host_.RowStored(row);
 }
@@ -72,7 +77,7 @@ TLogRowInputs TMixer::LogRowInputs() const
     TLogRowInputs in;
     in.Time = Clock_.wallNow();
     in.MixerState = S_.MixerState;
-    in.MixingMethod = S_.MixingMethod;
+    in.MixingMethod = std::string(MixingMethodName(S_.MixingMethod));
     in.TotalizerA = S_.TotalizerA.Value;
     in.TotalizerB = S_.TotalizerB.Value;
     in.H2OTime = S_.H2OTime;

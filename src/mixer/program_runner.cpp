@@ -7,17 +7,16 @@
 #include "mixer.h"
 #include "mixer_host.h"
 #include "window_state.h"
+#include "time_units.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr double MinutesPerDay = 24.0 * 60.0;
-
 // "12:30" (minutes and seconds), or "1:02:30" from an hour on.
 QString TimeLeft(double days)
 {
-    const long long seconds = std::max(0LL, static_cast<long long>(std::ceil(days * 86400.0 - 1e-6)));
+    const long long seconds = std::max(0LL, static_cast<long long>(std::ceil(days * SecondsPerDay - 1e-6)));
     const long long h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
     if (h > 0)
         return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
@@ -89,7 +88,7 @@ void TProgramRunner::BeginStep()
 void TProgramRunner::Settle()
 {
     Stage_ = TStage::Settling;
-    SettleEnd_ = Clock_.now() + SettleSeconds / 86400.0;
+    SettleEnd_ = Clock_.now() + SettleSeconds / SecondsPerDay;
 }
 
 void TProgramRunner::BeginHold()

@@ -7,13 +7,12 @@
 #include "equipment_gateway.h"
 #include "log_table_model.h"
 #include "mfc_registers.h"
+#include "time_units.h"
 
 #include <cmath>
 #include <exception>
 
 namespace {
-
-constexpr double SecondsPerDay = 86400.0;
 
 std::optional<double> Finite(double v)
 {
@@ -53,7 +52,7 @@ TReadout TMixer::Readout() const
             r.PpmH2O = Finite(row.Number(TProperty::ppmH2O));
     } catch (const std::exception&) {
     }
-    if (!LastPlan_.MixingMethod.empty()) {
+    if (LastPlan_.MixingMethod != TMixingMethod::None) {
         r.PlannedPpmA = LastPlan_.a;
         r.PlannedPpmH2O = LastPlan_.w;
     }
@@ -62,9 +61,8 @@ TReadout TMixer::Readout() const
     r.FlowB = RecentFlow(Gateway_, AddressGasB, now);
     // A pulsed gas's set-point swings between a pulse and zero: its target
     // is the plan's average flow, which its measured flow is held to.
-    const std::string& method = LastPlan_.MixingMethod;
-    const bool pulsedA = method.rfind("A (pulse)", 0) == 0;
-    const bool pulsedB = method.rfind("B (pulse)", 0) == 0 || method.rfind("B/H2O (pulse)", 0) == 0;
+    const bool pulsedA = GasAPulsed(LastPlan_.MixingMethod);
+    const bool pulsedB = GasBPulsed(LastPlan_.MixingMethod);
     if (pulsedA && S_.MixerState == TMixerState::Dilution)
         r.SetPointA = S_.DesiredFlowAGramsperMinute;
     else if (const auto sp = Gateway_.SetPoint(AddressGasA))

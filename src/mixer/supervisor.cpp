@@ -7,14 +7,12 @@
 #include "number_picture.h"
 #include "time_picture.h"
 #include "window_state.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr double SecondsPerDay = 86400.0;
-constexpr double MinutesPerDay = 1440.0;
 
 // Pulsed dosing delivers its gas in portions of one pulse (the pulse's flow
 // for its length and the controller's settling after it); a difference of

@@ -3,6 +3,7 @@
 #include "columns.h"
 #include "compounds.h"
 #include "flow_info.h"
+#include "mixing_method.h"
 #include "mixer_state.h"
 #include "totalizer.h"
 
@@ -15,7 +16,7 @@ struct TWindowState {
     TMixerState MixerState = TMixerState::Unknown;
     TMixerState MixerStateOld = TMixerState::Unknown;
     double DataStoredLast = 0.0;  // day count of the last stored log row
-    std::string MixingMethod;     // one of the planner's method names
+    TMixingMethod MixingMethod = TMixingMethod::None;
 
     double DesiredFlowAGramsperMinute = 0.0;
     double DesiredFlowBGramsperMinute = 0.0;

@@ -4,6 +4,7 @@
 #include "day_count.h"
 #include "serial_line.h"
 #include "serial_lines.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <memory>
@@ -113,7 +114,7 @@ void TSerialPort::HoldUntilSent(SerialLine& line, LineUse& use)
     // Closing puts back the settings the port had before it was opened, at
     // once: a frame still on the wire would be garbled.
     line.drain();
-    const double leftMs = (use.HoldUntil - Clock_.now()) * 86400000.0;
+    const double leftMs = (use.HoldUntil - Clock_.now()) * MsPerDay;
     use.HoldUntil = 0.0;
     if (leftMs > 0.0)
         Clock_.deviceWaitMs(leftMs);
@@ -161,7 +162,7 @@ void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std
     line->purge();
 
     const double writeStart = Clock_.now();
-    use.HoldUntil = writeStart + (WireTimeMs(BaudRate, Parity, StopBits, dataSize) + DrainGuardMs) / 86400000.0;
+    use.HoldUntil = writeStart + (WireTimeMs(BaudRate, Parity, StopBits, dataSize) + DrainGuardMs) / MsPerDay;
     if (!line->write(static_cast<const std::uint8_t*>(Data), dataSize)) {
         Result.Status = Failure(*line, StatusWriteFailed);
         return;
@@ -183,8 +184,8 @@ void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std
 
     // "Before the deadline", allowing for the day count's resolution (about
     // a microsecond) so that a poll falling exactly on it is not made.
-    const double endTime = Clock_.now() + ReadoutTimeoutMS / 1000.0 / 86400.0;
-    constexpr double resolution = 0.01 / 86400000.0;
+    const double endTime = Clock_.now() + ReadoutTimeoutMS / 1000.0 / SecondsPerDay;
+    constexpr double resolution = 0.01 / MsPerDay;
     bool dataAvailable = false;
     while (Clock_.now() + resolution < endTime && !dataAvailable) {
         const int waiting = line->bytesWaiting();

@@ -1,6 +1,7 @@
 // The readout beside "Operating status": what the mixer delivers, against
 // what was asked for, refreshed at every tick from what the tick read.
 #include "form1.h"
+#include "time_units.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -52,7 +53,7 @@ QString Elapsed(const std::optional<double>& days)
 {
     if (!days)
         return Missing;
-    const long long seconds = std::llround(std::max(0.0, *days) * 86400.0);
+    const long long seconds = std::llround(std::max(0.0, *days) * SecondsPerDay);
     return QStringLiteral("%1:%2:%3")
         .arg(seconds / 3600)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))

@@ -1,5 +1,6 @@
 // The Plot page: the span list, the view over the rows, and when to draw.
 #include "plot_page.h"
+#include "time_units.h"
 
 #include <QChart>
 #include <QChartView>
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr double MinutesPerDay = 1440.0;
 // The shortest view: at the start of a run the rows fill it from the left,
 // as on a chart recorder, and the time axis has marks to show.
 constexpr double ShortestViewDays = 5.0 / MinutesPerDay;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plot_series.h"
+#include "time_units.h"
 
 #include <QList>
 #include <QPointF>
@@ -90,7 +91,7 @@ private:
     // Each value axis fitted to the points its curves are to show.
     void FitValueAxes(const TPlotData::TDecimated& points);
     // A day count as the charts' x: minutes from the origin.
-    double Minutes(double day) const { return (day - Origin_) * 1440.0; }
+    double Minutes(double day) const { return (day - Origin_) * MinutesPerDay; }
     void RedrawSoon();
     int Columns() const;
 

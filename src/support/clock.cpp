@@ -1,6 +1,7 @@
 #include "clock.h"
 
 #include "day_count.h"
+#include "time_units.h"
 
 #include <QDateTime>
 
@@ -9,8 +10,6 @@
 #include <thread>
 
 namespace {
-
-constexpr double NsPerDay = 86400.0e9;
 
 std::int64_t SteadyNs()
 {

@@ -1,4 +1,5 @@
 #include "day_count.h"
+#include "time_units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +7,6 @@
 namespace {
 
 const QDate DayZero(1899, 12, 30);
-constexpr long long MsPerDay = 86400000LL;
 constexpr double MaxWholeDays = 1e15;
 
 }  // namespace
@@ -14,7 +14,7 @@ constexpr double MaxWholeDays = 1e15;
 double DateTimeToDayCount(const QDateTime& local)
 {
     const double days = static_cast<double>(DayZero.daysTo(local.date()));
-    const double fraction = local.time().msecsSinceStartOfDay() / static_cast<double>(MsPerDay);
+    const double fraction = local.time().msecsSinceStartOfDay() / static_cast<double>(WholeMsPerDay);
     // Before day 0 the time of day still counts forward from midnight, which
     // in day-count terms means subtracting it from the (negative) whole day.
     return days >= 0 ? days + fraction : days - fraction;
@@ -26,11 +26,11 @@ DayParts SplitDayCount(double days)
     // are held where a 64-bit count still takes them.
     const double whole = std::clamp(std::trunc(days), -MaxWholeDays, MaxWholeDays);
     long long wholeDays = static_cast<long long>(whole);
-    long long ms = std::fabs(whole) < MaxWholeDays ? std::llround(std::fabs(days - whole) * MsPerDay) : 0;
-    if (ms >= MsPerDay) {
+    long long ms = std::fabs(whole) < MaxWholeDays ? std::llround(std::fabs(days - whole) * WholeMsPerDay) : 0;
+    if (ms >= WholeMsPerDay) {
         // The time of day rounded up to midnight: that is the next calendar
         // day, whichever side of day 0 the count lies.
-        ms -= MsPerDay;
+        ms -= WholeMsPerDay;
         wholeDays += 1;
     }
     return {wholeDays, static_cast<int>(ms)};

@@ -1,4 +1,5 @@
 #pragma once
+#include "time_units.h"
 
 #include <QDateTime>
 
@@ -7,7 +8,6 @@
 // forward from midnight of the day they name (-1.25 is 1899-12-29 06:00).
 
 // One second, in days.
-inline constexpr double OneSecondInDays = 1.0 / 86400.0;
 
 // Local date-time to day count (millisecond resolution).
 double DateTimeToDayCount(const QDateTime& local);

@@ -1,6 +1,7 @@
 #include "edit_fixture.h"
 #include "number_text.h"
 #include "rt_double_edit.h"
+#include "time_units.h"
 
 #include <functional>
 
@@ -8,7 +9,7 @@ namespace {
 
 using DoubleHost = EditHost<TRtDoubleEdit, double>;
 using Values = std::vector<double>;
-constexpr double Second = 1.0 / 86400.0;
+constexpr double Second = 1.0 / SecondsPerDay;
 
 // Gives the field exactly the room a number text may take to show `text`.
 void MakeRoomFor(TRtDoubleEdit* e, const QString& text)

@@ -4,12 +4,13 @@
 #include "number_picture.h"
 #include "number_text.h"
 #include "time_span_text.h"
+#include "time_units.h"
 
 #include <optional>
 
 namespace {
 
-constexpr double Second = 1.0 / 86400.0;
+constexpr double Second = 1.0 / SecondsPerDay;
 
 }  // namespace
 

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "log_row.h"
+#include "time_units.h"
 
 // A dilution an hour in: 0.012345 g oxygen and 10 g argon delivered, gas B
 // an hour in the bubbler at 1 g/min and 25 degrees C, at 10:05:07.
 inline TLogRowInputs HourOfDilution()
 {
     TLogRowInputs in;
-    in.Time = 46365.0 + (10 * 3600 + 5 * 60 + 7) / 86400.0;
+    in.Time = 46365.0 + (10 * 3600 + 5 * 60 + 7) / SecondsPerDay;
     in.MixerState = TMixerState::Dilution;
     in.MixingMethod = "A (constant) in B";
     in.TotalizerA = 0.012345;
@@ -27,6 +28,6 @@ inline TLogRowValues RowAt(TMixerState state, double second, const std::string& 
     TLogRowInputs in = HourOfDilution();
     in.MixerState = state;
     in.MixingMethod = method;
-    in.Time += second / 86400.0;
+    in.Time += second / SecondsPerDay;
     return ComputeLogRow(in);
 }

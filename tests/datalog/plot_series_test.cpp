@@ -1,4 +1,5 @@
 #include "plot_series.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr double Minute = 1.0 / 1440.0;
+constexpr double Minute = 1.0 / MinutesPerDay;
 
 // Rows a second apart from 10:00, a wandering value with spikes and gaps
 // (NaN) in every quantity.
@@ -21,7 +22,7 @@ TPlotData Rows(int count, unsigned seed, std::vector<TPlotSample>& kept)
     double value = 100.0;
     for (int i = 0; i < count; ++i) {
         TPlotSample s;
-        s.Time = 46365.0 + 10.0 / 24.0 + i / 86400.0;
+        s.Time = 46365.0 + 10.0 / 24.0 + i / SecondsPerDay;
         value += step(random);
         for (int q = 0; q < PlotQuantityCount; ++q) {
             const int d = dice(random);

@@ -1,6 +1,7 @@
 #include "number_picture.h"
 #include "rig_fixture.h"
 #include "time_picture.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr double MsPerDay = 86400000.0;
 constexpr float PulseSetPoint = 0.015f;
 const std::uint8_t DryPath = Pattern({0, 0, 0, 1, 1, 0});
 const std::uint8_t WetPath = Pattern({1, 1, 0, 0, 1, 0});
@@ -69,7 +69,7 @@ TEST(Delivery, ConstantFlowSendsThePlannedSetPointsOnceThenHoldsTheDryPath)
     RigFixture f;
     f.Request(10000, 0);
     f.form.ButtonDilution->click();
-    ASSERT_EQ(f.s.MixingMethod, "A (constant) in B");
+    ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (constant) in B");
     f.mfc.clearRecords();
     f.clock.Fake.clearSleeps();
 
@@ -134,7 +134,7 @@ TEST(Delivery, DilutionRowsComeALittleOverASecondApart)
     });
     ASSERT_GE(stored.size(), 8u);
     for (std::size_t i = 1; i < stored.size(); ++i) {
-        const double gap = (stored[i] - stored[i - 1]) * 86400.0;
+        const double gap = (stored[i] - stored[i - 1]) * SecondsPerDay;
         EXPECT_GT(gap, 1.0) << i;
         EXPECT_LT(gap, 1.3) << i;
     }
@@ -163,7 +163,7 @@ TEST(Delivery, GasAPulsesKeepTheDeliveredMassWithinOnePulseOfThePlan)
 {
     RigFixture f;
     f.form.ButtonDilution->click();
-    ASSERT_EQ(f.s.MixingMethod, "A (pulse) in B");
+    ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B");
     const double planned = f.s.DesiredFlowAGramsperMinute;
     ASSERT_LT(planned, f.s.PossibleMinFlowAGramsperMinute);
     f.mfc.clearRecords();
@@ -175,7 +175,7 @@ TEST(Delivery, GasAPulsesKeepTheDeliveredMassWithinOnePulseOfThePlan)
         leftOpen += f.mfc.setPoint(1) != 0.0f;
         const double now = f.clock.now();
         const double delivered = f.mfc.totalizerKg(1, now) * 1000.0;
-        const double due = planned * (now - f.s.TotalizerA.StartTime) * 24 * 60;
+        const double due = planned * (now - f.s.TotalizerA.StartTime) * MinutesPerDay;
         worst = std::max(worst, std::abs(delivered - due));
     });
 
@@ -185,7 +185,7 @@ TEST(Delivery, GasAPulsesKeepTheDeliveredMassWithinOnePulseOfThePlan)
     for (std::size_t i = 0; i + 1 < sp.size(); ++i) {
         if (sp[i].Address == 1 && sp[i].Value == PulseSetPoint) {
             EXPECT_EQ(sp[i + 1].Value, 0.0f);
-            pulseGrams = std::max(pulseGrams, PulseSetPoint * (sp[i + 1].At - sp[i].At) * 24 * 60);
+            pulseGrams = std::max(pulseGrams, PulseSetPoint * (sp[i + 1].At - sp[i].At) * MinutesPerDay);
         }
     }
     const int pulses = CountPulses(f);
@@ -245,7 +245,7 @@ TEST(Delivery, GasBBelowItsMinimumGoesInPulsesAtThatMinimum)
     RigFixture f;
     f.Request(800000, 0);
     f.form.ButtonDilution->click();
-    ASSERT_EQ(f.s.MixingMethod, "B (pulse) in A");
+    ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "B (pulse) in A");
     const float minimum = f.s.FIB.Min;
     ASSERT_LT(f.s.DesiredFlowBGramsperMinute, minimum);
     f.mfc.clearRecords();
@@ -260,7 +260,7 @@ TEST(Delivery, GasBBelowItsMinimumGoesInPulsesAtThatMinimum)
     EXPECT_EQ(pulses, f.s.CounterB);
     EXPECT_EQ(CountLines(f, "Send more gas B 1"), 1);
     EXPECT_EQ(CountPulses(f), 0) << "gas A runs at its constant flow";
-    const double due = f.s.DesiredFlowBGramsperMinute * (f.clock.now() - f.s.TotalizerB.StartTime) * 1440;
+    const double due = f.s.DesiredFlowBGramsperMinute * (f.clock.now() - f.s.TotalizerB.StartTime) * MinutesPerDay;
     EXPECT_NEAR(f.mfc.deliveredGrams(2, f.clock.now()), due, minimum / 60.0) << "within a second of pulse flow";
 
     f.form.ButtonDilution->click();
@@ -279,7 +279,7 @@ TEST(Delivery, WaterPulsesCreditTheBubblerTimeAndLogTheirRows)
 
     f.Request(150, 100);
     f.form.ButtonDilution->click();
-    ASSERT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
+    ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B/H2O");
     const double pH2O = f.form.RtIntegerEditpH2O->Value();
     ASSERT_GT(pH2O, 0.0);
     // Gas B saturated at pH2O carries pH2O / (1 - pH2O) water per mole.
@@ -307,7 +307,7 @@ TEST(Delivery, WaterPulsesCreditTheBubblerTimeAndLogTheirRows)
     EXPECT_LE(ahead, pulse * 1.001) << "a pulse is given only while the bubbler time lags";
     EXPECT_LE(behind, pulse + 2 * longestTick * share);
     EXPECT_EQ(CountRows(f, "H2O pulse"), wet);
-    EXPECT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
+    EXPECT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B/H2O");
     EXPECT_GT(CountPulses(f), 100) << "gas A below its controller's minimum goes in pulses, with water too";
 
     // The trace of the first pulse.
@@ -345,7 +345,7 @@ TEST(Delivery, AWaterPulseIsCreditedOnlyWhenTheBoardTookBothItsCommands)
         RigFixture f;
         f.Request(150, 7300);
         f.form.ButtonDilution->click();
-        ASSERT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
+        ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B/H2O");
         // The board falls silent before the wet path, or right after it opened.
         f.relay.Faults.Silent = c.wetRefused;
         f.relayPort.BeforeExchange = [&](double) {
@@ -394,7 +394,7 @@ TEST(Delivery, WithoutAVapourPressureThereIsNoWaterPulseAndOneLinePerDilution)
         RigFixture f;
         f.Request(150, 10000);
         f.form.ButtonDilution->click();
-        ASSERT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
+        ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B/H2O");
         f.form.RtIntegerEditpH2O->SetValue(p);
         ASSERT_TRUE(std::isnan(p) ? std::isnan(f.form.RtIntegerEditpH2O->Value())
                                   : f.form.RtIntegerEditpH2O->Value() == p);
@@ -431,7 +431,7 @@ TEST(Delivery, TheMethodIsBackAfterAnH2OPulseRowThatCouldNotBeStored)
     f.Tick();
     EXPECT_FALSE(f.dialogs.Errors.isEmpty());
     EXPECT_GT(f.s.H2OTime, credited) << "the pulse was given";
-    EXPECT_EQ(f.s.MixingMethod, "A (pulse) in B/H2O");
+    EXPECT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B/H2O");
 
     f.s.B.Name = "Ar";
     const int errors = static_cast<int>(f.dialogs.Errors.size());

@@ -35,7 +35,7 @@ struct ProgramWatch {
         TProgramRunner& runner = f.form.Mixer().Program();
         runner.OnHoldBegins = [this, &f](int) {
             HoldBegins.push_back(f.rig.secondsSinceStart());
-            Methods.push_back(f.s.MixingMethod);
+            Methods.push_back(std::string(MixingMethodName(f.s.MixingMethod)));
             AtHold.push_back(RecordOf(f));
         };
         runner.OnStepEnds = [this, &f](int, bool) {

@@ -1,4 +1,5 @@
 #include "rig_fixture.h"
+#include "time_units.h"
 
 #include <QMetaObject>
 
@@ -43,7 +44,7 @@ void Dilute(RigFixture& f)
 {
     f.Request(10000, 0);
     f.form.ButtonDilution->click();
-    ASSERT_EQ(f.s.MixingMethod, "A (constant) in B");
+    ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (constant) in B");
     f.RunFor(2);
     ASSERT_GT(f.mfc.setPoint(1), 0.0f);
 }
@@ -68,7 +69,7 @@ TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
     f.Tick();
     for (unsigned ms : f.clock.Fake.sleeps())
         EXPECT_LE(ms, SliceMs) << "every wait is a slice at most";
-    const double tookS = (f.clock.now() - start) * 86400.0;
+    const double tookS = (f.clock.now() - start) * SecondsPerDay;
 
     const std::vector<Hold> expected = {
         {2000, "Flush bypass line with gas B (2 sec)", false, Pattern({0, 0, 1, 0, 0, 0}), setPointA, 6.0f,
@@ -146,10 +147,10 @@ TEST(Flush, ClicksDuringTheFlushRunButTheFlushStillEndsInStandby)
     EXPECT_EQ(holds[4].Status, "Dilution");
     EXPECT_EQ(holds[4].State, TMixerState::Dilution);
     EXPECT_FALSE(holds[4].TimerActive);
-    EXPECT_GT((end - start) * 86400.0, 9.0);
+    EXPECT_GT((end - start) * SecondsPerDay, 9.0);
 
     // The Dilution click planned, reset the totalizers and started the clock.
-    EXPECT_EQ(f.s.MixingMethod, "A (pulse) in B");
+    EXPECT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B");
     EXPECT_FALSE(f.form.Memo4->toPlainText().isEmpty());
     EXPECT_GT(f.s.TotalizerA.StartTime, start);
     EXPECT_GT(f.s.DilutionStartTime, f.s.TotalizerA.StartTime);
@@ -213,7 +214,7 @@ TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
 
             ASSERT_GE(handledAt, 0.0) << "handled inside the flush";
             // The holds last seconds; the safing's frames only their wire time.
-            EXPECT_LT((f.clock.now() - handledAt) * 86400.0, 0.5) << "the remaining holds are skipped";
+            EXPECT_LT((f.clock.now() - handledAt) * SecondsPerDay, 0.5) << "the remaining holds are skipped";
             EXPECT_EQ(f.relay.pattern(), 0);
             EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
             for (const ValvePatternRecord& p : f.relay.patterns())

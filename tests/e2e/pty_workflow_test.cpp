@@ -49,7 +49,7 @@ TEST(PtyWorkflow, SetupAndADilutionOverPseudoTerminals)
 
     // 5000 ppm oxygen: both gases at a constant flow.
     TypeOver(form.RtIntegerEditGasAPPM, "5000");
-    ASSERT_EQ(form.WindowState.MixingMethod, "A (constant) in B");
+    ASSERT_EQ(MixingMethodName(form.WindowState.MixingMethod), "A (constant) in B");
     QTest::mouseClick(form.ButtonDilution, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return RowsOf(log, "Dilution") >= 2; }, 5000));
 

@@ -3,14 +3,13 @@
 #include "compounds.h"
 #include "plot_page.h"
 #include "rig_fixture.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-
-constexpr double SecondsPerDay = 86400.0;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clock.h"
+#include "time_units.h"
 
 #include <functional>
 
@@ -9,13 +10,13 @@
 inline void RunTicks(FakeClock& clock, const std::function<void()>& tick, double seconds,
                      const std::function<void()>& afterTick = {})
 {
-    const double end = clock.now() + seconds / 86400.0;
+    const double end = clock.now() + seconds / SecondsPerDay;
     while (clock.now() < end) {
         const double start = clock.now();
         tick();
         if (afterTick)
             afterTick();
-        const double tookMs = (clock.now() - start) * 86400000.0;
+        const double tookMs = (clock.now() - start) * MsPerDay;
         if (tookMs < 250.0)
             clock.advanceMs(250.0 - tookMs);
     }

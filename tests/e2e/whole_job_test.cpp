@@ -64,7 +64,7 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     EXPECT_EQ(log.CellText(log.DataRows() - 1, ModeColumn), "Standby");
 
     w.Click(f.ButtonDilution);
-    ASSERT_EQ(f.WindowState.MixingMethod, Planned);
+    ASSERT_EQ(MixingMethodName(f.WindowState.MixingMethod), Planned);
     const int marker = log.DataRows() - 1;
     EXPECT_EQ(log.CellText(marker, ModeColumn), "Reset");
     mfc.clearRecords();

@@ -2,6 +2,7 @@
 #include "equipment_gateway.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,6 @@
 #include <string>
 
 namespace {
-
-constexpr double MsPerDay = 86400000.0;
 
 // The gateway on the simulated rig, both ports selected.
 struct Gateway {

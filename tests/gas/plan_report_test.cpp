@@ -185,7 +185,7 @@ TEST(PlanReport, AZeroTimeScaleShowsAnInfiniteReciprocal)
     // No gas A with water requested: gas A is "pulsed" for no time at all.
     const TPlanResult plan
         = Plan("O2", "Ar", 0, 10000, Controller("O2", "Oxygen", 0.1f, 1000), Controller("Ar", "Argon", 1.0f, 100));
-    ASSERT_EQ(plan.MixingMethod, "A (pulse) in B/H2O");
+    ASSERT_EQ(MixingMethodName(plan.MixingMethod), "A (pulse) in B/H2O");
     ASSERT_EQ(plan.TimeScaleA, 0.0f);
     const QStringList lines = PlanReportLines(plan);
     EXPECT_TRUE(lines.contains("  Timescale A       : 0.000 000"));

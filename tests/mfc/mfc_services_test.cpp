@@ -6,6 +6,7 @@
 #include "serial_lines.h"
 #include "simulated_port.h"
 #include "voegtlin_port.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr const char* PortName = "SIM-MFC";
-constexpr double MsPerDay = 86400000.0;
 
 // The controller services against the simulated controllers.
 struct Controllers {
@@ -311,7 +311,7 @@ TEST(Totalizers, TheTotalizerIntegratesTheDeliveredFlow)
     const double setAt = mfc.model.setPoints().back().At;
     mfc.clock.advanceMs(120000.0);  // two minutes
     ReadTotalizers(mfc.bus, a, b);
-    const double minutes = (mfc.model.frames().back().At - setAt) * 1440.0;
+    const double minutes = (mfc.model.frames().back().At - setAt) * MinutesPerDay;
     const double tau = mfc.model.Response.LagSeconds / 60.0;
     const double grams = 3.0 * minutes - 3.0 * tau * (1.0 - std::exp(-minutes / tau));
     EXPECT_NEAR(b.Value - b.StartValue, grams, 0.002);

@@ -4,6 +4,7 @@
 #include "serial_lines.h"
 #include "serial_port.h"
 #include "simulated_port.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -232,7 +233,7 @@ TEST(SendData, APollThatFindsDataIsStillFollowedByItsSleep)
     EXPECT_EQ(l.Send("FE 21").Status, "");
     EXPECT_EQ(l.clock.sleeps(), (std::vector<unsigned>{5, 5}));
     // ... and the read ends after 20 ms without a new byte.
-    EXPECT_NEAR((l.clock.now() - start) * 86400000.0, 30.0, 0.01);
+    EXPECT_NEAR((l.clock.now() - start) * MsPerDay, 30.0, 0.01);
 }
 
 TEST(SendData, AReplyStillArrivingWhenTheReadStartsIsReadWhole)

@@ -26,7 +26,7 @@ void Dilute(FormFixture& f)
     s.A = GetCompound("O2");
     s.B = GetCompound("Ar");
     s.MixerState = TMixerState::Dilution;
-    s.MixingMethod = "A (constant) in B";
+    s.MixingMethod = TMixingMethod::AConstantInB;
     s.TotalizerA.Value = 0.012345;
     s.TotalizerB.Value = 10.0;
     s.H2OTime = 1.0 / 24.0;

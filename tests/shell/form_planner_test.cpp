@@ -32,7 +32,7 @@ TEST(FormPlanner, CalculatePlansFromTheFieldsAndShowsTheReport)
 
     f.form.Calculate();
 
-    EXPECT_EQ(s.MixingMethod, "A (constant) in B");
+    EXPECT_EQ(MixingMethodName(s.MixingMethod), "A (constant) in B");
     EXPECT_NEAR(s.DesiredFlowAGramsperMinute, 0.00012017, 1e-8);
     EXPECT_EQ(s.DesiredFlowBGramsperMinute, 1.0);
     EXPECT_EQ(s.H2OFractioninB, 0.0);
@@ -58,7 +58,7 @@ TEST(FormPlanner, WaterAndANewRequestReplan)
     f.form.RtIntegerEditH2Oppm->SetValue(10000);
     f.form.RtIntegerEditGasBPPM->SetValue(989850);
     f.form.Calculate();
-    EXPECT_EQ(f.form.WindowState.MixingMethod, "A (constant) in B/H2O");
+    EXPECT_EQ(MixingMethodName(f.form.WindowState.MixingMethod), "A (constant) in B/H2O");
     EXPECT_EQ(f.form.WindowState.H2OFractioninB, 0.01);
     EXPECT_TRUE(f.form.Memo4->toPlainText().contains("  150 ppm of Oxygen in Argon with H2O\n"));
 
@@ -66,7 +66,7 @@ TEST(FormPlanner, WaterAndANewRequestReplan)
     f.form.RtIntegerEditGasBPPM->SetValue(999850);
     f.form.Calculate();
     EXPECT_EQ(f.form.WindowState.H2OFractioninB, 0.0);
-    EXPECT_EQ(f.form.WindowState.MixingMethod, "A (constant) in B");
+    EXPECT_EQ(MixingMethodName(f.form.WindowState.MixingMethod), "A (constant) in B");
 }
 
 TEST(FormPlanner, WithoutAGasTheRunStopsAfterItsMarker)
@@ -74,7 +74,7 @@ TEST(FormPlanner, WithoutAGasTheRunStopsAfterItsMarker)
     FormFixture f;
     ChooseOxygenInArgon(f);
     f.form.Calculate();
-    const std::string method = f.form.WindowState.MixingMethod;
+    const TMixingMethod method = f.form.WindowState.MixingMethod;
     f.form.WindowState.H2OTime = 0.25;
 
     f.form.ListBoxSetupGas2->clearSelection();

@@ -149,7 +149,7 @@ TEST(MixtureInputs, WaterIsHeldBetweenTheLimitsOfTheSimulatedBubbler)
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), most);
     EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 1000000 - 150 - most);
     EXPECT_LE(most / 964850.0, p);
-    EXPECT_NE(f.form.WindowState.MixingMethod.find("H2O"), std::string::npos) << "the plan takes the corrected water";
+    EXPECT_TRUE(Humidified(f.form.WindowState.MixingMethod)) << "the plan takes the corrected water";
 
     // Below what the water pulses can resolve: at least b * p / 360.
     f.dialogs.Messages.clear();

@@ -1,6 +1,7 @@
 #include "form_fixture.h"
 #include "log_table_model.h"
 #include "plot_page.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr double Minute = 1.0 / 1440.0;
+constexpr double Minute = 1.0 / MinutesPerDay;
 
 }  // namespace
 
@@ -31,13 +32,13 @@ TEST(PlotPage, FollowsTheNewestRowsOrShowsTheWholeRunAtAnyLength)
     // Three hours a second apart, gas A near 150 ppm with one spike.
     for (int i = 0; i < 3 * 3600; ++i) {
         TPlotSample s;
-        s.Time = start + i / 86400.0;
+        s.Time = start + i / SecondsPerDay;
         s.Values.fill(NAN);
         s[TPlotQuantity::PpmA] = i == 5000 ? 400.0 : 150.0 + (i % 7) * 0.1;
         page.AppendSample(s);
     }
     QTest::qWait(50);  // the redraw waits for the event loop
-    const double last = start + (3 * 3600 - 1) / 86400.0;
+    const double last = start + (3 * 3600 - 1) / SecondsPerDay;
     struct Case {
         QString span;
         double widthMinutes;  // 0: from the first row
@@ -76,11 +77,11 @@ TEST(PlotPage, FollowsTheNewestRowsOrShowsTheWholeRunAtAnyLength)
     const double edge = page.ViewTo();
     TPlotSample next;
     next.Values.fill(150.0);
-    next.Time = last + 1 / 86400.0;
+    next.Time = last + 1 / SecondsPerDay;
     page.AppendSample(next);
     page.Redraw();
     EXPECT_EQ(page.ViewTo(), edge);
-    next.Time = edge + 1 / 86400.0;
+    next.Time = edge + 1 / SecondsPerDay;
     page.AppendSample(next);
     page.Redraw();
     EXPECT_GT(page.ViewTo(), next.Time);

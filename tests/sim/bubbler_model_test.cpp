@@ -4,6 +4,7 @@
 #include "simulated_rig.h"
 
 #include "clock.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr double T0 = 46365.5;
-constexpr double MinutesPerDay = 1440.0;
 
 void Send(DeviceModel& device, std::vector<std::uint8_t> bytes, double at)
 {

@@ -1,6 +1,7 @@
 #include "hex_bytes.h"
 #include "mfc_bus_model.h"
 #include "rtu_frames.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 namespace {
 
 constexpr double T0 = 46365.5;
-constexpr double MsPerDay = 86400000.0;
 
 std::vector<std::uint8_t> Framed(const std::string& hexWithoutCrc)
 {
@@ -126,9 +126,9 @@ TEST(MfcBusModel, FlowFollowsTheSetPointBetweenTheMinimumAndTheFullScale)
         // The totalizer holds the integral: after a long run, flow x time
         // less the lag's share, in kilograms.
         const double minutes = 10.0;
-        const double kg = model.totalizerKg(2, T0 + minutes / 1440.0);
+        const double kg = model.totalizerKg(2, T0 + minutes / MinutesPerDay);
         EXPECT_NEAR(kg * 1000.0, c.delivered * (minutes - model.Response.LagSeconds / 60.0), tolerance);
-        EXPECT_EQ(model.flow(1, T0 + minutes / 1440.0), 0.0);
+        EXPECT_EQ(model.flow(1, T0 + minutes / MinutesPerDay), 0.0);
     }
 }
 
@@ -137,13 +137,13 @@ TEST(MfcBusModel, TheDeliveredFlowCarriesASeededErrorOfReading)
     // Ten minutes at 3 g/min, asked once at the end or every 7 ms: the
     // same grams, the flow within 0.5 % of the set-point and changing every
     // second, averaging out.
-    const double end = T0 + 10.0 / 1440.0;
+    const double end = T0 + 10.0 / MinutesPerDay;
     MfcBusModel once, often, otherSeed;
     otherSeed.Response.Seed = 2;
     for (MfcBusModel* m : {&once, &often, &otherSeed})
         SetArgon(*m, 3.0f);
     std::vector<double> flows;
-    for (double t = T0 + 5.0 / 86400; t < end; t += 7.0 / MsPerDay) {
+    for (double t = T0 + 5.0 / SecondsPerDay; t < end; t += 7.0 / MsPerDay) {
         const double flow = often.flow(2, t);
         EXPECT_NEAR(flow, 3.0, 3.0 * 0.005 + 1e-9);
         if (flows.empty() || flows.back() != flow)

@@ -1,11 +1,11 @@
 #include "relay_board_model.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr double T0 = 46365.5;
-constexpr double MsPerDay = 86400000.0;
 
 double At(double ms)
 {

@@ -1,6 +1,7 @@
 #include "clock.h"
 #include "day_count.h"
 #include "time_picture.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ TEST(DayCount, LocalDateTimesMapToDaysSince18991230)
         {QDateTime(QDate(2026, 12, 9), QTime(18, 0)), 46365.75},
         {QDateTime(QDate(1899, 12, 29), QTime(6, 0)), -1.25},
         {QDateTime(QDate(1, 1, 1), QTime(0, 0)), -693593.0},
-        {QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)), 2958465.0 + 86399.0 / 86400.0},
+        {QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)), 2958465.0 + 86399.0 / SecondsPerDay},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.local.toString(Qt::ISODate).toStdString());
@@ -37,7 +38,7 @@ TEST(DayCount, SplitRoundsToTheMillisecondAndCarries)
     EXPECT_EQ(half.msOfDay, 43200000);
 
     // 0.4999 ms before midnight rounds up into the next day.
-    const DayParts carry = SplitDayCount(3.0 + (86400000.0 - 0.4) / 86400000.0);
+    const DayParts carry = SplitDayCount(3.0 + (MsPerDay - 0.4) / MsPerDay);
     EXPECT_EQ(carry.days, 4);
     EXPECT_EQ(carry.msOfDay, 0);
 
@@ -65,12 +66,12 @@ TEST(FakeClock, SleepsAdvanceTimeAndAreRecordedInOrder)
     clock.sleepMs(2000);
     EXPECT_EQ(clock.sleeps(), (std::vector<unsigned>{2000, 5000, 2000}));
     EXPECT_EQ(clock.sleptMs(), 9000u);
-    EXPECT_NEAR((clock.now() - 100.0) * 86400.0, 9.0, 1e-6);
+    EXPECT_NEAR((clock.now() - 100.0) * SecondsPerDay, 9.0, 1e-6);
 
     clock.advanceMs(250);
     clock.deviceWaitMs(20.5);
     EXPECT_EQ(clock.sleeps().size(), 3u) << "advancing and device time are not the program's sleeps";
-    EXPECT_NEAR((clock.now() - 100.0) * 86400.0, 9.2705, 1e-6);
+    EXPECT_NEAR((clock.now() - 100.0) * SecondsPerDay, 9.2705, 1e-6);
 }
 
 TEST(FakeClock, MillionsOfSmallSleepsDoNotDrift)
@@ -79,7 +80,7 @@ TEST(FakeClock, MillionsOfSmallSleepsDoNotDrift)
     for (int i = 0; i < 1000000; ++i)
         clock.advanceMs(1);
     // 1000 s exactly; a clock that added day fractions would drift here.
-    EXPECT_NEAR((clock.now() - 46365.0) * 86400.0, 1000.0, 1e-5);
+    EXPECT_NEAR((clock.now() - 46365.0) * SecondsPerDay, 1000.0, 1e-5);
 }
 
 TEST(FakeClock, WallClockShiftLeavesDurationsAlone)
@@ -89,14 +90,14 @@ TEST(FakeClock, WallClockShiftLeavesDurationsAlone)
     clock.sleepMs(1000);
     clock.shiftWallClockHours(-1.0);  // clocks go back at the end of summer time
     clock.sleepMs(1000);
-    EXPECT_NEAR((clock.now() - start) * 86400.0, 2.0, 1e-6);
+    EXPECT_NEAR((clock.now() - start) * SecondsPerDay, 2.0, 1e-6);
     EXPECT_NEAR((clock.wallNow() - clock.now()) * 24.0, -1.0, 1e-9);
 }
 
 TEST(RealClock, StartsAtLocalTimeAndNeverRunsBackwards)
 {
     RealClock clock;
-    EXPECT_NEAR(clock.now(), clock.wallNow(), 2.0 / 86400.0);
+    EXPECT_NEAR(clock.now(), clock.wallNow(), 2.0 / SecondsPerDay);
     double last = clock.now();
     for (int i = 0; i < 1000; ++i) {
         const double t = clock.now();
@@ -105,5 +106,5 @@ TEST(RealClock, StartsAtLocalTimeAndNeverRunsBackwards)
     }
     const double before = clock.now();
     clock.sleepMs(20);
-    EXPECT_GE((clock.now() - before) * 86400.0e3, 19.0);
+    EXPECT_GE((clock.now() - before) * MsPerDay, 19.0);
 }

@@ -1,6 +1,7 @@
 #include "time_picture.h"
 
 #include "qt_printers.h"
+#include "time_units.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@ namespace {
 // 2026-12-09 plus a time of day.
 double At(int h, int m, int s, int ms = 0)
 {
-    return 46365.0 + (((h * 60.0 + m) * 60.0 + s) * 1000.0 + ms) / 86400000.0;
+    return 46365.0 + (((h * 60.0 + m) * 60.0 + s) * 1000.0 + ms) / MsPerDay;
 }
 
 }  // namespace
@@ -31,9 +32,9 @@ TEST(TimePicture, FormatsDayCounts)
         {"yyyy-mm-dd hh_mm", At(23, 59, 0), "2026-12-09 23_59"},
         {"HH:NN:SS", At(13, 14, 15), "13:14:15"},
         // a quarter millisecond before midnight rounds into the next day
-        {"yyyy-mm-dd hh_mm", 46365.0 + (86400000.0 - 0.25) / 86400000.0, "2026-12-10 00_00"},
+        {"yyyy-mm-dd hh_mm", 46365.0 + (MsPerDay - 0.25) / MsPerDay, "2026-12-10 00_00"},
         // a duration shows its time-of-day part
-        {"hh:nn:ss", 1.5 + 1.0 / 86400.0, "12:00:01"},
+        {"hh:nn:ss", 1.5 + 1.0 / SecondsPerDay, "12:00:01"},
         // before day 0 the time of day still counts forward from midnight
         {"yyyy-mm-dd hh_mm", -1.25, "1899-12-29 06_00"},
         {"yyyy-mm-dd", 2.0, "1900-01-01"},
