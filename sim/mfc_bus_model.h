@@ -47,6 +47,7 @@ struct MfcFaults {
     bool NoGas = false;                         // takes set-points, but no gas comes: the flow stays at 0
     bool KeepsGasTable = false;                 // acknowledges a gas-table switch but keeps its table
     std::optional<float> TotalizerKg;           // the totalizer reads this, whatever flows
+    double CorruptPercent = 0.0;                // this share of the replies has a byte garbled on the line
 };
 
 // A frame as the bus carried it to the controllers.
@@ -144,4 +145,5 @@ private:
     double pendingAt_ = 0.0;             // arrival of its last byte
     std::vector<ReceivedFrame> frames_;
     std::vector<SetPointRecord> setPoints_;
+    std::uint64_t replies_ = 0;  // replies sent, for the choice of those garbled
 };

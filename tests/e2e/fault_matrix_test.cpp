@@ -3,6 +3,7 @@
 #include "rig_fixture.h"
 
 #include <QFrame>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -38,17 +39,21 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
                                   {"Bypass", 0, 0}};
     struct Fault {
         TRigFault Kind;
+        double Argument;       // a flaky line's percent, an unplugged port's seconds
         double WithinSeconds;  // 0: no alarm
         const char* Cause;     // how the cause begins
         bool RelayHears, Controller1Hears, Controller2Hears;
     };
     const Fault faults[] = {
-        {TRigFault::RelaySilent, 2, "Relay board not answering since ", false, true, true},
-        {TRigFault::Mfc1Silent, 2, "Flow controller 1 (gas A, O2) not answering since ", true, false, true},
-        {TRigFault::Mfc2Silent, 2, "Flow controller 2 (gas B, Ar) not answering since ", true, true, false},
-        {TRigFault::MfcBadCrc, 2, "Flow controller ", true, true, true},
-        {TRigFault::GasBEmpty, 5, "Gas B flow 0.0", true, true, true},
-        {TRigFault::BubblerOpenCircuit, 0, "", true, true, true},
+        {TRigFault::RelaySilent, 0, 2, "Relay board not answering since ", false, true, true},
+        {TRigFault::Mfc1Silent, 0, 2, "Flow controller 1 (gas A, O2) not answering since ", true, false, true},
+        {TRigFault::Mfc2Silent, 0, 2, "Flow controller 2 (gas B, Ar) not answering since ", true, true, false},
+        {TRigFault::MfcBadCrc, 0, 2, "Flow controller ", true, true, true},
+        {TRigFault::GasBEmpty, 0, 5, "Gas B flow 0.0", true, true, true},
+        {TRigFault::BubblerOpenCircuit, 0, 0, "", true, true, true},
+        {TRigFault::MfcFlaky, 5, 0, "", true, true, true},
+        {TRigFault::PortUnplug, 4, 2, "Flow controller 1 (gas A, O2) not answering since ", true, false, false},
+        {TRigFault::MfcStale, 0, 5, "Gas B flow 0.000 g/min against ", true, true, true},
     };
 
     for (const Scenario& scenario : scenarios) {
@@ -64,7 +69,7 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             }
             const TMixerState running = f.s.MixerState;
             const double faultAt = f.rig.secondsSinceStart() + HealthySeconds;
-            f.rig.scheduleFault(fault.Kind, faultAt);
+            f.rig.scheduleFault({fault.Kind, faultAt, fault.Argument});
             f.RunFor(HealthySeconds);
             ASSERT_FALSE(f.form.Mixer().Alarm()) << "a sound rig raises none: " << f.form.Mixer().Alarm()->Cause;
             const QStringList before = Cells(f);
@@ -76,13 +81,21 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
                     alarmAt = f.rig.secondsSinceStart();
             });
             if (fault.WithinSeconds == 0) {
-                // The open thermistor shows at the next reading, and only there.
-                f.form.RtIntegerEditH2OTempValueChanged();
-                f.RunFor(5);
-                EXPECT_TRUE(f.DevLines().contains("Thermistor reading out of range: DAC = 1023"));
-                EXPECT_EQ(f.form.RtIntegerEditpH2O->Value(), pH2O) << "the last sound pressure stays";
-                EXPECT_FALSE(f.form.Mixer().Alarm());
+                if (fault.Kind == TRigFault::BubblerOpenCircuit) {
+                    // The open thermistor shows at the next reading, and only there.
+                    f.form.RtIntegerEditH2OTempValueChanged();
+                    EXPECT_TRUE(f.DevLines().contains("Thermistor reading out of range: DAC = 1023"));
+                    EXPECT_EQ(f.form.RtIntegerEditpH2O->Value(), pH2O) << "the last sound pressure stays";
+                }
+                // A flaky line is ridden out: its failures are lines on the
+                // Debug page, not an alarm, and no reading is made up.
+                f.RunFor(30);
+                EXPECT_FALSE(f.form.Mixer().Alarm()) << f.form.Mixer().Alarm()->Cause;
                 EXPECT_EQ(f.s.MixerState, running);
+                EXPECT_EQ(
+                    Cells(f).filter(QRegularExpression("nan|inf", QRegularExpression::CaseInsensitiveOption)).size(),
+                    0);
+                EXPECT_EQ(f.DevLines().filter(" failed: corrupted reply").isEmpty(), fault.Kind != TRigFault::MfcFlaky);
                 continue;
             }
             f.RunFor(fault.WithinSeconds, [&] {
@@ -93,6 +106,7 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             EXPECT_LE(*alarmAt - faultAt, fault.WithinSeconds);
             const std::string cause = f.form.Mixer().Alarm()->Cause;
             EXPECT_EQ(cause.rfind(fault.Cause, 0), 0u) << cause;
+            EXPECT_TRUE(fault.Kind != TRigFault::PortUnplug || cause.ends_with(": No such port: SIM-MFC")) << cause;
 
             // Standby, and what still hears the program closed and at zero;
             // the valve flags show what the board has.
@@ -124,10 +138,21 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             f.form.ButtonBypass->click();
             EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
             EXPECT_EQ(f.dialogs.Messages.count("Acknowledge the alarm before Flush, Bypass or Dilution"), 2);
+            // An unplugged adapter back in its port: Standby holds again.
+            if (fault.Kind == TRigFault::PortUnplug)
+                f.RunFor(fault.Argument);
             f.form.ButtonAlarmAcknowledge->click();
             EXPECT_FALSE(f.form.PanelAlarm->isVisibleTo(f.form.OperationPanel));
             f.form.ButtonFlush->click();
             EXPECT_EQ(f.s.MixerState, TMixerState::Flushing);
+            if (fault.Kind != TRigFault::PortUnplug)
+                continue;
+            // ... and the same delivery runs again as before.
+            f.RunFor(12);
+            (scenario.GasA == 0 ? f.form.ButtonBypass : f.form.ButtonDilution)->click();
+            f.RunFor(HealthySeconds);
+            EXPECT_FALSE(f.form.Mixer().Alarm()) << f.form.Mixer().Alarm()->Cause;
+            EXPECT_EQ(f.s.MixerState, running);
         }
     }
 }
