@@ -312,6 +312,7 @@ DeviceReply MfcBusModel::receive(const std::vector<std::uint8_t>& bytes, double 
             const double share = draw * 100.0 / c->Faults.CorruptPercent;  // [0, 1) again
             const auto index = static_cast<std::size_t>(share * static_cast<double>(out.size()));
             out[std::min(index, out.size() - 1)] ^= static_cast<std::uint8_t>(1u << (replies_ % 8));
+            ++garbled_;
         }
         if (c->Faults.LengthChange > 0)
             out.insert(out.end(), static_cast<std::size_t>(c->Faults.LengthChange), 0x00);

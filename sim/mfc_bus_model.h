@@ -93,6 +93,10 @@ public:
     MfcFaults& faults(int address);
     void clearFaults();
 
+    // Replies sent, and those a flaky line garbled.
+    std::uint64_t replies() const { return replies_; }
+    std::uint64_t garbledReplies() const { return garbled_; }
+
     // Everything the bus carried, and every set-point write, in order.
     const std::vector<ReceivedFrame>& frames() const { return frames_; }
     const std::vector<SetPointRecord>& setPoints() const { return setPoints_; }
@@ -146,4 +150,5 @@ private:
     std::vector<ReceivedFrame> frames_;
     std::vector<SetPointRecord> setPoints_;
     std::uint64_t replies_ = 0;  // replies sent, for the choice of those garbled
+    std::uint64_t garbled_ = 0;
 };

@@ -203,6 +203,11 @@ TDryRun::TDryRun(const TDryRunOptions& options)
     s.B = GetCompound(options.GasB);
     p.Host.Mix.GasA = options.GasA;
     p.Host.Mix.GasB = options.GasB;
+    const double setupSeconds = p.Rig.secondsSinceStart();
+    for (TScheduledFault fault : options.Faults) {
+        fault.Seconds += setupSeconds;
+        p.Rig.scheduleFault(fault);
+    }
 }
 
 TDryRun::~TDryRun() = default;
@@ -257,6 +262,8 @@ TDryRunResult TDryRun::TParts::Between(const TRecord& from, const TRecord& to, s
     r.GramsB = to.GramsB - from.GramsB;
     const double waterMoles = to.WaterMoles - from.WaterMoles;
     r.GramsH2O = waterMoles * State.H2OC.MolarMass;
+    r.GarbledReplies = Rig.mfc.garbledReplies();
+    r.Replies = Rig.mfc.replies();
 
     const double molesA = r.GramsA * GetMolesPerGram(Options.GasA);
     const double molesB = r.GramsB * GetMolesPerGram(Options.GasB);
@@ -363,9 +370,9 @@ const QString& TDryRun::Report() const
     return P_->Host.Report;
 }
 
-bool TDryRun::SaveLog(const QString& path) const
+bool TDryRun::WriteLog(QIODevice& device) const
 {
-    return SaveLogFile(path, P_->Host.Report, P_->Log);
+    return WriteLogFile(device, P_->Host.Report, P_->Log);
 }
 
 TMixer& TDryRun::Mixer()

@@ -85,7 +85,11 @@ TEST(ValidateMFC, BothControllersMustIdentifyAsGSC)
         EXPECT_EQ(mfc.Validate(), c.ok);
         EXPECT_EQ(mfc.memo,
                   (std::vector<std::string>{"", c.ok ? "MFCs are OK" : "One of more MFC failed to be identified"}));
-        EXPECT_EQ(mfc.FrameTargets(), (std::vector<std::string>{"1:3:35", "2:3:35"}));
+        // A garbled reply is asked for once more.
+        const bool garbled = mfc.model.faults(1).BadCrc;
+        EXPECT_EQ(mfc.FrameTargets(),
+                  garbled ? (std::vector<std::string>{"1:3:35", "1:3:35", "2:3:35"})
+                          : (std::vector<std::string>{"1:3:35", "2:3:35"}));
         EXPECT_EQ(mfc.Pauses(), (std::vector<unsigned>{20, 20}));
     }
 }
@@ -219,6 +223,9 @@ TEST(MinMaxFlow, AFailedOrMeaninglessRangeKeepsTheFormerOne)
         {"full scale negative", fullScale(-4.0f), true, invalid},
         {"full scale subnormal", fullScale(std::numeric_limits<float>::min() / 2), true, invalid},
         {"full scale the smallest subnormal", fullScale(std::numeric_limits<float>::denorm_min()), true, invalid},
+        {"full scale beyond any controller", fullScale(3.4e38f), true, invalid},
+        {"the table acknowledged but not taken", [](MfcBusModel& m) { m.faults(2).KeepsGasTable = true; }, false,
+         "Controller 2 did not take gas table 3: it meters with table 1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -242,7 +249,8 @@ TEST(MinMaxFlow, AFailedOrMeaninglessRangeKeepsTheFormerOne)
         EXPECT_EQ(min, 0.12);
         EXPECT_EQ(max, 6.0);
         EXPECT_EQ(mfc.model.gasTableInUse(2), c.tableSwitched ? 3 : 1);
-        EXPECT_EQ(mfc.FrameTargets().size(), 8u) << "the whole conversation still takes place";
+        // The whole conversation still takes place, each garbled reply asked for twice.
+        EXPECT_EQ(mfc.FrameTargets().size(), mfc.model.faults(2).BadCrc ? 16u : 8u);
     }
 }
 

@@ -1,7 +1,9 @@
 #include "dry_run.h"
+#include "log_table_model.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 
 TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
@@ -68,4 +70,29 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
             EXPECT_EQ(r.GramsA, 0.0);
         }
     }
+}
+
+TEST(DryRun, ADayOfHumidifiedDilutionRidesOutAFlakyControllerLine)
+{
+    TDryRunOptions o;  // 150 ppm oxygen in argon: gas A in pulses
+    o.PpmH2O = 7300;
+    o.Minutes = 24 * 60;
+    o.Faults = {*ParseScheduledFault("mfc-flaky@0:1")};
+    TDryRun run(o);
+    run.Request(o.PpmA, o.PpmH2O);
+    run.StartDilution();
+    run.RunFor(o.Minutes * 60);
+    const TDryRunResult r = run.Result();
+    EXPECT_NEAR(static_cast<double>(r.GarbledReplies) / static_cast<double>(r.Replies), 0.01, 0.001);
+    EXPECT_EQ(r.Alarm, "");
+    EXPECT_TRUE(r.WithinTolerance()) << "gas A " << r.DeliveredPpmA << ", water " << r.DeliveredPpmH2O;
+
+    // No cell of the day's log holds a number that was not read or computed.
+    const TLogTableModel& log = run.Log();
+    EXPECT_GT(log.StoredRows(), 86400);
+    int unsound = 0;
+    for (int i = 0; i < log.DataRows(); ++i)
+        for (double v : log.Row(i).Numbers)
+            unsound += std::isfinite(v) ? 0 : 1;
+    EXPECT_EQ(unsound, 0);
 }
