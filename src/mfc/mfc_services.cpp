@@ -23,10 +23,15 @@ TVoegtlinPort ControllerPort(const MfcBus& bus)
     return port;
 }
 
+void KeepFirstFailure(std::string& first, const std::string& status)
+{
+    if (first.empty())
+        first = status;
+}
+
 void KeepFirstFailure(std::string& first, const TSerialResponse& r)
 {
-    if (first.empty() && !r.Status.empty())
-        first = r.Status;
+    KeepFirstFailure(first, r.Status);
 }
 
 bool IdentifiesAsController(const TSerialResponse& r)
@@ -120,7 +125,8 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
     bus.clock.sleepMs(PauseAfterTableShownMs);
 
     auto read = [&](TSerialResponse r) {
-        KeepFirstFailure(failure, r);
+        if (!r.Status.empty())
+            KeepFirstFailure(failure, ControllerFailure(Address, table + " not read", r.Status));
         bus.clock.sleepMs(PauseBetweenFramesMs);
         return r;
     };
