@@ -10,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace {
@@ -134,4 +139,29 @@ TEST(PtyLine, APortHeldByAnotherProgramNamesItsHolder)
                   + std::to_string(getpid()) + ")");
     holder->close();
     EXPECT_EQ(p.Send("01", false).Status, "");
+}
+
+TEST(PtyLine, AStableNameIsListedWithItsPortAndOpensIt)
+{
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    QTemporaryDir byId;
+    const QString name = byId.filePath("usb-FTDI_FT232R_A50285BI-if00-port0");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(p.host.portPath()), name));
+    ASSERT_TRUE(QFile::link(byId.filePath("gone"), byId.filePath("usb-gone-port0")));  // an adapter unplugged
+    SystemSerialLines lines(byId.path().toStdString());
+    const std::string listed = name.toStdString() + " (" + p.host.portPath() + ")";
+    const std::vector<std::string> names = lines.portNames();
+    EXPECT_EQ(names.back(), listed);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& n) { return n.find("usb-gone") != std::string::npos; }),
+              0);
+    TSerialPort serial(lines, p.clock);
+    serial.Port = listed;
+    serial.BaudRate = 9600;
+    serial.StopBits = 2;
+    TSerialResponse r;
+    serial.SendData("\x01", 1, false, r);
+    EXPECT_EQ(r.Status, "");
+    ASSERT_TRUE(p.host.waitForBytesReceived(1, 2000));
 }
