@@ -69,6 +69,8 @@ void TJournal::Stored(int row, bool marker)
     if (closed_)
         return;
     CheckSync();
+    if (marker)
+        markerTimes_[row] = clock_.wallNow();
     const int mode = log_->Row(row).Mode;
     const bool change = marker || mode != lastMode_;
     lastMode_ = mode;
@@ -114,7 +116,7 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
         out_ += "\r\n";  // what could not be cut off stays on a line of its own
     if (!openingWritten_) {
         lines_->AppendOpening(out_, QString());
-        lines_->AppendHeader(out_, log_->Format());
+        lines_->AppendHeader(out_, log_->Format(), QString::fromLatin1(JournalStampCaption));
     }
     int blockWritten = blockWritten_;
     auto appendBlock = [&](int row) {
@@ -130,7 +132,7 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
         const TLogRow& row = log_->Row(r);
         if (row.Written == 0)
             continue;  // the table's first row before anything was stored
-        lines_->AppendRow(out_, log_->Format(), row, log_->Texts());
+        lines_->AppendRow(out_, log_->Format(), row, log_->Texts(), &StampOf(r, row));
         appendBlock(r);
     }
     if (!closingLine.isEmpty())
@@ -151,7 +153,22 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
     openingWritten_ = true;
     nextRow_ = std::max(nextRow_, upto + 1);
     blockWritten_ = blockWritten;
+    markerTimes_.erase(markerTimes_.begin(), markerTimes_.lower_bound(nextRow_));
     return true;
+}
+
+const std::string& TJournal::StampOf(int row, const TLogRow& stored)
+{
+    stamp_.clear();
+    const auto marker = markerTimes_.find(row);
+    double time = 0.0;
+    if (stored.Written & PropertyBit(TProperty::Time))
+        time = stored.Time;
+    else if (marker != markerTimes_.end())
+        time = marker->second;
+    if (time != 0.0)
+        stamp_ = DayCountToIsoText(time).toStdString();
+    return stamp_;
 }
 
 bool TJournal::Open()

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
 namespace {
 
 QList<QByteArray> FileLines(const QByteArray& bytes)
@@ -73,6 +75,18 @@ TEST(Journal, CatchesUpWithEveryRowOnceItCanBeWritten)
     ASSERT_TRUE(WriteLogFile(saved, QString(), log));
     QList<QByteArray> expected = FileLines(saved.data());
     expected.removeLast();  // the row stored after the close
+    // Each row carries the date and time it was stored, a marker the moment
+    // it came: ISO 8601 with the offset from UTC.
+    const int offset = QDateTime(QDate(2026, 12, 9), QTime(10, 0)).offsetFromUtc() / 60;
+    const QByteArray zone
+        = QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60)
+              .toLatin1();
+    auto iso = [&](int hour, int minute, int second) {
+        return QString::asprintf("2026-12-09T%02d:%02d:%02d.000", hour, minute, second).toLatin1() + zone;
+    };
+    expected[3] += ";\"Date and time\"";
+    for (int row = 0; row + 4 < expected.size(); ++row)
+        expected[4 + row] += ";" + (row == marker ? iso(10, 0, 0) : iso(10, 5, 7 + row - (row > marker ? 1 : 0)));
     const QList<QByteArray> block = {"*********", "Plan one", "  150 ppm", "", "*********"};
     for (qsizetype i = 0; i < block.size(); ++i)
         expected.insert(4 + marker + 1 + i, block[i]);
