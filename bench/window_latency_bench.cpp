@@ -19,9 +19,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -97,6 +99,15 @@ private:
     std::thread thread_;
 };
 
+// Runs the window's event loop for `ms`, as the program's own loop runs: it
+// sleeps until an event arrives (QTest::qWait would poll every 10 ms).
+void RunLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Runs the window's event loop until `done` or `ms` have passed.
 template <class Done> bool WaitFor(Done done, int ms)
 {
@@ -104,7 +115,7 @@ template <class Done> bool WaitFor(Done done, int ms)
     while (!done()) {
         if (SteadyClock::now() > end)
             return false;
-        QTest::qWait(10);
+        RunLoop(10);
     }
     return true;
 }
@@ -139,13 +150,14 @@ void BM_WindowLatency(benchmark::State& state)
     SystemSerialLines lines;
     SimulatedRig rig(clock);
     rig.registerOn(lines);
-    TForm1 form({clock, dialogs, lines, nullptr});
+    TForm1 form({clock, dialogs, lines, nullptr, TRigThread::Worker});
     form.show();
 
     ProbeReceiver receiver;
     ProbeSender sender(receiver, std::chrono::milliseconds(20));
 
     form.ButtonSetupFindPorts->click();
+    WaitFor([&] { return form.ListBoxPortMFC->count() > 0; }, 5000);
     SelectPort(form.ListBoxPortSolenoid, QStringLiteral("SIM-RELAY"));
     SelectPort(form.ListBoxPortMFC, QStringLiteral("SIM-MFC"));
     form.ButtonSetupValidate->click();
@@ -154,7 +166,8 @@ void BM_WindowLatency(benchmark::State& state)
         return;
     }
     ClickItem(form.ListBoxSetupGas1, 0);  // O2
-    QTest::qWait(100);
+    // The operator waits while the controller is switched to the gas.
+    WaitFor([&] { return form.ListBoxSetupGas2->isEnabled(); }, 20000);
     ClickItem(form.ListBoxSetupGas2, 0);  // Ar
     if (!WaitFor([&] { return form.CheckBoxGasesSelected->isChecked(); }, 20000)) {
         state.SkipWithError("the gases were not chosen");
@@ -191,9 +204,9 @@ void BM_WindowLatency(benchmark::State& state)
         for (const Phase& phase : phases) {
             std::vector<double> delays;
             phase.Enter();
-            QTest::qWait(phase.SettleMs);
+            RunLoop(phase.SettleMs);
             receiver.Into = &delays;
-            QTest::qWait(phase.MeasureMs);
+            RunLoop(phase.MeasureMs);
             receiver.Into = nullptr;
             const std::string name = phase.Name;
             state.counters[name + "_p50_ms"] = Percentile(delays, 0.50);
@@ -203,7 +216,7 @@ void BM_WindowLatency(benchmark::State& state)
         }
     }
     form.ButtonStop->click();
-    QTest::qWait(500);
+    RunLoop(500);
     form.close();
 }
 BENCHMARK(BM_WindowLatency)->Iterations(1)->Unit(benchmark::kSecond);

@@ -207,6 +207,21 @@ void TMixerService::Tick()
         Core_->Tick();
 }
 
+void TMixerService::TickSoon()
+{
+    if (!Thread_ || Stopped_)
+        return;
+    QMetaObject::invokeMethod(
+        Worker_,
+        [this] {
+            if (!Ticker_->isActive())
+                return;
+            RunOnWorker(&TMixerCore::Tick);
+            Ticker_->start();
+        },
+        Qt::QueuedConnection);
+}
+
 bool TMixerService::Stop(TCommand last, int timeoutMs)
 {
     if (!Thread_) {

@@ -44,6 +44,10 @@ public:
     // One tick now, on the caller's thread (its owner's timer); nothing on
     // a worker, which ticks itself.
     void Tick();
+    // On a worker: a tick as soon as it is free, the next one a full period
+    // later (what a command asked of the rig goes out without waiting for
+    // the tick). Nothing on the caller's thread.
+    void TickSoon();
 
     // Runs `last` on the core, then no tick and no command; waits at most
     // `timeoutMs` for it and for the worker thread to end. False when the

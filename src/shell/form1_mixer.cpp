@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <deque>
 #include <stdexcept>
 
 namespace {
@@ -44,7 +45,27 @@ public:
     }
     void AddPlanLine(const QString& line) override { AddMemoLine(F.Memo4, line); }
     void AddDevFeedbackLine(const QString& line) override { AddMemoLine(F.MemoDevFeedback, line); }
-    void ShowMessage(const QString& text) override { F.Dialogs_.ShowMessage(&F, text); }
+    void ShowMessage(const QString& text) override
+    {
+        // One box at a time: a message that arrives while one is open (its
+        // box runs the event loop) follows when it has been closed.
+        Pending_.push_back(text);
+        if (Showing_)
+            return;
+        Showing_ = true;
+        try {
+            while (!Pending_.empty()) {
+                const QString next = Pending_.front();
+                Pending_.pop_front();
+                F.Dialogs_.ShowMessage(&F, next);
+            }
+        } catch (...) {
+            Pending_.clear();
+            Showing_ = false;
+            throw;
+        }
+        Showing_ = false;
+    }
     void ShowError(const QString& text) override { F.ShowError(text); }
     void ShowAlarm(const QString& line) override
     {
@@ -83,6 +104,8 @@ public:
 private:
     TForm1& F;
     int LastMarker_ = -1;
+    std::deque<QString> Pending_;
+    bool Showing_ = false;
 };
 
 void TForm1::SetUpMixer()
@@ -138,6 +161,9 @@ void TForm1::MixerWindowClosing()
 void TForm1::ButtonStopClick()
 {
     Service_->Post([](TMixerCore& c) { c.Mixer.ButtonStopClick(); });
+    // Every valve closed and both set-points zero as soon as the rig's
+    // thread is free.
+    Service_->TickSoon();
 }
 
 void TForm1::ButtonFlushClick()
