@@ -374,6 +374,11 @@ SimulatedRig& TDryRun::Rig()
     return P_->Rig;
 }
 
+SerialLines& TDryRun::Lines()
+{
+    return P_->Lines;
+}
+
 Clock& TDryRun::TheClock()
 {
     return P_->TheClock;

@@ -16,6 +16,7 @@
 #include <vector>
 
 class Clock;
+class SerialLines;
 class QIODevice;
 class TEquipmentGateway;
 class TLogTableModel;
@@ -154,6 +155,9 @@ public:
     TEquipmentGateway& Gateway();
     TLogTableModel& Log();
     SimulatedRig& Rig();
+    // The lines the core reaches the rig through: a measurement may
+    // register its own in place of the rig's.
+    SerialLines& Lines();
     Clock& TheClock();
     double pH2O() const;
 

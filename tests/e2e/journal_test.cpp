@@ -81,8 +81,9 @@ TEST(Journal, AKilledRunLeavesEveryStoredRowInItsJournal)
         const qsizetype cut = line.lastIndexOf(';');
         const QRegularExpressionMatch stamp = iso.match(QString::fromLatin1(line.mid(cut + 1)));
         EXPECT_TRUE(stamp.hasMatch()) << line.toStdString();
-        if (!line.startsWith(';'))
+        if (!line.startsWith(';')) {
             EXPECT_EQ(line.left(8).toStdString(), stamp.captured(1).toStdString());
+        }
         journal << line.left(cut) + '\r';
     }
 
