@@ -3,7 +3,6 @@
 #include "rig_fixture.h"
 
 #include <QFrame>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -93,9 +92,8 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
                 f.RunFor(30);
                 EXPECT_FALSE(f.form.Core().Mixer.Alarm()) << f.form.Core().Mixer.Alarm()->Cause;
                 EXPECT_EQ(f.s.MixerState, running);
-                EXPECT_EQ(
-                    Cells(f).filter(QRegularExpression("nan|inf", QRegularExpression::CaseInsensitiveOption)).size(),
-                    0);
+                const QString all = Cells(f).join(';');
+                EXPECT_FALSE(all.contains("nan", Qt::CaseInsensitive) || all.contains("inf", Qt::CaseInsensitive));
                 EXPECT_EQ(f.mfc.garbledReplies() > 0, fault.Kind == TRigFault::MfcFlaky);
                 continue;
             }

@@ -131,11 +131,8 @@ TEST(VoegtlinPort, AReplyThatIsNotTheAnswerDecodesNothing)
              b.port.UnavailableBecause.Why = SerialOpenFailure::Reason::Missing;
          },
          "No such port: SIM-MFC"},
-        {"adapter pulled during the exchange",
-         [](auto& b) {
-             // Between the port's opening and the request's writing.
-             b.port.BeforeExchange = [&b, calls = 0](double) mutable { b.port.Unavailable = ++calls == 2; };
-         },
+        {"adapter pulled between the open and the write",
+         [](auto& b) { b.port.BeforeExchange = [&b, n = 0](double) mutable { b.port.Unavailable = ++n == 2; }; },
          "Port SIM-MFC vanished while open"},
         {"answering too late", [](auto& b) { b.device.faults(1).ReplyDelayMs = 80.0; }, StatusNoResult},
         {"corrupted CRC", [](auto& b) { b.device.faults(1).BadCrc = true; }, StatusChecksumError},

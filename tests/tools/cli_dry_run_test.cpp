@@ -33,9 +33,7 @@ TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
     const std::string yearLong = QDir(dir.path()).filePath("year.csv").toStdString();
     QFile year(QString::fromStdString(yearLong));
     year.open(QIODevice::WriteOnly);
-    year.write("ppm_a;ppm_h2o;minutes;flush_before\n");
-    for (int step = 0; step < 37; ++step)  // ten days each
-        year.write("150;0;14400;0\n");
+    year.write("ppm_a;ppm_h2o;minutes;flush_before\n" + QByteArray("150;0;14400;0\n").repeated(37));  // ten days each
     year.close();
     const std::vector<std::string> gases = {"--gas-a", "O2", "--gas-b", "Ar"};
     auto withGases = [&](std::vector<std::string> extra) {
