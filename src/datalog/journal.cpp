@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cstdio>
 
 TJournal::TJournal(Clock& clock, QObject* parent)
     : QObject(parent)
@@ -166,8 +167,21 @@ const std::string& TJournal::StampOf(int row, const TLogRow& stored)
         time = stored.Time;
     else if (marker != markerTimes_.end())
         time = marker->second;
-    if (time != 0.0)
-        stamp_ = DayCountToIsoText(time).toStdString();
+    if (time == 0.0)
+        return stamp_;
+    // The date, the hour and minute and the offset change once a minute at
+    // most: they are worked out then, the seconds at every row.
+    const DayParts parts = SplitDayCount(time);
+    const long long minute = parts.days * 1440 + parts.msOfDay / 60000;
+    if (minute != stampMinute_) {
+        const std::string iso = DayCountToIsoText(time).toStdString();  // "yyyy-MM-ddTHH:mm:ss.zzz+hh:mm"
+        stampHead_ = iso.substr(0, 17);
+        stampZone_ = iso.substr(23);
+        stampMinute_ = minute;
+    }
+    char seconds[16];
+    std::snprintf(seconds, sizeof seconds, "%02d.%03d", parts.msOfDay / 1000 % 60, parts.msOfDay % 1000);
+    stamp_ = stampHead_ + seconds + stampZone_;
     return stamp_;
 }
 

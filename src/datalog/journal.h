@@ -99,6 +99,9 @@ private:
     std::unique_ptr<TLogLineWriter> lines_;
     std::string out_;
     std::string stamp_;
+    std::string stampHead_;              // "yyyy-MM-ddTHH:mm:" of the minute below
+    std::string stampZone_;              // its offset from UTC, "+hh:mm"
+    long long stampMinute_ = -1;         // minutes since day 0 of the last stamp
     std::map<int, double> markerTimes_;  // wall day count of each marker not yet written
     QTimer syncTimer_;
     std::unique_ptr<TDiskSyncThread> syncer_;
