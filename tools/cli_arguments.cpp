@@ -171,14 +171,6 @@ std::optional<int> CliCommandLine::Parse(const std::vector<std::string>& args, s
     return std::nullopt;
 }
 
-std::vector<std::string> CliCommandLine::Values(const QCommandLineOption& option) const
-{
-    std::vector<std::string> values;
-    for (const QString& v : parser_.values(option))
-        values.push_back(v.toLocal8Bit().toStdString());
-    return values;
-}
-
 bool CliCommandLine::Has(const QCommandLineOption& option) const
 {
     return parser_.isSet(option);
@@ -202,6 +194,14 @@ std::string CliCommandLine::Text(const QCommandLineOption& option) const
 std::string CliCommandLine::TextOr(const QCommandLineOption& option, const std::string& fallback) const
 {
     return Has(option) ? Text(option) : fallback;
+}
+
+std::vector<std::string> CliCommandLine::Texts(const QCommandLineOption& option) const
+{
+    std::vector<std::string> texts;
+    for (const QString& value : parser_.values(option))
+        texts.push_back(value.toLocal8Bit().toStdString());
+    return texts;
 }
 
 double CliCommandLine::Number(const QCommandLineOption& option, const NumberRange& range) const

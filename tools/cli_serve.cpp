@@ -26,11 +26,12 @@ const QCommandLineOption RelayPort = Option("relay-port", "Serial port of the re
 const QCommandLineOption MfcPort = Option("mfc-port", "Serial port of the two flow controllers.", "P");
 const QCommandLineOption Simulate
     = Option("simulate", "Run the simulated rig (SIM-RELAY and SIM-MFC) instead of equipment on serial ports.");
-const QCommandLineOption SimulateFault
-    = Option("simulate-fault",
-             "With --simulate: the simulated rig fails SECONDS after the start and stays failed; may be given more "
-             "than once.",
-             "KIND@SECONDS");
+const QCommandLineOption SimulateFault(QStringLiteral("simulate-fault"),
+                                       QStringLiteral("With --simulate: the simulated rig fails S seconds after its "
+                                                      "start, as the program's --simulate-fault: one of %1. May be "
+                                                      "given more than once.")
+                                           .arg(QString::fromStdString(RigFaultForms())),
+                                       QStringLiteral("KIND@S[:ARG]"));
 const QCommandLineOption Listen
     = Option("listen", "Where the command server listens (default 127.0.0.1:5025; port 0 picks one).", "ADDR:PORT");
 
@@ -52,10 +53,10 @@ void ReadOptions(const CliCommandLine& line, TServeOptions& o)
     o.MfcPort = line.TextOr(MfcPort, "");
     if (!o.Simulate && (o.RelayPort.empty() || o.MfcPort.empty()))
         throw CliError("name both ports (--relay-port and --mfc-port), or run the simulated rig (--simulate)");
-    for (const std::string& value : line.Values(SimulateFault)) {
+    for (const std::string& value : line.Texts(SimulateFault)) {
         const auto fault = ParseScheduledFault(value);
         if (!fault)
-            throw CliError("--simulate-fault must be KIND@SECONDS, not '" + value + "'");
+            throw CliError("--simulate-fault " + value + ": expected one of " + RigFaultForms());
         o.Faults.push_back(*fault);
     }
     if (!o.Faults.empty() && !o.Simulate)
