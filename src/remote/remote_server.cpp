@@ -126,7 +126,10 @@ void TRemoteServer::Accept()
         client.Peer = peer;
         client.Session
             = std::make_shared<TRemoteSession>(service_, view_, peer.toStdString(), [socket](const std::string& reply) {
+                  // Out at once: a client that has sent its last line and
+                  // closed its side still gets what was answered.
                   socket->write(reply.data(), static_cast<qint64>(reply.size()));
+                  socket->flush();
               });
         TClient* c = &client;
         client.Session->OnReady = [this, c] { Read(*c); };
