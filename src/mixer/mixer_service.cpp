@@ -192,8 +192,17 @@ void TMixerService::RunOnWorker(const TCommand& command)
 
 void TMixerService::Observed()
 {
-    if (Observer_)
+    if (!Observer_)
+        return;
+    // A client's copy that cannot be made never stops the rig.
+    TMixerHost& host = QueuedHost_ ? static_cast<TMixerHost&>(*QueuedHost_) : *Host_;
+    try {
         Observer_(*Core_);
+    } catch (const std::exception& e) {
+        host.ShowError(QString::fromStdString(e.what()));
+    } catch (...) {
+        host.ShowError(QStringLiteral("Unknown error"));
+    }
 }
 
 void TMixerService::Observe(std::function<void(const TMixerCore&)> observer)
