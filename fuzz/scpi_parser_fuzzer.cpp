@@ -35,8 +35,8 @@ void CheckLine(const std::string& line)
         const TScpiCommandSpec& spec = SpecOf(c.Id);
         FUZZ_REQUIRE(c.Query ? spec.Queryable : spec.Settable);
         const std::string_view kinds = c.Query ? std::string_view() : spec.Parameters;
-        const auto numbers = static_cast<std::size_t>(std::count_if(
-            kinds.begin(), kinds.end(), [](char k) { return k == 'N' || k == 'B'; }));
+        const auto numbers = static_cast<std::size_t>(
+            std::count_if(kinds.begin(), kinds.end(), [](char k) { return k == 'N' || k == 'B'; }));
         FUZZ_REQUIRE(c.Numbers.size() == numbers);
         FUZZ_REQUIRE((c.Choice >= 0) == (kinds.find('C') != std::string_view::npos));
         FUZZ_REQUIRE(c.Choice < 4);
