@@ -136,8 +136,9 @@ public:
     // The three ppm fields' change handler (form1_mixture.cpp); `Sender` is
     // the field whose value changed, if any.
     void RtIntegerEditGasAPPMValueChanged(QObject* Sender = nullptr);
-    // The operator ended an entry in the water field (Enter, focus leaving).
-    void RtIntegerEditH2OppmEditingDone();
+    // The operator ended an entry in the gas A or the water field (Enter,
+    // focus leaving).
+    void RtIntegerEditPpmEditingDone();
 
     // The flow program box (form1_program.cpp): the steps in
     // TableFlowProgram, loaded from and saved to a program file, run by the
@@ -336,8 +337,6 @@ private:
     TRigThread RigThread_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixerService> Service_;
-    // A water value below the minimum was typed and awaits the end of the entry.
-    bool H2OMinimumPending_ = false;
     // The number of the newest mixture request sent to the core.
     std::uint64_t MixtureRequest_ = 0;
     // Setup commands sent and not yet answered; the lists are being filled
