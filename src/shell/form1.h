@@ -87,10 +87,12 @@ public:
     // asking anything, then the program ends. Runs them once, however many
     // ways of ending arrive.
     void ShutDown();
-    // Asks "Save the log before closing?" while rows were never saved; Yes
-    // opens the save dialog, No closes (form1_journal.cpp). A step of the
-    // operator's close only.
-    void AskToSaveBeforeClosing();
+    // Asks "Save the log before closing?" (Yes, No, Cancel) while rows were
+    // never saved; Yes opens the save dialog (form1_journal.cpp). False when
+    // the operator keeps the program running: Cancel, or no file chosen.
+    // `path` receives the file to save into once the rig is safe (empty: no
+    // save). A step of the operator's close only.
+    bool AskToSaveBeforeClosing(QString& path);
 
     // The mixer (form1_mixer.cpp): the state buttons go to the mixer core as
     // commands; Timer1 ticks the core when it runs on the window's thread.
@@ -298,9 +300,12 @@ private:
     void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
-    // Asks where to save the log and starts the save; false when the
-    // operator chose no file. An existing file is refused, not overwritten.
-    bool PromptAndSave();
+    // Asks where to save the log and starts the save. An existing file is
+    // refused, not overwritten.
+    void PromptAndSave();
+    // The save dialog alone: the chosen file, empty when the operator
+    // cancelled; std::runtime_error for an existing file.
+    QString PromptSavePath();
     void ConnectSetupHandlers();    // form1_setup.cpp
     void ConnectMixtureInputs();    // form1_mixture.cpp
     void ConnectProgramHandlers();  // form1_program.cpp
@@ -319,9 +324,9 @@ private:
     // The fields' settled values, unless a newer request has been sent.
     void ShowMixture(const TMixtureFields& fields);
     // The duties of every way the program ends: the equipment made safe,
-    // the mixer told, the operator asked about an unsaved log (when asked
-    // for), the log journal closed.
-    void CloseDuties(bool askToSave);
+    // the mixer told, the log saved into `savePath` (when the operator chose
+    // one), the log journal closed.
+    void CloseDuties(const QString& savePath = {});
     // Waits for a running save, then ends the journal with its closing line
     // (form1_journal.cpp).
     void CloseLogJournal();

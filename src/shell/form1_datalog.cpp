@@ -108,7 +108,7 @@ void TForm1::ShowStoredRow(int row)
 
 QString TForm1::ProposedSavePath() const
 {
-    return QDir(QCoreApplication::applicationDirPath())
+    return QDir(ProposedSaveFolder(QCoreApplication::applicationDirPath()))
         .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()));
 }
 
@@ -123,15 +123,19 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
     PromptAndSave();
 }
 
-bool TForm1::PromptAndSave()
+void TForm1::PromptAndSave()
+{
+    const QString chosen = PromptSavePath();
+    if (!chosen.isEmpty())
+        Save(chosen);
+}
+
+QString TForm1::PromptSavePath()
 {
     const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, ProposedSavePath());
-    if (chosen.isEmpty())
-        return false;
-    if (QFileInfo::exists(chosen))
+    if (!chosen.isEmpty() && QFileInfo::exists(chosen))
         throw std::runtime_error("File already exists. Cannot overwrite.");
-    Save(chosen);
-    return true;
+    return chosen;
 }
 
 void TForm1::Save(const QString& Path)
