@@ -28,6 +28,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , RigThread_(services.rigThread)
 {
     BuildLayout();
+    FitToScreen();
     LogTable = new TLogTableModel(this);
     ConnectSetupHandlers();
     ConnectMixtureInputs();
@@ -122,6 +123,20 @@ void TForm1::closeEvent(QCloseEvent* event)
     }
     CloseDuties(savePath);
     event->accept();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (Shown_)
+        return;
+    Shown_ = true;
+    // Once on the screen the window's frame is known: the window is fitted
+    // again so that it lies wholly inside the screen's room, before its
+    // first paint and, for a window manager that frames it later, once more
+    // after.
+    FitToScreen();
+    QTimer::singleShot(0, this, [this] { FitToScreen(); });
 }
 
 void TForm1::ShutDown()

@@ -34,6 +34,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QTableView;
 class QTableWidget;
@@ -224,6 +225,7 @@ public:
 
     QWidget* TabSheet1 = nullptr;
     QSplitter* Splitter1 = nullptr;
+    QScrollArea* OperationScroll = nullptr;  // scrolls OperationPanel on a small screen
     QWidget* OperationPanel = nullptr;
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo4 = nullptr;
@@ -287,8 +289,15 @@ public:
     QTimer* Timer1 = nullptr;
     TSaveDialogSetup SaveDialog1;
 
+    // Sizes the window to the screen it is on (form1_layout.cpp): the design
+    // size where there is room, the screen's available room otherwise, the
+    // frame included once the window is shown; the plan report gets what
+    // the schematic's panel leaves.
+    void FitToScreen();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildLayout();    // form1_layout.cpp
@@ -352,5 +361,6 @@ private:
     // The readout of the moment the row being stored describes.
     TReadout RowReadout_;
     bool CloseDutiesDone_ = false;
+    bool Shown_ = false;   // the window has been shown and fitted to its screen
     QString ProgramPath_;  // the program file last loaded or saved
 };

@@ -119,11 +119,12 @@ TEST(FormLog, StoreDataWritesTheMomentAndMakesItsRowCurrent)
 
     // Rows stored while the table is out of sight: the last one is in view
     // when the operator turns to the Output page, and stays so.
+    f.form.show();
+    QCoreApplication::processEvents();
     for (int i = 0; i < 300; ++i)
         f.form.StoreData();
     QTableView* grid = f.form.StringGrid1;
     f.form.PageControl1->setCurrentWidget(f.form.TabSheet2);
-    f.form.show();
     QCoreApplication::processEvents();
     auto inView = [grid](int row) {
         const QRect r = grid->visualRect(grid->model()->index(row, 0));
