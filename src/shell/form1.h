@@ -309,6 +309,8 @@ private:
     void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
+    // Widens the log's Method column to the text of a stored row.
+    void WidenMethodColumn(int row);
     // Asks where to save the log and starts the save. An existing file is
     // refused, not overwritten.
     void PromptAndSave();
@@ -361,6 +363,7 @@ private:
     // The readout of the moment the row being stored describes.
     TReadout RowReadout_;
     bool CloseDutiesDone_ = false;
-    bool Shown_ = false;   // the window has been shown and fitted to its screen
-    QString ProgramPath_;  // the program file last loaded or saved
+    bool Shown_ = false;    // the window has been shown and fitted to its screen
+    int MethodWidest_ = 0;  // the widest Method text stored so far, pixels
+    QString ProgramPath_;   // the program file last loaded or saved
 };

@@ -6,6 +6,7 @@
 #include "page_control.h"
 #include "plot_page.h"
 #include "rig_setup.h"
+#include "table_cells.h"
 #include "window_state.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
@@ -268,10 +269,15 @@ void TForm1::BuildLayout()
     TableFlowProgram->setSelectionBehavior(QAbstractItemView::SelectRows);
     TableFlowProgram->setSelectionMode(QAbstractItemView::SingleSelection);
     TableFlowProgram->verticalHeader()->setDefaultSectionSize(20);
-    TableFlowProgram->horizontalHeader()->setStretchLastSection(true);
-    TableFlowProgram->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the columns fit
-    for (const auto& [column, width] : {std::pair{0, 76}, {1, 70}, {2, 64}})
-        TableFlowProgram->setColumnWidth(column, width);
+    // The columns share the table's width exactly, whatever the scroll bar
+    // takes: a click into a cell never scrolls the table sideways.
+    TableFlowProgram->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TableFlowProgram->horizontalHeader()->setMinimumSectionSize(40);
+    TableFlowProgram->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    TableFlowProgram->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Fixed);
+    TableFlowProgram->setColumnWidth(3, 44);
+    // A click anywhere in a Flush cell toggles it.
+    TableFlowProgram->setItemDelegateForColumn(3, new TCheckCellDelegate(TableFlowProgram));
     struct ProgramButton {
         QPushButton*& Button;
         const char* Name;
@@ -372,6 +378,8 @@ void TForm1::BuildLayout()
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // A cell cut by its column shows its whole text when the pointer rests on it.
+    StringGrid1->setItemDelegate(new TWholeTextDelegate(StringGrid1));
     outLayout->addWidget(StringGrid1);
 
     // Debug page: the diagnostic memo fills the page.
