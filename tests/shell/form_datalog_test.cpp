@@ -365,13 +365,6 @@ TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
         EXPECT_EQ(f.form.Timer1->isActive(), !c.closes) << "the mixer goes on ticking when the close is cancelled";
         EXPECT_EQ(QFile::exists(f.dialogs.SaveAnswer), c.savedOnClose);
         EXPECT_EQ(f.form.MemoDevFeedback->toPlainText().endsWith("Saving succeeded\n"), c.saveBefore || c.savedOnClose);
-        if (c.savedOnClose) {
-            QFile saved(f.dialogs.SaveAnswer);
-            ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-            EXPECT_EQ(saved.readAll().count("\r\n"),
-                      f.form.LogTable->DataRows() + 4 + f.form.Memo4->toPlainText().count('\n'))
-                << "every row, the last ones stored while closing included";
-        }
     }
 }
 
