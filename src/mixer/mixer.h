@@ -215,6 +215,7 @@ private:
     };
     // The delivered values at the last tick of a dilution.
     struct TLastDilution {
+        double StartTime = 0.0;  // DilutionStartTime of that dilution
         double ElapsedDays = 0.0;
         std::optional<double> PpmA;
         std::optional<double> PpmH2O;

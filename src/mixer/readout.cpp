@@ -96,8 +96,13 @@ TReadout TMixer::Readout() const
 void TMixer::FollowDelivery()
 {
     if (S_.MixerState == TMixerState::Dilution) {
+        // A tick whose readings failed (a controller fallen silent just
+        // before the alarm) keeps what this dilution had delivered before.
         const TReadout live = Readout();
-        LastDilution_ = TLastDilution{live.ElapsedDays.value_or(0.0), live.PpmA, live.PpmH2O, std::nullopt};
+        const bool same = LastDilution_ && LastDilution_->StartTime == S_.DilutionStartTime;
+        LastDilution_ = TLastDilution{S_.DilutionStartTime, live.ElapsedDays.value_or(0.0),
+                                      live.PpmA || !same ? live.PpmA : LastDilution_->PpmA,
+                                      live.PpmH2O || !same ? live.PpmH2O : LastDilution_->PpmH2O, std::nullopt};
     } else if (LastDilution_ && !LastDilution_->EndedWall) {
         LastDilution_->EndedWall = Clock_.wallNow();
     }
