@@ -131,6 +131,7 @@ void TMixer::Timer1Timer()
     if (FlushRunning_) {
         ContinueFlush();
         Program_.Tick();
+        FollowDelivery();
         return;
     }
 
@@ -149,6 +150,7 @@ void TMixer::Timer1Timer()
     if (S_.MixerState == acting)
         Supervise(acting);
     Program_.Tick();
+    FollowDelivery();
     if (logFailure)
         std::rethrow_exception(logFailure);
 }

@@ -1,5 +1,6 @@
 #include "remote_commands.h"
 
+#include "limit_messages.h"
 #include "mixer_core.h"
 #include "mixer_host.h"
 #include "remote_view.h"
@@ -43,23 +44,19 @@ std::optional<std::int32_t> Ppm(double value, std::int32_t high, TRemoteOutcome&
     return static_cast<std::int32_t>(rounded);
 }
 
-// The limits' corrections, as numbered errors with the window's message.
-void Corrections(const TSettledMixture& settled, TRemoteOutcome& out)
-{
-    for (const QString& message : settled.Messages) {
-        int code = ScpiError::WaterCorrected;
-        if (message.startsWith(QStringLiteral("Maximum")))
-            code = ScpiError::WaterAboveMaximum;
-        else if (message.startsWith(QStringLiteral("Minimum")))
-            code = ScpiError::WaterBelowMinimum;
-        out.Errors.push_back({code, message.toStdString()});
-    }
-}
-
 void SetMixture(TMixerCore& c, std::int32_t a, std::int32_t w, TRemoteOutcome& out)
 {
-    if (SetUp(c, out))
-        Corrections(c.Mixer.SetMixture(a, w, TMixtureSource::Operator, 0), out);
+    if (!SetUp(c, out))
+        return;
+    c.Mixer.SetMixture(a, w, TMixtureSource::Operator, 0);
+    // A correction of the water, numbered, in the words the window tells it
+    // (the limits are those the request was just held to, at the vapour
+    // pressure just read).
+    const double p = c.State.pH2O;
+    const TWaterLimits limits = ApplyWaterLimits(a, w, p);
+    const int code = limits.RaisedToMinimum ? ScpiError::WaterBelowMinimum : ScpiError::WaterAboveMaximum;
+    for (const QString& message : OperatorLimitMessages(a, w, p, limits))
+        out.Errors.push_back({code, message.toStdString()});
 }
 
 // Stop, *RST and PROGram:STOP: nothing to stop before the mixer has been

@@ -22,7 +22,6 @@ inline constexpr int QueueOverflow = -350;
 inline constexpr int InputOverrun = -363;
 inline constexpr int WaterAboveMaximum = 101;  // the water was lowered to what the bubbler can carry
 inline constexpr int WaterBelowMinimum = 102;  // the water was raised to what the pulses can resolve
-inline constexpr int WaterCorrected = 100;     // another correction of the water
 }  // namespace ScpiError
 
 // The text of an error number ("Syntax error", "Data out of range", ...).
