@@ -72,7 +72,9 @@ void TForm1::ShowRemote()
     const bool listening = Remote_ && Remote_->Listening();
     const QSignalBlocker quiet(CheckBoxRemote);
     CheckBoxRemote->setChecked(listening);
-    CheckBoxRemote->setText(QStringLiteral("Remote control (SCPI on %1)").arg(ListenAddressText(RemoteAddress_)));
+    // Where it listens, with the port the system picked for port 0.
+    const TListenAddress where = listening ? Remote_->Where() : RemoteAddress_;
+    CheckBoxRemote->setText(QStringLiteral("Remote control (SCPI on %1)").arg(ListenAddressText(where)));
     CheckBoxRemote->adjustSize();
     LabelRemote->setText(listening ? Remote_->StatusLine() : QString());
     LabelRemote->setVisible(listening);
