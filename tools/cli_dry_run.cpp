@@ -2,6 +2,7 @@
 
 #include "cli_arguments.h"
 #include "dry_run.h"
+#include "feasibility_report.h"
 #include "time_units.h"
 
 #include <QFileInfo>
@@ -15,7 +16,7 @@
 #include <stdexcept>
 
 const char* const DryRunSynopsis
-    = "dry-run --gas-a NAME --gas-b NAME --ppm-a N --ppm-h2o N --minutes M [--bubbler-temp C]\n"
+    = "dry-run --gas-a NAME --gas-b NAME --ppm-a N [--ppm-h2o N] --minutes M [--bubbler-temp C]\n"
       "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE]\n"
       "  dry-run --gas-a NAME --gas-b NAME --program FILE [--bubbler-temp C] [...]";
 
@@ -116,7 +117,7 @@ TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
         }
     } else {
         o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
-        o.PpmH2O = static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax));
+        o.PpmH2O = line.Has(PpmH2O()) ? static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax)) : 0;
         o.Minutes
             = line.Number(Minutes(), NumberRange{0.0, 10.0 * MinutesPerDay, "minutes above 0, up to ten days", true});
     }
@@ -194,6 +195,18 @@ int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& er
     const QStringList notes = run.Request(command.Options.PpmA, command.Options.PpmH2O);
     for (const QString& note : notes)
         err << "note: " << Encoded(note) << '\n';
+    // A plan the controllers cannot deliver is refused before any gas flows.
+    const TPlanResult& plan = run.Mixer().LastPlan();
+    if (!plan.Feasibility.Deliverable) {
+        out << "Method          : " << MixingMethodName(plan.MixingMethod) << '\n'
+            << "Deliverable     : no, " << Encoded(UndeliverableReason(plan)) << '\n';
+        const TPlanFeasibility& f = plan.Feasibility;
+        out << "Gas A possible  : " << Encoded(PossibleRange(f.LowestA, f.HighestA)) << '\n';
+        if (f.WaterRangeKnown)
+            out << "H2O possible    : " << Encoded(PossibleRange(f.LowestW, f.HighestW)) << '\n';
+        out.flush();
+        return ExitFailed;
+    }
     run.StartDilution();
     run.RunFor(command.Options.Minutes * 60.0);
     const TDryRunResult r = run.Result();
