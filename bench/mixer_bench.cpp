@@ -20,6 +20,7 @@
 #include "clock.h"
 #include "compounds.h"
 #include "form1.h"
+#include "mixer_core.h"
 #include "journal.h"
 #include "log_file.h"
 #include "log_saver.h"
@@ -89,12 +90,10 @@ struct Rig {
         form.ListBoxPortSolenoid->addItem(QStringLiteral("SIM-RELAY"));
         form.ListBoxPortSolenoid->setCurrentRow(0);
         form.ButtonSetupValidateClick();
-        form.ListBoxSetupGas1->setCurrentRow(0);
-        form.ListBoxSetupGas2->setCurrentRow(0);
-        form.MinMaxFlow("SIM-MFC", 1);
-        form.MinMaxFlow("SIM-MFC", 2);
-        form.WindowState.A = GetCompound("O2");
-        form.WindowState.B = GetCompound("Ar");
+        form.ListBoxSetupGas1->setCurrentRow(0);  // O2
+        form.ListBoxSetupGas1Click();
+        form.ListBoxSetupGas2->setCurrentRow(0);  // Ar
+        form.ListBoxSetupGas2Click();
         form.RtIntegerEditH2OTempValueChanged();
         form.RtIntegerEditGasAPPM->SetValue(ppm);
         form.RtIntegerEditH2Oppm->SetValue(0);
@@ -108,8 +107,8 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
 {
     const bool journaled = state.range(0) != 0;
     Rig rig(ppm, journaled);
-    if (MixingMethodName(rig.form.WindowState.MixingMethod) != method) {
-        state.SkipWithError(("planned " + std::string(MixingMethodName(rig.form.WindowState.MixingMethod))).c_str());
+    if (MixingMethodName(rig.form.Core().State.MixingMethod) != method) {
+        state.SkipWithError(("planned " + std::string(MixingMethodName(rig.form.Core().State.MixingMethod))).c_str());
         return;
     }
     rig.form.Timer1Timer();  // the first tick sends the set-points; steady ticks follow
@@ -136,8 +135,8 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
         state.SkipWithError(rig.dialogs.Errors.front().c_str());
     if (journaled && !rig.journal.UpToDate())
         state.SkipWithError("the journal could not be written");
-    if (rig.form.Mixer().Alarm())
-        state.SkipWithError(rig.form.Mixer().Alarm()->Cause.c_str());
+    if (rig.form.Core().Mixer.Alarm())
+        state.SkipWithError(rig.form.Core().Mixer.Alarm()->Cause.c_str());
     const double ticks = static_cast<double>(state.iterations());
     state.counters["cpu_us"] = cpuUs / ticks;
     state.counters["tick_ms"] = totalMs / ticks + cpuUs / ticks / 1000.0;
@@ -146,7 +145,7 @@ void DilutionTick(benchmark::State& state, int ppm, const char* method)
     state.counters["device_ms_max"] = longestMs;
     state.counters["own_waits_ms"] = waitsMs / ticks;
     state.counters["share_of_250ms"] = totalMs / ticks / TickPeriodMs;
-    state.counters["gas_A_pulses_per_tick"] = rig.form.WindowState.Counter / ticks;
+    state.counters["gas_A_pulses_per_tick"] = rig.form.Core().State.Counter / ticks;
 }
 
 // The row a dilution stores `second` seconds in.
@@ -236,7 +235,7 @@ void GatewayOverhead(benchmark::State& state)
 {
     Rig viaGateway(10000);
     Rig direct(10000);
-    if (MixingMethodName(viaGateway.form.WindowState.MixingMethod) != "A (constant) in B") {
+    if (MixingMethodName(viaGateway.form.Core().State.MixingMethod) != "A (constant) in B") {
         state.SkipWithError("not a constant-flow plan");
         return;
     }
@@ -272,8 +271,8 @@ void GatewayOverhead(benchmark::State& state)
     }
     if (!viaGateway.dialogs.Errors.empty())
         state.SkipWithError(viaGateway.dialogs.Errors.front().c_str());
-    if (viaGateway.form.Mixer().Alarm())
-        state.SkipWithError(viaGateway.form.Mixer().Alarm()->Cause.c_str());
+    if (viaGateway.form.Core().Mixer.Alarm())
+        state.SkipWithError(viaGateway.form.Core().Mixer.Alarm()->Cause.c_str());
     const double ticks = static_cast<double>(state.iterations());
     state.counters["gateway_device_ms"] = gatewayMs / ticks;
     state.counters["direct_device_ms"] = directMs / ticks;

@@ -7,6 +7,7 @@
 #include "log_file.h"
 #include "log_table_model.h"
 #include "mfc_services.h"
+#include "mixer_core.h"
 #include "mixer_host.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"
@@ -20,16 +21,6 @@
 namespace {
 
 constexpr double TickPeriodMs = 250.0;
-
-// The Setup page's gas lists: a gas's position gives its gas table.
-constexpr std::array<const char*, 2> GasListA = {"O2", "5%H2,95%Ar"};
-constexpr std::array<const char*, 2> GasListB = {"Ar", "N2"};
-
-int ListPosition(const std::array<const char*, 2>& list, const std::string& gas)
-{
-    const auto found = std::find(list.begin(), list.end(), gas);
-    return found == list.end() ? -1 : static_cast<int>(found - list.begin());
-}
 
 // A clock that never waits: time moves on by every sleep and device wait,
 // as on the fake clock of the tests, without keeping a record of them.
@@ -50,37 +41,33 @@ private:
 };
 
 // What a window shows, kept by a run without one: the status, the plan
-// report with its added lines, the newest alarm, the request and the vapour
-// pressure. The Debug page's trace is counted, not kept.
+// report with its added lines, the newest alarm and message, the vapour
+// pressure and the log. The Debug page's trace is counted, not kept.
 class DryRunHost final : public TMixerHost {
 public:
     void ShowStatus(const QString& text) override { Status = text; }
     void ShowPlanReport(const QString& text) override { Report = text; }
     void AddPlanLine(const QString& line) override { Report += line + QLatin1Char('\n'); }
     void AddDevFeedbackLine(const QString&) override { ++TraceLines; }
-    void ProcessMessages() override {}
-    void SetTimerEnabled(bool) override {}
-    void ShowMessage(const QString&) override {}
+    void ShowMessage(const QString& text) override { Message = text; }
     void ShowAlarm(const QString& line) override { Alarm = line; }
     void ClearAlarm() override {}
-    TMixRequest MixRequest() const override { return Mix; }
-    double pH2O() const override { return Pressure; }
     void ShowpH2O(double atm) override { Pressure = atm; }
     void ShowProgramProgress(const QString& text) override { Progress = text; }
-    void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) override
-    {
-        Mix.a = a;
-        Mix.b = b;
-        Mix.w = w;
-    }
+    void ShowMixture(const TMixtureFields&) override {}
+    void StoreLogRow(const TLogRowValues& values, const TReadout&) override { Log.StoreRow(values); }
+    void StoreLogMarker() override { LastMarker = Log.StoreMarker(); }
+    void AttachPlanReport(const QString& report) override { Log.AttachReport(LastMarker, report); }
 
     QString Status;
     QString Report;
     QString Alarm;     // the newest alarm raised
+    QString Message;   // the newest message to the operator
     QString Progress;  // a program's progress, or how it ended
     long long TraceLines = 0;
-    TMixRequest Mix;
     double Pressure = 0.0;
+    TLogTableModel Log;
+    int LastMarker = -1;
 };
 
 double RelativeError(double delivered, double requested)
@@ -122,10 +109,7 @@ struct TDryRun::TParts {
         : Options(o)
         , TheClock(46365.0 + 10.0 / 24.0)
         , Rig(TheClock)
-        , Gateway(Lines, TheClock,
-                  TEquipmentPorts{[] { return std::string(SimulatedRig::RelayPortName); },
-                                  [] { return std::string(SimulatedRig::MfcPortName); }})
-        , Mixer(State, Gateway, Log, Host, TheClock)
+        , Core(Lines, TheClock, Host)
     {
     }
 
@@ -133,11 +117,10 @@ struct TDryRun::TParts {
     DryRunClock TheClock;
     SimulatedRig Rig;
     RegisteredSerialLines Lines;
-    TEquipmentGateway Gateway;
-    TLogTableModel Log;
     DryRunHost Host;
-    TWindowState State;
-    TMixer Mixer;
+    TMixerCore Core;
+    TWindowState& State = Core.State;
+    TMixer& Mixer = Core.Mixer;
     // The equipment's record when the dilution started.
     struct TRecord {
         double At = 0.0;
@@ -162,8 +145,8 @@ TDryRun::TDryRun(const TDryRunOptions& options)
     : P_(std::make_unique<TParts>(options))
 {
     TParts& p = *P_;
-    const int positionA = ListPosition(GasListA, options.GasA);
-    const int positionB = ListPosition(GasListB, options.GasB);
+    const int positionA = GasListPosition(1, options.GasA);
+    const int positionB = GasListPosition(2, options.GasB);
     if (positionA < 0 || positionB < 0)
         throw std::runtime_error("gas A must be O2 or 5%H2,95%Ar and gas B Ar or N2");
 
@@ -183,27 +166,18 @@ TDryRun::TDryRun(const TDryRunOptions& options)
     setRange(1, positionA, options.RangeA);
     setRange(2, positionB, options.RangeB);
 
-    TWindowState& s = p.State;
-    s.P = StandardLogColumns();
-    p.Log.SetColumns(s.P);
-    s.H2OC = GetCompound("H2O");
+    p.Host.Log.SetColumns(StandardLogColumns());
     p.Mixer.SetDeliveryRules(options.Rules);
 
-    // The Setup page: both devices validated, then each gas chosen.
-    if (!p.Gateway.CheckRelayBoard().Ok || !p.Gateway.IdentifyMFCs().Ok)
+    // The Setup page's steps: the ports, both devices validated, then each
+    // gas chosen.
+    TRigSetup& setup = p.Core.Setup;
+    setup.SelectPorts(SimulatedRig::RelayPortName, SimulatedRig::MfcPortName);
+    setup.Validate();
+    if (!setup.State().SolenoidOK || !setup.State().MFCOK)
         throw std::runtime_error("the simulated equipment did not validate");
-    const std::string port = SimulatedRig::MfcPortName;
-    std::string failure = p.Gateway.MinMaxFlow(port, 1, GasTableNumber(positionA), s.FIA,
-                                               s.PossibleMinFlowAGramsperMinute, s.PossibleMaxFlowAGramsperMinute);
-    if (failure.empty())
-        failure = p.Gateway.MinMaxFlow(port, 2, GasTableNumber(positionB), s.FIB, s.PossibleMinFlowBGramsperMinute,
-                                       s.PossibleMaxFlowBGramsperMinute);
-    if (!failure.empty())
-        throw std::runtime_error("gas table: " + failure);
-    s.A = GetCompound(options.GasA);
-    s.B = GetCompound(options.GasB);
-    p.Host.Mix.GasA = options.GasA;
-    p.Host.Mix.GasB = options.GasB;
+    if (!setup.SelectGas(1, positionA) || !setup.SelectGas(2, positionB))
+        throw std::runtime_error("gas table: " + p.Host.Message.toStdString());
 }
 
 TDryRun::~TDryRun() = default;
@@ -379,7 +353,7 @@ const QString& TDryRun::Report() const
 
 bool TDryRun::SaveLog(const QString& path) const
 {
-    return SaveLogFile(path, P_->Host.Report, P_->Log);
+    return SaveLogFile(path, P_->Host.Report, P_->Host.Log);
 }
 
 TMixer& TDryRun::Mixer()
@@ -394,12 +368,12 @@ TWindowState& TDryRun::State()
 
 TEquipmentGateway& TDryRun::Gateway()
 {
-    return P_->Gateway;
+    return P_->Core.Gateway;
 }
 
 TLogTableModel& TDryRun::Log()
 {
-    return P_->Log;
+    return P_->Host.Log;
 }
 
 SimulatedRig& TDryRun::Rig()

@@ -80,7 +80,7 @@ void TMixer::SendH2O()
         return;
     // Without a vapour pressure the bubbler's share cannot be worked out; a
     // zero pressure would ask for endless bubbling. Said once per dilution.
-    const double pH2O = Host_.pH2O();
+    const double pH2O = S_.pH2O;
     if (!(std::isfinite(pH2O) && pH2O > 0.0)) {
         if (!NoWaterReported_)
             Trace(QStringLiteral("No valid pH2O: no water pulse"));

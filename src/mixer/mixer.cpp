@@ -3,7 +3,6 @@
 #include "clock.h"
 #include "equipment_gateway.h"
 #include "log_row.h"
-#include "log_table_model.h"
 #include "mixer_host.h"
 #include "feasibility_report.h"
 #include "mixing_methods.h"
@@ -19,28 +18,13 @@ namespace {
 // One second in days, the logging interval while flushing or diluting.
 constexpr long double Second = 1.0L / SecondsPerDay;
 
-// The flush: each step shows its status, switches the valves and holds them
-// for its time.
-struct TFlushStep {
-    const char* Status;
-    std::uint8_t Valves;
-    unsigned HoldMs;
-};
-constexpr TFlushStep FlushSteps[] = {
-    {"Flush bypass line with gas B (2 sec)", ValvesBypass, 2000},
-    {"Flush bubbler and chambers (5 sec)", ValvesFlushBubbler, 5000},
-    {"Flush chambers with dry (2 sec)", ValvesFlushDry, 2000},
-};
-// The flush's holds are cut into slices this long with a message pump after
-// each, so the window repaints and takes clicks throughout.
-constexpr unsigned FlushSliceMs = 50;
-
 }  // namespace
 
-TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock)
+TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, const TSetupState& setup, TMixerHost& host,
+               Clock& clock)
     : S_(state)
     , Gateway_(gateway)
-    , Log_(log)
+    , Setup_(setup)
     , Host_(host)
     , Clock_(clock)
     , Supervisor_(state, gateway, clock)
@@ -64,8 +48,9 @@ void TMixer::EnterStandby()
 {
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
+    // Stop ends a running flush at once.
     if (FlushRunning_)
-        FlushStopped_ = true;
+        EndFlush();
 }
 
 bool TMixer::RefusedByAlarm()
@@ -129,9 +114,16 @@ void TMixer::StartDilution()
 
 void TMixer::Timer1Timer()
 {
-    // The flush's pumps run handlers, never a second tick.
-    if (FlushRunning_)
+    // A running flush holds its valves across ticks: nothing is logged and
+    // no state acts until it has ended, whatever the buttons asked for
+    // meanwhile.
+    if (WindowClosing_)
         return;
+    if (FlushRunning_) {
+        ContinueFlush();
+        Program_.Tick();
+        return;
+    }
 
     // A row that cannot be stored must not keep the state's commands from
     // the equipment (Stop must still close the valves): the error is raised
@@ -179,9 +171,7 @@ void TMixer::RaiseAlarm(const std::string& cause)
     // The log's file separates its cells with semicolons.
     std::string logged = cause;
     std::replace(logged.begin(), logged.end(), ';', ',');
-    const int row = Log_.StoreRow(AlarmRow(Alarm_->AtWall, logged));
-    S_.DataStoredLast = Clock_.now();
-    Host_.RowStored(row);
+    StoreRow(AlarmRow(Alarm_->AtWall, logged));
 }
 
 void TMixer::AcknowledgeAlarm()
@@ -214,7 +204,7 @@ void TMixer::Act()
     switch (S_.MixerState) {
     case TMixerState::Unknown: break;
     case TMixerState::Standby: HoldStandby(); break;
-    case TMixerState::Flushing: Flush(); break;
+    case TMixerState::Flushing: BeginFlush(); break;
     case TMixerState::Dilution: Dispatch(); break;
     case TMixerState::Bypass: HoldBypass(); break;
     }
@@ -235,76 +225,6 @@ void TMixer::HoldBypass()
     // The set-points are only written: a read shows whether the controllers
     // still answer, and gives gas B's flow.
     Gateway_.SignOfLife();
-}
-
-void TMixer::WindowClosing()
-{
-    WindowClosing_ = true;
-}
-
-bool TMixer::FlushPump()
-{
-    Host_.ProcessMessages();
-    return !WindowClosing_ && !FlushStopped_;
-}
-
-bool TMixer::FlushHold(unsigned ms)
-{
-    for (unsigned left = ms; left > 0;) {
-        const unsigned slice = std::min(left, FlushSliceMs);
-        Clock_.sleepMs(slice);
-        left -= slice;
-        if (!FlushPump())
-            return false;
-    }
-    return true;
-}
-
-void TMixer::Flush()
-{
-    // Runs its steps whatever the Flush, Bypass and Dilution buttons do
-    // meanwhile, and ends in Standby with the timer running again. Stop,
-    // handled in one of the pumps, ends it there: gas B off, Standby, every
-    // valve closed. A close of the window does the same without starting
-    // the timer again (the window has already sent its closing commands).
-    struct TFlushScope {
-        TMixer& M;
-        ~TFlushScope()
-        {
-            ++M.FlushesEnded_;
-            M.FlushRunning_ = false;
-            M.FlushStopped_ = false;
-            if (!M.WindowClosing_)
-                M.Host_.SetTimerEnabled(true);
-        }
-    };
-    FlushRunning_ = true;
-    FlushStopped_ = false;
-    TFlushScope scope{*this};
-
-    bool going = FlushPump();
-    if (!going && WindowClosing_) {
-        S_.MixerState = TMixerState::Standby;
-        Host_.ShowStatus(QStringLiteral("Standby"));
-        return;
-    }
-    if (going) {
-        Host_.SetTimerEnabled(false);
-        Gateway_.SetMFCFlow(2, S_.PossibleMaxFlowBGramsperMinute);
-    }
-    for (const TFlushStep& step : FlushSteps) {
-        if (!going)
-            break;
-        Host_.ShowStatus(QString::fromLatin1(step.Status));
-        Gateway_.SetValves(step.Valves);
-        going = FlushPump() && FlushHold(step.HoldMs);
-    }
-    Gateway_.SetMFCFlow(2, 0.0);
-    S_.MixerState = TMixerState::Standby;
-    Host_.ShowStatus(QStringLiteral("Standby"));
-    if (going)
-        FlushPump();
-    Gateway_.SetValves(ValvesAllClosed);
 }
 
 void TMixer::Dispatch()

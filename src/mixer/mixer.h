@@ -1,5 +1,6 @@
 #pragma once
 
+#include "log_count.h"
 #include "log_row.h"
 #include "mixing_methods.h"
 #include "planner.h"
@@ -18,8 +19,8 @@
 
 class Clock;
 class TEquipmentGateway;
-class TLogTableModel;
 class TMixerHost;
+struct TSetupState;
 
 // When a flow controller takes a set-point written from `writeStart`, and
 // reads the totalizer asked for from `readStart` (day counts).
@@ -33,9 +34,9 @@ struct TAlarm {
     double AtWall = 0.0;  // the same moment on the wall clock
 };
 
-// Who asks for a mixture: the operator typing into the Operation page's
-// fields (messages in modal boxes; a running program stops), or a running
-// flow program (messages to the Debug page).
+// Who asks for a mixture: the operator (typing into the Operation page's
+// fields, or a remote command: messages to show; a running program stops),
+// or a running flow program (messages to the Debug page).
 enum class TMixtureSource { Operator, Program };
 
 // A mixture as settled: gas A, gas B (the rest) and water held between its
@@ -52,12 +53,14 @@ struct TSettledMixture {
 // The mixer core, free of any window: the four state buttons, the 250 ms
 // tick that logs and acts on the state, the flush sequence, the delivery
 // routines a dilution tick runs for the planned method, the planner run and
-// the log rows. The equipment is reached only through the gateway, the log
-// through its table; what is shown goes to the host. The main window and a
-// run without a window drive the same core.
+// the log rows. It keeps the request, the vapour pressure and the gases
+// chosen in the setup; the equipment is reached only through the gateway,
+// and everything shown, the log's rows included, is reported to the host.
+// The main window, a remote client and a run without a window drive the
+// same core.
 class TMixer {
 public:
-    TMixer(TWindowState& state, TEquipmentGateway& gateway, TLogTableModel& log, TMixerHost& host, Clock& clock);
+    TMixer(TWindowState& state, TEquipmentGateway& gateway, const TSetupState& setup, TMixerHost& host, Clock& clock);
 
     // The buttons record the state wanted and show it; Dilution also plans
     // the run, zeroes both totalizers and starts the dilution clock. Stop
@@ -89,13 +92,12 @@ public:
 
     // A mixture asked for: the bubbler read, the mixer put in Standby, gas B
     // derived as the rest of a million, the water held between its limits
-    // (the host shows the three fields), then a plan.
-    TSettledMixture SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source);
-    // The same without the bubbler read, on the pH2O the host shows (the
-    // window's handler has just read it).
-    TSettledMixture SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source);
+    // (the host shows the three fields, answering `request`), then a plan.
+    TSettledMixture SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request = 0);
+    // The same without the bubbler read, on the last vapour pressure.
+    TSettledMixture SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request = 0);
     // Reads the bubbler: its lines to the Debug page, a sound vapour
-    // pressure to the host's pH2O field (a failed reading leaves the last).
+    // pressure kept and shown (a failed reading leaves the last).
     void ReadBubbler();
 
     // The flow program runner, driven by this mixer's tick.
@@ -106,9 +108,9 @@ public:
     bool StartProgram(const TFlowProgram& program) { return Program_.Start(program); }
     void StopProgram();
 
-    // Plans the mixture the host reports: a "Reset" marker in the log, the
-    // method and flows into the state, the report to the host. False when
-    // a gas is not chosen (nothing planned beyond the marker).
+    // Plans the mixture asked for with the gases chosen: a "Reset" marker in
+    // the log, the method and flows into the state, the report to the host.
+    // False when a gas is not chosen (nothing planned beyond the marker).
     bool Calculate();
     // The log row describing the present moment, as StoreData stores it.
     TLogRowValues PresentRow() const;
@@ -143,15 +145,14 @@ public:
     void SetDeliveryRules(const TDeliveryRules& rules) { Rules_ = rules; }
     const TDeliveryRules& DeliveryRules() const { return Rules_; }
 
-    // Whether a flush is running (its message pumps let handlers run), and
-    // how many flushes have ended so far.
+    // Whether a flush is running (its steps hold across ticks, while the
+    // buttons and commands go on), and how many flushes have ended so far.
     bool FlushRunning() const { return FlushRunning_; }
     unsigned FlushesEnded() const { return FlushesEnded_; }
 
-    // The window is closing and has sent its own closing commands. A flush
-    // in progress skips its remaining waits and valve steps and goes straight
-    // to its end (gas B off, Standby, all valves closed); the timer is left
-    // off. Nothing else is sent from then on by a running flush.
+    // The program is closing and the rig has been made safe: a flush in
+    // progress goes straight to its end (gas B off, Standby, all valves
+    // closed), and no tick acts from then on.
     void WindowClosing();
 
 private:
@@ -166,12 +167,14 @@ private:
     void Act();
     void HoldStandby();
     void HoldBypass();
-    void Flush();
+    // The flush (flush.cpp): gas B at its maximum, then each step's valves
+    // held for its time across ticks, then gas B off, Standby and every
+    // valve closed.
+    void BeginFlush();
+    void FlushStep();
+    void ContinueFlush();
+    void EndFlush();
     void Dispatch();
-    // Waits `ms` in short slices with a message pump after each; false when
-    // a pump ended the flush.
-    bool FlushHold(unsigned ms);
-    bool FlushPump();
     void Supervise(TMixerState acting);
     void RaiseAlarm(const std::string& cause);
     // True (and the operator told) when an alarm waits to be acknowledged.
@@ -204,7 +207,8 @@ private:
 
     TWindowState& S_;
     TEquipmentGateway& Gateway_;
-    TLogTableModel& Log_;
+    const TSetupState& Setup_;
+    TLogCount Rows_;
     TMixerHost& Host_;
     Clock& Clock_;
     TSupervisor Supervisor_;
@@ -213,7 +217,8 @@ private:
     TProgramRunner Program_;
     bool FlushRunning_ = false;
     unsigned FlushesEnded_ = 0;
-    bool FlushStopped_ = false;  // Stop was pressed during the running flush
+    unsigned FlushStep_ = 0;     // the step holding now
+    double FlushHoldEnd_ = 0.0;  // day count its hold ends
     bool WindowClosing_ = false;
     // The missing vapour pressure has been reported in this dilution.
     bool NoWaterReported_ = false;

@@ -1,30 +1,31 @@
 #pragma once
 
 #include "flow_program.h"
+#include "log_row.h"
+#include "readout.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <string>
 
-// The mixture the operator asks for, as the Operation and Setup pages hold
-// it at the moment of planning: ppm of gas A, gas B and water, and the two
-// gases chosen (empty when a gas list has no selection).
-struct TMixRequest {
-    std::string GasA;
-    std::string GasB;
+struct TSetupState;
+
+// The three ppm fields as a mixture request settled them. `Request` is the
+// number the client gave the request it answers (0 for one the core made
+// itself, a program's step): a client that has sent a newer request since
+// leaves its fields as they are.
+struct TMixtureFields {
     std::int32_t a = 0;
     std::int32_t b = 0;
     std::int32_t w = 0;
-
-    bool GasesChosen() const { return !GasA.empty() && !GasB.empty(); }
+    std::uint64_t Request = 0;
 };
 
-// What the mixer core needs of whoever shows it (the main window, or a run
-// without a window): the status text, the plan report and the diagnostic
-// lines, the message queue and the timer, messages and the alarm line, the
-// request and the bubbler's vapour pressure, and a running flow program. The equipment is reached through the gateway,
-// the log through the log table.
+// What the mixer core reports to whoever shows it: the main window, a run
+// without a window, the remote server's console. It only reports; the core
+// never asks its host anything. Each report carries its values, so a host
+// on another thread gets them in order through a queue.
 class TMixerHost {
 public:
     virtual ~TMixerHost() = default;
@@ -37,25 +38,36 @@ public:
     virtual void AddPlanLine(const QString& line) = 0;
     // One line at the end of MemoDevFeedback (the Debug page).
     virtual void AddDevFeedbackLine(const QString& line) = 0;
-    // Handles the window's pending messages once: repaints, clicks, a close.
-    virtual void ProcessMessages() = 0;
-    // Starts or stops Timer1.
-    virtual void SetTimerEnabled(bool enabled) = 0;
-    // A message to the operator (a refused button).
+    // A message to the operator (a refused button, a corrected request).
     virtual void ShowMessage(const QString& text) = 0;
+    // An error a command or a tick ended with, shown as the toolkit's error
+    // box shows one.
+    virtual void ShowError(const QString& text) { ShowMessage(text); }
     // Shows the alarm line (time and cause) without stopping anything, and
     // keeps it until ClearAlarm: the operator has acknowledged it.
     virtual void ShowAlarm(const QString& line) = 0;
     virtual void ClearAlarm() = 0;
 
-    // The request on the Operation page and the gases on the Setup page.
-    virtual TMixRequest MixRequest() const = 0;
-    // The water vapour pressure at the bubbler (atm), as the pH2O field shows it.
-    virtual double pH2O() const = 0;
     // A sound bubbler reading's vapour pressure, for the pH2O field.
     virtual void ShowpH2O(double atm) = 0;
     // The request's fields as settled: gas A, gas B and water, ppm.
-    virtual void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) = 0;
+    virtual void ShowMixture(const TMixtureFields& fields) = 0;
+    // What is being delivered, at the end of every tick.
+    virtual void ShowReadout(const TReadout& readout) { (void)readout; }
+    // The valve pattern the relay board accepted (bit 0 = V1).
+    virtual void ShowValves(std::uint8_t pattern) { (void)pattern; }
+
+    // The setup: ports, marks and gases after every change, and the lines
+    // of the equipment's check for the Setup page's feedback.
+    virtual void ShowSetup(const TSetupState& setup) { (void)setup; }
+    virtual void AddSetupFeedbackLine(const QString& line) { (void)line; }
+
+    // The log: a row describing the moment (with the readout of that
+    // moment), a "Reset" marker, and the plan report made at the newest
+    // marker. Whoever keeps the log's table takes them in this order.
+    virtual void StoreLogRow(const TLogRowValues& values, const TReadout& now) = 0;
+    virtual void StoreLogMarker() = 0;
+    virtual void AttachPlanReport(const QString& report) = 0;
 
     // A flow program: whether one runs, its progress ("Step 2 of 5, 12:30
     // left", then how it ended), and a step as it is run (its water as the
@@ -67,6 +79,4 @@ public:
         (void)index;
         (void)step;
     }
-    // A log row was stored in data row `row` (the window scrolls to it).
-    virtual void RowStored(int row) { (void)row; }
 };

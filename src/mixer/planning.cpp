@@ -5,7 +5,7 @@
 
 #include "clock.h"
 #include "log_row.h"
-#include "log_table_model.h"
+#include "rig_setup.h"
 #include "mixer_host.h"
 #include "plan_report.h"
 
@@ -29,17 +29,17 @@ bool TMixer::Calculate()
 
     // Every planning run leaves its mark in the log, also one that stops
     // for want of a gas.
-    const int marker = Log_.StoreMarker();
+    Rows_.Store(ResetMarkerRow());
+    Host_.StoreLogMarker();
 
-    const TMixRequest mix = Host_.MixRequest();
-    if (!mix.GasesChosen())
-        return false;
     TPlanRequest request;
-    request.GasA = mix.GasA;
-    request.GasB = mix.GasB;
-    request.a = mix.a;
-    request.b = mix.b;
-    request.w = mix.w;
+    request.GasA = Setup_.GasAName();
+    request.GasB = Setup_.GasBName();
+    if (request.GasA.empty() || request.GasB.empty())
+        return false;
+    request.a = S_.Request.a;
+    request.b = S_.Request.b;
+    request.w = S_.Request.w;
     request.FIA = S_.FIA;
     request.FIB = S_.FIB;
     request.pH2O = Host_.pH2O();
@@ -56,7 +56,7 @@ bool TMixer::Calculate()
     Host_.ShowPlanReport(report);
     // The report stays with its marker: the saved file and the journal put
     // it where the plan was made.
-    Log_.AttachReport(marker, report);
+    Host_.AttachPlanReport(report);
     return true;
 }
 
@@ -72,9 +72,9 @@ void TMixer::StoreData()
 
 void TMixer::StoreRow(const TLogRowValues& values)
 {
-    const int row = Log_.StoreRow(values);
+    Rows_.Store(values);
     S_.DataStoredLast = Clock_.now();
-    Host_.RowStored(row);
+    Host_.StoreLogRow(values, Readout());
 }
 
 TLogRowInputs TMixer::LogRowInputs() const
@@ -91,7 +91,7 @@ TLogRowInputs TMixer::LogRowInputs() const
     // method of the plan: an "H2O pulse" row names the pulse instead).
     if (StepsOfMethod(LastPlan_.MixingMethod, Rules_).PulseGasB)
         in.BubbledGramsB = S_.H2OGramsB;
-    in.pH2O = Host_.pH2O();
+    in.pH2O = S_.pH2O;
     // The gases as chosen: the Setup page's lists lose their selection when
     // the operator goes back there, while the mixer may go on logging.
     in.GasA = S_.A.Name;

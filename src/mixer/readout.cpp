@@ -5,7 +5,6 @@
 
 #include "clock.h"
 #include "equipment_gateway.h"
-#include "log_table_model.h"
 #include "mfc_registers.h"
 #include "time_units.h"
 
@@ -76,6 +75,6 @@ TReadout TMixer::Readout() const
     if (bubbler && bubbler->Thermistor)
         r.BubblerC = bubbler->Thermistor->TemperatureC;
 
-    r.LogRows = Log_.StoredRows();
+    r.LogRows = Rows_.StoredRows();
     return r;
 }

@@ -11,8 +11,17 @@
 #include <cstdint>
 #include <string>
 
-// The main window's variables besides its controls, with their start values.
-// One instance lives in TForm1; the areas take the members they need.
+// The mixture asked for: ppm of gas A, gas B (the rest of a million) and
+// water, as the Operation page starts.
+struct TMixRequest {
+    std::int32_t a = 150;
+    std::int32_t b = 999850;
+    std::int32_t w = 0;
+};
+
+// The mixer's variables, with their start values: those of the main
+// window's unit, and the request and vapour pressure its fields held. One
+// instance lives in the mixer core; the areas take the members they need.
 struct TWindowState {
     TMixerState MixerState = TMixerState::Unknown;
     TMixerState MixerStateOld = TMixerState::Unknown;
@@ -71,7 +80,8 @@ struct TWindowState {
     bool V5O = false;
     bool V6O = false;
 
-    bool ppmUpdating = false;
+    TMixRequest Request;
+    double pH2O = 0.0;  // atm, from the newest sound bubbler reading
 
     TColumnTable P;  // the 17 log column descriptions
 };

@@ -1,6 +1,6 @@
 #include "form1.h"
 
-#include "compounds.h"
+#include "mixer_core.h"
 #include "list_selection.h"
 #include "log_table_model.h"
 #include "operator_dialogs.h"
@@ -25,6 +25,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , Dialogs_(services.dialogs)
     , Lines_(services.lines)
     , Journal_(services.journal)
+    , RigThread_(services.rigThread)
 {
     BuildLayout();
     LogTable = new TLogTableModel(this);
@@ -44,7 +45,12 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     SetUpPlot();
 
     Guarded([this] { FormCreate(); });
-    Timer1->start();
+    // The core on its own thread ticks itself; on the window's thread,
+    // Timer1 ticks it.
+    if (Service_->OnWorker())
+        Service_->Start();
+    else
+        Timer1->start();
 }
 
 TForm1::~TForm1() = default;
@@ -61,9 +67,6 @@ void TForm1::FormCreate()
         SetValveGraphics(id, false);
 
     SetUpLogTable();
-
-    WindowState.H2OC = GetCompound("H2O");
-
     SetUpLogColumns();
     SetUpSaveDialog();
     StartJournal();
@@ -75,7 +78,12 @@ void TForm1::FormClose()
     // program has gone; the results are not examined, the close is never
     // refused. Equipment commanded in this run is made safe even when a
     // later failed check cleared its mark or another port is selected now.
-    Gateway_->MakeSafe(CheckBoxSolenoidOK->isChecked(), CheckBoxMFCOK->isChecked());
+    // The core finishes what it is doing, makes the rig safe and stops; the
+    // window waits for it, but not for ever.
+    Service_->Stop([](TMixerCore& c) { c.Close(); }, CloseTimeoutMs);
+    // The rows the core stored on its way out reach the table and the
+    // journal.
+    Service_->DeliverReports();
 }
 
 void TForm1::AddMemoLine(QPlainTextEdit* memo, const QString& line)

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "equipment_gateway.h"
 #include "list_box.h"
-#include "page_control.h"
-#include "serial_response.h"
-#include "mixer.h"
 #include "mixer_host.h"
+#include "mixer_service.h"
 #include "operator_dialogs.h"
-#include "window_state.h"
+#include "page_control.h"
+#include "readout.h"
+#include "rig_setup.h"
 
 #include <QImage>
 #include <QWidget>
@@ -23,6 +22,7 @@ class SerialLines;
 class TJournal;
 class TLogSaver;
 class TLogTableModel;
+class TMixerCore;
 class TOperatorDialogs;
 class TPlotPage;
 class TRtDoubleEdit;
@@ -41,21 +41,28 @@ class QTimer;
 
 // What the window needs from outside: the clock, the operator's dialogs and
 // the serial lines (the system's ports, and simulated ones when the program
-// runs against simulated equipment); and the journal that keeps the log on
-// disk as it grows, when there is one.
+// runs against simulated equipment); the journal that keeps the log on
+// disk as it grows, when there is one; and where the mixer core runs: on
+// the window's thread, ticked by Timer1 (the tests), or on a thread of its
+// own (the program).
 struct TFormServices {
     Clock& clock;
     TOperatorDialogs& dialogs;
     SerialLines& lines;
     TJournal* journal = nullptr;
+    TRigThread rigThread = TRigThread::Caller;
 };
 
-// The main window. It lays out the controls, keeps the window-level
-// variables and forwards its handlers; the behaviour lives in the areas.
+// The main window. It lays out the controls, shows what the mixer core
+// reports and sends it the operator's commands; the behaviour lives in the
+// areas and the rig's state in the core.
 class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
+    // How long closing waits for the core to make the rig safe.
+    static constexpr int CloseTimeoutMs = 5000;
+
     explicit TForm1(TFormServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -85,8 +92,8 @@ public:
     // operator's close only.
     void AskToSaveBeforeClosing();
 
-    // The mixer (form1_mixer.cpp): the state buttons and the tick go to the
-    // mixer core.
+    // The mixer (form1_mixer.cpp): the state buttons go to the mixer core as
+    // commands; Timer1 ticks the core when it runs on the window's thread.
     void ButtonStopClick();
     void ButtonFlushClick();
     void ButtonBypassClick();
@@ -95,33 +102,25 @@ public:
     // The alarm line's button: the operator has seen the alarm.
     void ButtonAlarmAcknowledgeClick();
 
-    // The mixer core and the equipment gateway the window drives.
-    TMixer& Mixer() { return *Mixer_; }
-    TEquipmentGateway& Gateway() { return *Gateway_; }
+    // The mixer service the window drives, and its core when the core runs
+    // on the window's thread (the tests look at it; a core on its own
+    // thread is reached only by commands).
+    TMixerService& Service() { return *Service_; }
+    TMixerCore& Core();
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
 
-    // The flow controllers on the port selected in ListBoxPortMFC
-    // (form1_mfc.cpp).
-    void ValidateMFC();
-    // Gas table from the selection of ListBoxSetupGas1 (address 1) or
-    // ListBoxSetupGas2; on success fills FIA or FIB and that controller's
-    // range. Returns "" on success, else the reason.
-    std::string MinMaxFlow(const std::string& Port, std::uint32_t Address);
-    TSerialResponse SetMFCFlow(std::uint32_t Address, double Flow);
-    void ResetRetrieveTotalizers();
-    void ReadTotalizers();
-    // The text of the selected item of ListBoxPortMFC ("" when none).
-    std::string SelectedMfcPort() const;
-
-    // The relay board on the port selected in ListBoxPortSolenoid
-    // (form1_valves.cpp). Sends the valve pattern (1 = open); the pattern
-    // the board accepts goes into V1O..V6O and onto the schematic.
+    // Commands to the equipment through the core (form1_valves.cpp): the
+    // valve pattern (1 = open; the pattern the board accepts is shown on the
+    // schematic), a set-point, the totalizers.
     void SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O);
+    void SetMFCFlow(std::uint32_t Address, double Flow);
+    void ReadTotalizers();
     // Marks one valve (1..6) on the schematic and shows the picture.
     void SetValveGraphics(unsigned ID, bool Open);
-    // Checks the relay board (then the controllers) and sets the marks.
+    // Checks the relay board, then identifies the controllers, on the ports
+    // chosen; the Setup page is busy until the answer is shown.
     void ButtonSetupValidateClick();
     // Reads the bubbler temperature into the pH2O field.
     void RtIntegerEditH2OTempValueChanged();
@@ -164,12 +163,10 @@ public:
 
     // Adds one line at the end of a memo (MemoSetupFeedback, MemoDevFeedback).
     static void AddMemoLine(QPlainTextEdit* memo, const QString& line);
-    // The log and the plan (form1_datalog.cpp, form1_planner.cpp).
+    // The log and the plan (form1_datalog.cpp): the core plans the request
+    // it holds and stores a row describing the moment.
     void Calculate();
-    // The request the planner reads: the ppm fields and the chosen gases.
-    TMixRequest MixRequest() const;
     void StoreData();
-    void StoreResetMarker();
     // Makes a stored row the table's current row and scrolls to it.
     void ShowStoredRow(int row);
     void StringGrid1MouseDown(Qt::MouseButton Button);
@@ -181,15 +178,18 @@ public:
     // Rows, markers or reports were stored since the last successful save.
     bool LogUnsaved() const;
 
-    // The readout beside the state buttons (form1_readout.cpp), refreshed at
-    // every tick.
-    void RefreshReadout();
+    // The readout beside the state buttons (form1_readout.cpp), as the core
+    // reports it at every tick.
+    void RefreshReadout(const TReadout& r);
     // The Plot page (form1_plot.cpp): a stored log row becomes a point of
-    // every curve; the right button saves the plot as a picture.
+    // every curve, with the readout of the moment it was stored; the right
+    // button saves the plot as a picture.
     void PlotRowStored(int row);
     void PlotMouseDown(Qt::MouseButton Button);
 
-    TWindowState WindowState;
+    // The window's own variable: the handler of the ppm fields is writing
+    // their values itself.
+    bool ppmUpdating = false;
     QImage Schematic;
 
     // Controls, named as their objectName.
@@ -304,11 +304,19 @@ private:
     void ConnectMixtureInputs();    // form1_mixture.cpp
     void ConnectProgramHandlers();  // form1_program.cpp
     void GasListClick(std::uint32_t Address);
-    void SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark);
+    // The setup as the core reports it: the port lists, the gas lists and
+    // the three marks.
+    void ShowSetup(const TSetupState& setup);
+    // A setup command sent to the core: the Setup page is busy until its
+    // answer has been shown.
+    void PostSetup(TMixerService::TCommand command);
+    void PortSelectionChanged();
     void ShowError(const QString& text);
     class MixerHost;  // form1_mixer.cpp
     void SetUpMixer();
     void MixerWindowClosing();
+    // The fields' settled values, unless a newer request has been sent.
+    void ShowMixture(const TMixtureFields& fields);
     // The duties of every way the program ends: the equipment made safe,
     // the mixer told, the operator asked about an unsaved log (when asked
     // for), the log journal closed.
@@ -325,11 +333,20 @@ private:
     TJournal* Journal_;
     TLogSaver* LogSaver_ = nullptr;
     std::uint64_t SavedChanges_ = 0;  // the log's changes the last save held
-    std::unique_ptr<TEquipmentGateway> Gateway_;
+    TRigThread RigThread_;
     std::unique_ptr<TMixerHost> MixerHost_;
-    std::unique_ptr<TMixer> Mixer_;
+    std::unique_ptr<TMixerService> Service_;
     // A water value below the minimum was typed and awaits the end of the entry.
     bool H2OMinimumPending_ = false;
+    // The number of the newest mixture request sent to the core.
+    std::uint64_t MixtureRequest_ = 0;
+    // Setup commands sent and not yet answered; the lists are being filled
+    // from the core's report.
+    int SetupPending_ = 0;
+    bool ShowingSetup_ = false;
+    unsigned PortSearchesShown_ = 0;  // the search for ports the lists show
+    // The readout of the moment the row being stored describes.
+    TReadout RowReadout_;
     bool CloseDutiesDone_ = false;
     QString ProgramPath_;  // the program file last loaded or saved
 };

@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "log_saver.h"
 #include "log_table_model.h"
+#include "mixer_core.h"
 #include "rt_double_edit.h"
 #include "time_picture.h"
 
@@ -71,9 +72,9 @@ void TForm1::SetUpLogTable()
 
 void TForm1::SetUpLogColumns()
 {
-    WindowState.P = StandardLogColumns();
-    LogTable->SetColumns(WindowState.P);
-    for (const RColInfo& info : WindowState.P) {
+    const TColumnTable columns = StandardLogColumns();
+    LogTable->SetColumns(columns);
+    for (const RColInfo& info : columns) {
         if (info.ColID >= 0 && !info.Caption.isEmpty())
             StringGrid1->setColumnWidth(info.ColID, info.ColW);
     }
@@ -85,14 +86,14 @@ void TForm1::SetUpSaveDialog()
     SaveDialog1.DefaultExt = QStringLiteral("csv");
 }
 
-void TForm1::StoreResetMarker()
+void TForm1::Calculate()
 {
-    LogTable->StoreMarker();
+    Service_->Post([](TMixerCore& c) { c.Mixer.Calculate(); });
 }
 
 void TForm1::StoreData()
 {
-    Mixer_->StoreData();
+    Service_->Post([](TMixerCore& c) { c.Mixer.StoreData(); });
 }
 
 void TForm1::ShowStoredRow(int row)

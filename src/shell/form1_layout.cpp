@@ -5,6 +5,8 @@
 #include "list_box.h"
 #include "page_control.h"
 #include "plot_page.h"
+#include "rig_setup.h"
+#include "window_state.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
 
@@ -168,10 +170,12 @@ void TForm1::BuildLayout()
     Label7 = MakeLabel(GroupBox4, "Label7", 11, 27, QStringLiteral("Click each list box and and wait few seconds"));
     Label5 = MakeLabel(GroupBox4, "Label5", 11, 87, QStringLiteral("Gas A, to be diluted"));
     ListBoxSetupGas1 = MakeList(GroupBox4, "ListBoxSetupGas1", 11, 106, 134, 207);
-    ListBoxSetupGas1->addItems({QStringLiteral("O2"), QStringLiteral("5%H2,95%Ar")});
+    for (const char* gas : GasListA)
+        ListBoxSetupGas1->addItem(QString::fromLatin1(gas));
     Label6 = MakeLabel(GroupBox4, "Label6", 163, 87, QStringLiteral("Gas B, diluting"));
     ListBoxSetupGas2 = MakeList(GroupBox4, "ListBoxSetupGas2", 163, 106, 134, 207);
-    ListBoxSetupGas2->addItems({QStringLiteral("Ar"), QStringLiteral("N2")});
+    for (const char* gas : GasListB)
+        ListBoxSetupGas2->addItem(QString::fromLatin1(gas));
     Name(ListBoxSetupGas1, Label5);
     Name(ListBoxSetupGas2, Label6);
 
@@ -226,10 +230,10 @@ void TForm1::BuildLayout()
     Label11 = MakeLabel(GroupBox9, "Label11", 74, 51, QStringLiteral("Gas B"), Qt::AlignRight);
     Label12 = MakeLabel(GroupBox9, "Label12", 80, 78, QStringLiteral("H2O"), Qt::AlignRight);
     Label8 = MakeLabel(GroupBox9, "Label8", 45, 126, QStringLiteral("pH2O (atm)"), Qt::AlignRight);
-    RtIntegerEditGasAPPM = MakeIntegerEdit(GroupBox9, "RtIntegerEditGasAPPM", 107, 16, 0, 1000000, 150);
-    RtIntegerEditGasBPPM = MakeIntegerEdit(GroupBox9, "RtIntegerEditGasBPPM", 107, 43, 0, 0, 999850);
+    RtIntegerEditGasAPPM = MakeIntegerEdit(GroupBox9, "RtIntegerEditGasAPPM", 107, 16, 0, 1000000, TMixRequest{}.a);
+    RtIntegerEditGasBPPM = MakeIntegerEdit(GroupBox9, "RtIntegerEditGasBPPM", 107, 43, 0, 0, TMixRequest{}.b);
     RtIntegerEditGasBPPM->setEnabled(false);  // the program derives gas B
-    RtIntegerEditH2Oppm = MakeIntegerEdit(GroupBox9, "RtIntegerEditH2Oppm", 107, 70, 0, 35000, 0);
+    RtIntegerEditH2Oppm = MakeIntegerEdit(GroupBox9, "RtIntegerEditH2Oppm", 107, 70, 0, 35000, TMixRequest{}.w);
     RtIntegerEditH2Oppm->SetMaxLength(5);
     RtIntegerEditpH2O = Make<TRtDoubleEdit>(GroupBox9, "RtIntegerEditpH2O", 107, 124, 121, 21);
     RtIntegerEditpH2O->SetAsDateTime(false);

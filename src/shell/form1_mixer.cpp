@@ -1,22 +1,24 @@
-// The window's side of the mixer: the equipment gateway on the Setup page's
-// port selections, the mixer core, and the host through which the core
-// shows its status, report and trace in the window. The four state buttons
-// and the tick go straight to the core.
+// The window's side of the mixer: the mixer service (the core on the
+// window's thread or on its own), and the host through which the core's
+// reports reach the window's controls. The four state buttons go to the core
+// as commands.
 #include "form1.h"
 
-#include "clock.h"
+#include "log_table_model.h"
+#include "mixer_core.h"
 #include "operator_dialogs.h"
-#include "list_selection.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
 #include "valve_graphics.h"
 
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <deque>
+#include <stdexcept>
 
 namespace {
 
@@ -43,15 +45,28 @@ public:
     }
     void AddPlanLine(const QString& line) override { AddMemoLine(F.Memo4, line); }
     void AddDevFeedbackLine(const QString& line) override { AddMemoLine(F.MemoDevFeedback, line); }
-    void ProcessMessages() override { QCoreApplication::processEvents(); }
-    void SetTimerEnabled(bool enabled) override
+    void ShowMessage(const QString& text) override
     {
-        if (enabled)
-            F.Timer1->start();
-        else
-            F.Timer1->stop();
+        // One box at a time: a message that arrives while one is open (its
+        // box runs the event loop) follows when it has been closed.
+        Pending_.push_back(text);
+        if (Showing_)
+            return;
+        Showing_ = true;
+        try {
+            while (!Pending_.empty()) {
+                const QString next = Pending_.front();
+                Pending_.pop_front();
+                F.Dialogs_.ShowMessage(&F, next);
+            }
+        } catch (...) {
+            Pending_.clear();
+            Showing_ = false;
+            throw;
+        }
+        Showing_ = false;
     }
-    void ShowMessage(const QString& text) override { F.Dialogs_.ShowMessage(&F, text); }
+    void ShowError(const QString& text) override { F.ShowError(text); }
     void ShowAlarm(const QString& line) override
     {
         F.LabelAlarm->setText(line);
@@ -64,39 +79,39 @@ public:
         F.LabelAlarm->clear();
         F.LabelReadoutAlarm->clear();
     }
-    TMixRequest MixRequest() const override { return F.MixRequest(); }
-    double pH2O() const override { return F.RtIntegerEditpH2O->Value(); }
     void ShowpH2O(double atm) override { F.RtIntegerEditpH2O->SetValue(atm); }
-    void ShowMixture(std::int32_t a, std::int32_t b, std::int32_t w) override
+    void ShowMixture(const TMixtureFields& fields) override { F.ShowMixture(fields); }
+    void ShowReadout(const TReadout& readout) override { F.RefreshReadout(readout); }
+    void ShowValves(std::uint8_t pattern) override
     {
-        // The field the operator is typing into keeps its text and cursor
-        // unless the value changes.
-        if (F.RtIntegerEditGasAPPM->Value() != a)
-            F.RtIntegerEditGasAPPM->SetValue(a);
-        F.RtIntegerEditGasBPPM->SetValue(b);
-        if (F.RtIntegerEditH2Oppm->Value() != w)
-            F.RtIntegerEditH2Oppm->SetValue(w);
+        for (unsigned id = 1; id <= 6; ++id)
+            ::SetValveGraphics(F.Schematic, id, (pattern >> (id - 1)) & 1);
+        F.RefreshSchematic();
     }
-    void RowStored(int row) override { F.ShowStoredRow(row); }
+    void ShowSetup(const TSetupState& setup) override { F.ShowSetup(setup); }
+    void AddSetupFeedbackLine(const QString& line) override { AddMemoLine(F.MemoSetupFeedback, line); }
+    void StoreLogRow(const TLogRowValues& values, const TReadout& now) override
+    {
+        F.RowReadout_ = now;
+        F.ShowStoredRow(F.LogTable->StoreRow(values));
+    }
+    void StoreLogMarker() override { LastMarker_ = F.LogTable->StoreMarker(); }
+    void AttachPlanReport(const QString& report) override { F.LogTable->AttachReport(LastMarker_, report); }
     void ProgramRunning(bool running) override { F.ShowProgramRunning(running); }
     void ShowProgramProgress(const QString& text) override { F.LabelProgram->setText(text); }
     void ShowProgramStep(int index, const TProgramStep& step) override { F.ShowProgramStep(index, step); }
 
 private:
     TForm1& F;
+    int LastMarker_ = -1;
+    std::deque<QString> Pending_;
+    bool Showing_ = false;
 };
 
 void TForm1::SetUpMixer()
 {
-    // Every command reads the port selected at that moment.
-    TEquipmentPorts ports;
-    ports.Relay = [this] { return SelectedText(ListBoxPortSolenoid); };
-    ports.Controllers = [this] { return SelectedText(ListBoxPortMFC); };
-    Gateway_ = std::make_unique<TEquipmentGateway>(Lines_, Clock_, std::move(ports));
-    Gateway_->OnValvesAccepted = [this](std::uint8_t pattern) { ShowAcceptedValves(pattern); };
-
     MixerHost_ = std::make_unique<MixerHost>(*this);
-    Mixer_ = std::make_unique<TMixer>(WindowState, *Gateway_, *LogTable, *MixerHost_, Clock_);
+    Service_ = std::make_unique<TMixerService>(Lines_, Clock_, *MixerHost_, RigThread_);
 
     // AddMemoLine ends every line with a break, so the document holds one
     // empty block below the last line.
@@ -110,58 +125,68 @@ void TForm1::SetUpMixer()
             [this] { Guarded([this] { ButtonAlarmAcknowledgeClick(); }); });
 }
 
-void TForm1::ShowAcceptedValves(std::uint8_t pattern)
+TMixerCore& TForm1::Core()
 {
-    TWindowState& w = WindowState;
-    bool* flags[] = {&w.V1O, &w.V2O, &w.V3O, &w.V4O, &w.V5O, &w.V6O};
-    for (unsigned id = 1; id <= 6; ++id) {
-        *flags[id - 1] = (pattern >> (id - 1)) & 1;
-        ::SetValveGraphics(Schematic, id, *flags[id - 1]);
+    return Service_->Core();
+}
+
+void TForm1::ShowMixture(const TMixtureFields& fields)
+{
+    // An answer to a request the operator has typed past is left alone.
+    if (fields.Request != 0 && fields.Request != MixtureRequest_)
+        return;
+    // The handler's own writes to the fields come back to it; the field the
+    // operator is typing into keeps its text and cursor unless the value
+    // changes.
+    ppmUpdating = true;
+    try {
+        if (RtIntegerEditGasAPPM->Value() != fields.a)
+            RtIntegerEditGasAPPM->SetValue(fields.a);
+        RtIntegerEditGasBPPM->SetValue(fields.b);
+        if (RtIntegerEditH2Oppm->Value() != fields.w)
+            RtIntegerEditH2Oppm->SetValue(fields.w);
+    } catch (...) {
+        ppmUpdating = false;
+        throw;
     }
-    RefreshSchematic();
+    ppmUpdating = false;
 }
 
 void TForm1::MixerWindowClosing()
 {
-    // The closing commands have gone out: no further tick, and a flush in
-    // progress ends without opening a valve again.
+    // The closing commands have gone out: no further tick.
     Timer1->stop();
-    Mixer_->WindowClosing();
 }
 
 void TForm1::ButtonStopClick()
 {
-    Mixer_->ButtonStopClick();
+    Service_->Post([](TMixerCore& c) { c.Mixer.ButtonStopClick(); });
+    // Every valve closed and both set-points zero as soon as the rig's
+    // thread is free.
+    Service_->TickSoon();
 }
 
 void TForm1::ButtonFlushClick()
 {
-    Mixer_->ButtonFlushClick();
+    Service_->Post([](TMixerCore& c) { c.Mixer.ButtonFlushClick(); });
 }
 
 void TForm1::ButtonBypassClick()
 {
-    Mixer_->ButtonBypassClick();
+    Service_->Post([](TMixerCore& c) { c.Mixer.ButtonBypassClick(); });
 }
 
 void TForm1::ButtonDilutionClick()
 {
-    Mixer_->ButtonDilutionClick();
+    Service_->Post([](TMixerCore& c) { c.Mixer.ButtonDilutionClick(); });
 }
 
 void TForm1::Timer1Timer()
 {
-    // The readout shows what this tick read, also when the tick failed.
-    try {
-        Mixer_->Timer1Timer();
-    } catch (...) {
-        RefreshReadout();
-        throw;
-    }
-    RefreshReadout();
+    Service_->Tick();
 }
 
 void TForm1::ButtonAlarmAcknowledgeClick()
 {
-    Mixer_->AcknowledgeAlarm();
+    Service_->Post([](TMixerCore& c) { c.Mixer.AcknowledgeAlarm(); });
 }

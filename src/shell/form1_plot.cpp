@@ -29,7 +29,7 @@ void TForm1::PlotRowStored(int row)
 {
     const TLogRow& r = LogTable->Row(row);
     auto number = [&r](TProperty p) { return (r.Written & PropertyBit(p)) != 0 ? r.Numbers[NumberIndex(p)] : NAN; };
-    const TReadout now = Mixer_->Readout();
+    const TReadout& now = RowReadout_;
     TPlotSample s;
     s.Time = r.Time;
     s[TPlotQuantity::PpmA] = number(TProperty::ppmA);

@@ -3,6 +3,7 @@
 // mixer core, which runs it on its tick and shows each step back here.
 #include "form1.h"
 
+#include "mixer_core.h"
 #include "rt_integer_edit.h"
 
 #include <QDir>
@@ -136,12 +137,12 @@ void TForm1::ButtonProgramRemoveStepClick()
 
 void TForm1::ButtonProgramStartClick()
 {
-    Mixer_->StartProgram(TableProgram());
+    Service_->Post([program = TableProgram()](TMixerCore& c) { c.Mixer.StartProgram(program); });
 }
 
 void TForm1::ButtonProgramStopClick()
 {
-    Mixer_->StopProgram();
+    Service_->Post([](TMixerCore& c) { c.Mixer.StopProgram(); });
 }
 
 TFlowProgram TForm1::TableProgram() const

@@ -121,9 +121,8 @@ void TForm1::BuildReadout()
     LabelProgram->setAccessibleName(QStringLiteral("Program progress"));
 }
 
-void TForm1::RefreshReadout()
+void TForm1::RefreshReadout(const TReadout& r)
 {
-    const TReadout r = Mixer_->Readout();
     LabelElapsed->setText(Elapsed(r.ElapsedDays));
     LabelPpmA->setText(Ppm(r.PpmA));
     LabelPpmAPlanned->setText(Ppm(r.PlannedPpmA));

@@ -1,15 +1,16 @@
-// The Setup page's workflow: the port lists, the gas choice and the gate
-// that keeps the other pages closed until the equipment is proven and both
-// gases are chosen.
+// The Setup page's side of the setup: the port lists, the gas choice and
+// the gate that keeps the other pages closed until the equipment is proven
+// and both gases are chosen. The setup itself is the core's; the page shows
+// its state and sends it the operator's choices.
 #include "form1.h"
 
-#include "compounds.h"
 #include "list_selection.h"
+#include "mixer_core.h"
 #include "operator_dialogs.h"
-#include "serial_lines.h"
-#include "serial_port.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 
 void TForm1::ConnectSetupHandlers()
@@ -22,6 +23,11 @@ void TForm1::ConnectSetupHandlers()
         = [this](QObject*, int, Qt::KeyboardModifiers) { Guarded([this] { ListBoxSetupGas1KeyUp(); }); };
     ListBoxSetupGas1->OnKeyUp = keyUp;
     ListBoxSetupGas2->OnKeyUp = keyUp;
+    // Every device command uses the ports chosen at that moment.
+    for (QListWidget* list :
+         {static_cast<QListWidget*>(ListBoxPortSolenoid), static_cast<QListWidget*>(ListBoxPortMFC)})
+        connect(list, &QListWidget::itemSelectionChanged, this,
+                [this] { Guarded([this] { PortSelectionChanged(); }); });
     PageControl1->OnChanging = [this](QObject*, bool& AllowChange) {
         // A gate that fails keeps the page.
         bool decided = false;
@@ -35,39 +41,80 @@ void TForm1::ConnectSetupHandlers()
     PageControl1->OnChange = [this](QObject*) { Guarded([this] { PageControl1Change(); }); };
 }
 
-void TForm1::ButtonSetupFindPortsClick()
+void TForm1::PostSetup(TMixerService::TCommand command)
 {
-    const QString solenoidPort = QString::fromStdString(SelectedText(ListBoxPortSolenoid));
-    const QString mfcPort = QString::fromStdString(SelectedText(ListBoxPortMFC));
-
-    QStringList names;
-    for (const std::string& name : Lines_.portNames())
-        names << QString::fromStdString(name);
-    ListBoxPortSolenoid->clear();
-    ListBoxPortSolenoid->addItems(names);
-    ListBoxPortMFC->clear();
-    ListBoxPortMFC->addItems(names);
-
-    // Refilling removes the selections; a running mixer must not lose a
-    // port that is still there.
-    SelectPortAgain(ListBoxPortSolenoid, solenoidPort, CheckBoxSolenoidOK);
-    SelectPortAgain(ListBoxPortMFC, mfcPort, CheckBoxMFCOK);
+    // The window goes on while the core talks to the equipment; the page
+    // says it is busy until the answer is shown.
+    if (SetupPending_++ == 0) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        for (QWidget* step : {GroupBox1, GroupBox3, GroupBox4})
+            step->setEnabled(false);
+    }
+    Service_->Post(std::move(command), [this] {
+        if (--SetupPending_ > 0)
+            return;
+        for (QWidget* step : {GroupBox1, GroupBox3, GroupBox4})
+            step->setEnabled(true);
+        QApplication::restoreOverrideCursor();
+    });
 }
 
-void TForm1::SelectPortAgain(QListWidget* list, const QString& name, QCheckBox* mark)
+void TForm1::ShowSetup(const TSetupState& setup)
 {
-    if (name.isEmpty())
-        return;
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->text() == name) {
-            list->setCurrentRow(row);
-            return;
+    ShowingSetup_ = true;
+    // The lists are filled anew after every search for ports.
+    const bool refill = setup.PortSearches != PortSearchesShown_;
+    PortSearchesShown_ = setup.PortSearches;
+    auto fill = [&](QListWidget* list, const std::string& chosen) {
+        if (refill) {
+            list->clear();
+            for (const std::string& name : setup.Ports)
+                list->addItem(QString::fromStdString(name));
         }
+        // The operator's newer choice, not yet answered, stays.
+        if (SetupPending_ > 1)
+            return;
+        const auto found = list->findItems(QString::fromStdString(chosen), Qt::MatchExactly);
+        if (chosen.empty() || found.isEmpty())
+            RemoveListSelection(list);
+        else if (list->currentItem() != found.first())
+            list->setCurrentItem(found.first());
+    };
+    fill(ListBoxPortSolenoid, setup.RelayPort);
+    fill(ListBoxPortMFC, setup.MfcPort);
+    auto choose = [](QListWidget* list, int row) {
+        if (row < 0)
+            RemoveListSelection(list);
+        else if (list->currentRow() != row)
+            list->setCurrentRow(row);
+    };
+    if (SetupPending_ <= 1) {
+        choose(ListBoxSetupGas1, setup.GasA);
+        choose(ListBoxSetupGas2, setup.GasB);
     }
-    // Equipment on a port that has gone is no longer proven.
-    mark->setChecked(false);
-    CheckBoxGasesSelected->setChecked(false);
-    Dialogs_.ShowMessage(this, QStringLiteral("Port %1 is no longer present").arg(name));
+    CheckBoxSolenoidOK->setChecked(setup.SolenoidOK);
+    CheckBoxMFCOK->setChecked(setup.MFCOK);
+    CheckBoxGasesSelected->setChecked(setup.GasesSelected);
+    ShowingSetup_ = false;
+}
+
+void TForm1::PortSelectionChanged()
+{
+    if (ShowingSetup_)
+        return;
+    Service_->Post([relay = SelectedText(ListBoxPortSolenoid), mfc = SelectedText(ListBoxPortMFC)](TMixerCore& c) {
+        c.Setup.SelectPorts(relay, mfc);
+    });
+}
+
+void TForm1::ButtonSetupFindPortsClick()
+{
+    PostSetup([](TMixerCore& c) { c.Setup.FindPorts(); });
+}
+
+void TForm1::ButtonSetupValidateClick()
+{
+    PostSetup([](TMixerCore& c) { c.Setup.Validate(); });
 }
 
 void TForm1::ListBoxSetupGas1Click()
@@ -82,34 +129,8 @@ void TForm1::ListBoxSetupGas2Click()
 
 void TForm1::GasListClick(std::uint32_t Address)
 {
-    const bool gasA = Address == 1;
-    TListBox* list = gasA ? ListBoxSetupGas1 : ListBoxSetupGas2;
-
-    const int row = SelectedRow(list);
-    if (!CheckBoxMFCOK->isChecked()) {
-        // Refused: no equipment is contacted and the mixer is left alone.
-        Dialogs_.ShowMessage(this, QStringLiteral("MFC not validated, cannot select gas yet"));
-        RemoveListSelection(list);
-    } else if (row >= 0) {
-        // The click switches the controller's gas table: a mixture running on
-        // meanwhile would be metered with the wrong gas. A mixer that has
-        // been started is stopped and the rig made safe before the switch.
-        if (WindowState.MixerState != TMixerState::Unknown)
-            Mixer_->StopAndMakeSafe();
-        const std::string failure = MinMaxFlow(SelectedMfcPort(), Address);
-        if (failure.empty()) {
-            (gasA ? WindowState.A : WindowState.B) = GetCompound(list->item(row)->text().toStdString());
-        } else {
-            // The range and the gas stay as they were; the choice is not made.
-            QString message
-                = QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
-            if (IsPortRefusal(failure))
-                message += QLatin1Char('\n') + QString::fromStdString(failure);
-            Dialogs_.ShowMessage(this, message);
-            RemoveListSelection(list);
-        }
-    }
-    CheckContinue();
+    const int row = SelectedRow(Address == 1 ? ListBoxSetupGas1 : ListBoxSetupGas2);
+    PostSetup([Address, row](TMixerCore& c) { c.Setup.SelectGas(Address, row); });
 }
 
 void TForm1::ListBoxSetupGas1KeyUp()
@@ -119,12 +140,12 @@ void TForm1::ListBoxSetupGas1KeyUp()
 
 void TForm1::CheckContinue()
 {
-    CheckBoxGasesSelected->setChecked(CheckBoxSolenoidOK->isChecked() && CheckBoxMFCOK->isChecked()
-                                      && SelectedRow(ListBoxSetupGas1) >= 0 && SelectedRow(ListBoxSetupGas2) >= 0);
+    Service_->Post([](TMixerCore& c) { c.Setup.CheckContinue(); });
 }
 
 void TForm1::PageControl1Changing(bool& AllowChange)
 {
+    // The marks show the core's setup as last reported.
     AllowChange = CheckBoxSolenoidOK->isChecked() && CheckBoxMFCOK->isChecked() && CheckBoxGasesSelected->isChecked();
     if (!AllowChange)
         Dialogs_.ShowMessage(
@@ -134,14 +155,7 @@ void TForm1::PageControl1Changing(bool& AllowChange)
 void TForm1::PageControl1Change()
 {
     switch (PageControl1->currentIndex()) {
-    case 0:
-        // Gases are chosen again before operation resumes; the controllers
-        // keep their tables and the window its ranges meanwhile.
-        CheckBoxGasesSelected->setChecked(false);
-        RemoveListSelection(ListBoxSetupGas1);
-        RemoveListSelection(ListBoxSetupGas2);
-        Dialogs_.ShowMessage(this, QStringLiteral("Gas selections removed"));
-        break;
+    case 0: Service_->Post([](TMixerCore& c) { c.Setup.WithdrawGases(); }); break;
     case 1:
         // The bubbler may have warmed or cooled since the last visit.
         RtIntegerEditH2OTempValueChanged();

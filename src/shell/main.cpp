@@ -85,7 +85,8 @@ int main(int argc, char* argv[])
     TJournal journal(clock);
     journal.UseFolder(TJournal::DefaultFolder());
 
-    TForm1 form({clock, dialogs, lines, &journal});
+    // The rig runs on a thread of its own: the window never waits for it.
+    TForm1 form({clock, dialogs, lines, &journal, TRigThread::Worker});
     // A signal or the session's end makes the rig safe as closing does, and
     // ends the journal with its closing line.
     InstallShutdownSignals(app, [&form] { form.ShutDown(); });

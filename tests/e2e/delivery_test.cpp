@@ -89,7 +89,8 @@ TEST(Delivery, ConstantFlowSendsThePlannedSetPointsOnceThenHoldsTheDryPath)
     EXPECT_LT(f.relay.patterns()[0].At, frames[2].At);
     EXPECT_EQ(f.mfc.setPoint(1), static_cast<float>(f.s.DesiredFlowAGramsperMinute));
     EXPECT_EQ(f.mfc.setPoint(2), 6.0f);
-    EXPECT_TRUE(f.form.Gateway().ControllerPortsCommanded().contains("SIM-MFC")) << "the close duties know of them";
+    EXPECT_TRUE(f.form.Core().Gateway.ControllerPortsCommanded().contains("SIM-MFC"))
+        << "the close duties know of them";
     const std::vector<unsigned>& sleeps = f.clock.Fake.sleeps();
     ASSERT_GE(sleeps.size(), 4u);
     EXPECT_EQ(std::vector<unsigned>(sleeps.end() - 4, sleeps.end()), (std::vector<unsigned>{10, 20, 10, 20}))
@@ -392,9 +393,7 @@ TEST(Delivery, WithoutAVapourPressureThereIsNoWaterPulseAndOneLinePerDilution)
         f.Request(150, 10000);
         f.form.ButtonDilution->click();
         ASSERT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B/H2O");
-        f.form.RtIntegerEditpH2O->SetValue(p);
-        ASSERT_TRUE(std::isnan(p) ? std::isnan(f.form.RtIntegerEditpH2O->Value())
-                                  : f.form.RtIntegerEditpH2O->Value() == p);
+        f.s.pH2O = p;
 
         f.RunFor(3);
         EXPECT_EQ(CountLines(f, "No valid pH2O: no water pulse"), 1);
@@ -407,7 +406,7 @@ TEST(Delivery, WithoutAVapourPressureThereIsNoWaterPulseAndOneLinePerDilution)
         f.RunFor(1);
         EXPECT_EQ(CountLines(f, "No valid pH2O: no water pulse"), 2) << "each dilution says it once";
 
-        f.form.RtIntegerEditpH2O->SetValue(0.026);
+        f.s.pH2O = 0.026;
         f.RunFor(1);
         EXPECT_GT(CountPatterns(f, WetPath), 0);
         EXPECT_TRUE(f.dialogs.Errors.isEmpty());

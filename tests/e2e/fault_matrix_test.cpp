@@ -66,13 +66,14 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             const double faultAt = f.rig.secondsSinceStart() + HealthySeconds;
             f.rig.scheduleFault(fault.Kind, faultAt);
             f.RunFor(HealthySeconds);
-            ASSERT_FALSE(f.form.Mixer().Alarm()) << "a sound rig raises none: " << f.form.Mixer().Alarm()->Cause;
+            ASSERT_FALSE(f.form.Core().Mixer.Alarm())
+                << "a sound rig raises none: " << f.form.Core().Mixer.Alarm()->Cause;
             const QStringList before = Cells(f);
             const double pH2O = f.form.RtIntegerEditpH2O->Value();
 
             std::optional<double> alarmAt;
             f.RunFor(1, [&] {
-                if (!alarmAt && f.form.Mixer().Alarm())
+                if (!alarmAt && f.form.Core().Mixer.Alarm())
                     alarmAt = f.rig.secondsSinceStart();
             });
             if (fault.WithinSeconds == 0) {
@@ -81,17 +82,17 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
                 f.RunFor(5);
                 EXPECT_TRUE(f.DevLines().contains("Thermistor reading out of range: DAC = 1023"));
                 EXPECT_EQ(f.form.RtIntegerEditpH2O->Value(), pH2O) << "the last sound pressure stays";
-                EXPECT_FALSE(f.form.Mixer().Alarm());
+                EXPECT_FALSE(f.form.Core().Mixer.Alarm());
                 EXPECT_EQ(f.s.MixerState, running);
                 continue;
             }
             f.RunFor(fault.WithinSeconds, [&] {
-                if (!alarmAt && f.form.Mixer().Alarm())
+                if (!alarmAt && f.form.Core().Mixer.Alarm())
                     alarmAt = f.rig.secondsSinceStart();
             });
             ASSERT_TRUE(alarmAt) << "no alarm";
             EXPECT_LE(*alarmAt - faultAt, fault.WithinSeconds);
-            const std::string cause = f.form.Mixer().Alarm()->Cause;
+            const std::string cause = f.form.Core().Mixer.Alarm()->Cause;
             EXPECT_EQ(cause.rfind(fault.Cause, 0), 0u) << cause;
 
             // Standby, and what still hears the program closed and at zero;

@@ -32,7 +32,7 @@ struct ProgramWatch {
 
     explicit ProgramWatch(RigFixture& f)
     {
-        TProgramRunner& runner = f.form.Mixer().Program();
+        TProgramRunner& runner = f.form.Core().Mixer.Program();
         runner.OnHoldBegins = [this, &f](int) {
             HoldBegins.push_back(f.rig.secondsSinceStart());
             Methods.push_back(std::string(MixingMethodName(f.s.MixingMethod)));
@@ -145,11 +145,11 @@ TEST(FlowProgram, AnAlarmOrTheOperatorTakingOverInStep2StopsTheProgram)
             }
         });
         ASSERT_TRUE(acted);
-        EXPECT_FALSE(f.form.Mixer().Program().Running());
+        EXPECT_FALSE(f.form.Core().Mixer.Program().Running());
         EXPECT_EQ(watch.HoldBegins.size(), 2u) << "step 3 never began";
         EXPECT_EQ(f.form.LabelProgram->text(), QStringLiteral("Program stopped in step 2 of 3: ") + c.why);
         EXPECT_EQ(f.s.MixerState, c.after);
-        EXPECT_EQ(f.form.Mixer().Alarm().has_value(), std::string(c.why) == "an alarm");
+        EXPECT_EQ(f.form.Core().Mixer.Alarm().has_value(), std::string(c.why) == "an alarm");
         EXPECT_TRUE(f.form.ButtonProgramStart->isEnabled());
     }
 }

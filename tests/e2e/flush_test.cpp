@@ -1,42 +1,37 @@
 #include "rig_fixture.h"
 #include "time_units.h"
 
-#include <QMetaObject>
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
 
-// What the window showed and the equipment did at one of the flush's holds.
-struct Hold {
-    unsigned Ms;
-    QString Status;
-    bool TimerActive;
+// A step of the flush as the equipment and the window saw it: the pattern
+// the relay board took, when, what the status said then, and the
+// set-points at that moment.
+struct Step {
     std::uint8_t Valves;
+    double At;  // day count
+    QString Status;
     float SetPointA, SetPointB;
-    TMixerState State;
 };
 
-// The flush's waits, slice by slice.
-constexpr unsigned SliceMs = 50;
-
-// Records the flush's holds: its waits of one slice each, joined while the
-// status text stays the same. A hold keeps what was shown and done at its
-// first slice.
-void RecordHolds(RigFixture& f, std::vector<Hold>& holds)
+// Ticks for `seconds` as Timer1 would, keeping every pattern switch with the
+// status shown after the tick that made it; `afterTick` runs after each.
+std::vector<Step> RunAndWatch(RigFixture& f, double seconds, const std::function<void()>& afterTick = {})
 {
-    f.clock.OnSleep = [&f, &holds](unsigned ms) {
-        if (ms != SliceMs)
-            return;
-        const QString status = f.form.LabelStatus->text();
-        if (!holds.empty() && holds.back().Status == status)
-            holds.back().Ms += ms;
-        else
-            holds.push_back({ms, status, f.form.Timer1->isActive(), f.relay.pattern(), f.mfc.setPoint(1),
-                             f.mfc.setPoint(2), f.s.MixerState});
-    };
+    std::vector<Step> steps;
+    std::size_t seen = f.relay.patterns().size();
+    f.RunFor(seconds, [&] {
+        const auto& patterns = f.relay.patterns();
+        for (; seen < patterns.size(); ++seen)
+            steps.push_back({patterns[seen].Pattern, patterns[seen].At, f.form.LabelStatus->text(), f.mfc.setPoint(1),
+                             f.mfc.setPoint(2)});
+        if (afterTick)
+            afterTick();
+    });
+    return steps;
 }
 
 // A dilution of 1 % oxygen (gas A at a constant set-point) running for two seconds.
@@ -49,9 +44,13 @@ void Dilute(RigFixture& f)
     ASSERT_GT(f.mfc.setPoint(1), 0.0f);
 }
 
+// One tick's worth of slack on a hold: it ends at the first tick after its
+// time, and a tick is 250 ms plus its own exchanges.
+constexpr double TickSlackMs = 300.0;
+
 }  // namespace
 
-TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
+TEST(Flush, HoldsItsThreeStepsAcrossTicksAndEndsInStandby)
 {
     RigFixture f;
     Dilute(f);
@@ -59,174 +58,145 @@ TEST(Flush, RunsItsThreeStepsWithTheTimerOffAndEndsInStandby)
     const int rows = f.Rows();
     f.mfc.clearRecords();
     f.relay.clearRecords();
-    std::vector<Hold> holds;
-    RecordHolds(f, holds);
 
     f.form.ButtonFlush->click();
     EXPECT_EQ(f.form.LabelStatus->text(), "Flushing");
-    f.clock.Fake.clearSleeps();
-    const double start = f.clock.now();
-    f.Tick();
-    for (unsigned ms : f.clock.Fake.sleeps())
-        EXPECT_LE(ms, SliceMs) << "every wait is a slice at most";
-    const double tookS = (f.clock.now() - start) * SecondsPerDay;
+    std::vector<int> rowsDuring;
+    const std::vector<Step> steps = RunAndWatch(f, 11.0, [&] {
+        if (f.form.Core().Mixer.FlushRunning())
+            rowsDuring.push_back(f.Rows());
+    });
 
-    const std::vector<Hold> expected = {
-        {2000, "Flush bypass line with gas B (2 sec)", false, Pattern({0, 0, 1, 0, 0, 0}), setPointA, 6.0f,
-         TMixerState::Flushing},
-        {5000, "Flush bubbler and chambers (5 sec)", false, Pattern({1, 1, 0, 0, 0, 1}), setPointA, 6.0f,
-         TMixerState::Flushing},
-        {2000, "Flush chambers with dry (2 sec)", false, Pattern({0, 0, 0, 1, 0, 1}), setPointA, 6.0f,
-         TMixerState::Flushing},
+    struct Expected {
+        std::uint8_t Valves;
+        const char* Status;
+        double HoldMs;  // until the next step
     };
-    ASSERT_EQ(holds.size(), expected.size());
-    for (std::size_t i = 0; i < holds.size(); ++i) {
+    const Expected expected[] = {
+        {Pattern({0, 0, 1, 0, 0, 0}), "Flush bypass line with gas B (2 sec)", 2000},
+        {Pattern({1, 1, 0, 0, 0, 1}), "Flush bubbler and chambers (5 sec)", 5000},
+        {Pattern({0, 0, 0, 1, 0, 1}), "Flush chambers with dry (2 sec)", 2000},
+        {0, "Standby", 0},
+    };
+    ASSERT_GE(steps.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(holds[i].Ms, expected[i].Ms);
-        EXPECT_EQ(holds[i].Status, expected[i].Status);
-        EXPECT_FALSE(holds[i].TimerActive);
-        EXPECT_EQ(holds[i].Valves, expected[i].Valves);
-        EXPECT_EQ(holds[i].SetPointA, expected[i].SetPointA) << "the flush leaves gas A alone";
-        EXPECT_EQ(holds[i].SetPointB, expected[i].SetPointB);
+        EXPECT_EQ(steps[i].Valves, expected[i].Valves);
+        EXPECT_EQ(steps[i].Status, expected[i].Status);
+        EXPECT_EQ(steps[i].SetPointA, setPointA) << "the flush leaves gas A alone";
+        EXPECT_EQ(steps[i].SetPointB, i < 3 ? 6.0f : 0.0f);
+        if (expected[i].HoldMs > 0) {
+            const double heldMs = (steps[i + 1].At - steps[i].At) * MsPerDay;
+            EXPECT_GE(heldMs, expected[i].HoldMs);
+            EXPECT_LT(heldMs, expected[i].HoldMs + TickSlackMs);
+        }
     }
-    EXPECT_GT(tookS, 9.0);
-    EXPECT_LT(tookS, 9.5);
+    // Gas B up before the first step, off before the valves close at the end.
+    ASSERT_GE(f.mfc.setPoints().size(), 2u);
+    EXPECT_EQ(f.mfc.setPoints()[0].Value, 6.0f);
+    EXPECT_LT(f.mfc.setPoints()[0].At, steps[0].At);
+    EXPECT_EQ(f.mfc.setPoints()[1].Value, 0.0f);
+    EXPECT_LT(f.mfc.setPoints()[1].At, steps[3].At);
 
-    // One row for the change to Flushing, none during the flush.
-    ASSERT_EQ(f.Rows(), rows + 1);
+    // One row for the change to Flushing, none during the flush, then
+    // Standby, which zeroes gas A.
+    ASSERT_FALSE(rowsDuring.empty());
+    EXPECT_EQ(rowsDuring.front(), rows + 1);
+    EXPECT_EQ(rowsDuring.back(), rows + 1);
     EXPECT_EQ(f.Cell(rows, ModeColumn), "Flushing");
     EXPECT_EQ(f.Cell(rows, MethodColumn), "");
-    // The end: gas B off, Standby, all valves closed, the timer running.
-    ASSERT_EQ(f.mfc.setPoints().size(), 2u);
-    EXPECT_EQ(f.mfc.setPoints()[1].Value, 0.0f);
-    EXPECT_EQ(f.relay.patterns().size(), 4u);
-    EXPECT_EQ(f.relay.pattern(), 0);
-    EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
-    EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
-    EXPECT_TRUE(f.form.Timer1->isActive());
-    EXPECT_EQ(f.mfc.setPoint(1), setPointA);
-
-    // The next tick logs Standby and zeroes gas A.
-    f.clock.Fake.advanceMs(250);
-    f.Tick();
     ASSERT_EQ(f.Rows(), rows + 2);
     EXPECT_EQ(f.Cell(rows + 1, ModeColumn), "Standby");
     EXPECT_EQ(f.mfc.setPoint(1), 0.0f);
+    EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 
 TEST(Flush, ClicksDuringTheFlushRunButTheFlushStillEndsInStandby)
 {
     RigFixture f;
-    std::vector<Hold> holds;
-    RecordHolds(f, holds);
-    const auto record = f.clock.OnSleep;
-    // A Bypass click waits for the pump after the first slice of the
-    // bubbler step, a Dilution click for the one after the first slice of
-    // the dry step.
-    f.clock.OnSleep = [&](unsigned ms) {
-        record(ms);
-        if (ms == SliceMs && holds.back().Ms == SliceMs) {
-            if (holds.back().Status == "Flush bubbler and chambers (5 sec)")
-                QMetaObject::invokeMethod(f.form.ButtonBypass, &QPushButton::click, Qt::QueuedConnection);
-            if (holds.back().Status == "Flush chambers with dry (2 sec)")
-                QMetaObject::invokeMethod(f.form.ButtonDilution, &QPushButton::click, Qt::QueuedConnection);
-        }
-    };
-
     f.form.ButtonFlush->click();
-    const double start = f.clock.now();
-    f.Tick();
-    const double end = f.clock.now();
+    // Bypass while the bubbler is flushed, Dilution while the chambers dry.
+    double dilutionAt = 0.0;
+    const std::vector<Step> steps = RunAndWatch(f, 11.0, [&] {
+        const QString status = f.form.LabelStatus->text();
+        if (status == "Flush bubbler and chambers (5 sec)") {
+            f.form.ButtonBypass->click();
+            EXPECT_EQ(f.s.MixerState, TMixerState::Bypass);
+        } else if (status == "Flush chambers with dry (2 sec)" && dilutionAt == 0.0) {
+            dilutionAt = f.clock.now();
+            f.form.ButtonDilution->click();
+            EXPECT_EQ(f.s.MixerState, TMixerState::Dilution);
+        }
+    });
 
-    ASSERT_EQ(holds.size(), 5u);
-    EXPECT_EQ(holds[2].Status, "Bypass");
-    EXPECT_EQ(holds[2].State, TMixerState::Bypass);
-    EXPECT_EQ(holds[2].Valves, Pattern({1, 1, 0, 0, 0, 1})) << "the flush goes on with its own pattern";
-    EXPECT_EQ(holds[1].Ms + holds[2].Ms, 5000u);
-    EXPECT_EQ(holds[4].Status, "Dilution");
-    EXPECT_EQ(holds[4].State, TMixerState::Dilution);
-    EXPECT_FALSE(holds[4].TimerActive);
-    EXPECT_GT((end - start) * SecondsPerDay, 9.0);
+    std::vector<std::uint8_t> valves;
+    for (std::size_t i = 0; i < steps.size() && i < 4; ++i)
+        valves.push_back(steps[i].Valves);
+    EXPECT_EQ(valves,
+              (std::vector<std::uint8_t>{Pattern({0, 0, 1, 0, 0, 0}), Pattern({1, 1, 0, 0, 0, 1}),
+                                         Pattern({0, 0, 0, 1, 0, 1}), 0}))
+        << "the flush goes on with its own patterns, then ends closed";
 
     // The Dilution click planned, reset the totalizers and started the clock.
+    ASSERT_GT(dilutionAt, 0.0);
     EXPECT_EQ(MixingMethodName(f.s.MixingMethod), "A (pulse) in B");
     EXPECT_FALSE(f.form.Memo4->toPlainText().isEmpty());
-    EXPECT_GT(f.s.TotalizerA.StartTime, start);
+    EXPECT_GE(f.s.TotalizerA.StartTime, dilutionAt);
     EXPECT_GT(f.s.DilutionStartTime, f.s.TotalizerA.StartTime);
-    EXPECT_LT(f.s.DilutionStartTime, end);
 
     EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
     EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
     EXPECT_EQ(f.relay.pattern(), 0);
     EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
-    EXPECT_TRUE(f.form.Timer1->isActive());
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 
-TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtItsNextPumpWithEverythingClosed)
+TEST(Flush, StopOrClosingTheWindowEndsTheFlushAtOnceWithEverythingClosed)
 {
-    // The Stop click or the close is queued at a moment of the flush and
-    // handled at its next message pump: the first one, the one after the
-    // set-point of gas B, one in each hold, or the last one in Standby.
-    struct Moment {
-        const char* Name;
-        unsigned Ms;         // at the wait of this length (0: before the tick) ...
-        const char* Status;  // ... while this status is shown
-    };
-    const Moment moments[] = {
-        {"first pump", 0, "Flushing"},
-        {"bypass line", 10, "Flushing"},
-        {"bypass line hold", SliceMs, "Flush bypass line with gas B (2 sec)"},
-        {"bubbler and chambers hold", SliceMs, "Flush bubbler and chambers (5 sec)"},
-        {"chambers with dry hold", SliceMs, "Flush chambers with dry (2 sec)"},
-        {"end in Standby", 20, "Flush chambers with dry (2 sec)"},
-    };
+    // Stop or the close comes before the flush's first tick, during each of
+    // its holds, or just after it ended.
+    const char* moments[] = {"Flushing", "Flush bypass line with gas B (2 sec)", "Flush bubbler and chambers (5 sec)",
+                             "Flush chambers with dry (2 sec)", "Standby"};
     for (bool stop : {true, false}) {
-        for (const Moment& m : moments) {
-            SCOPED_TRACE(std::string(stop ? "Stop, " : "close, ") + m.Name);
+        for (const char* moment : moments) {
+            SCOPED_TRACE(std::string(stop ? "Stop, " : "close, ") + moment);
             RigFixture f;
             Dilute(f);
             f.mfc.clearRecords();
             f.relay.clearRecords();
-            f.clock.Fake.clearSleeps();
             f.form.ButtonFlush->click();
 
-            // Queued at the moment, handled when a pump delivers it.
             double handledAt = -1.0;
-            bool queued = false;
-            auto queue = [&](unsigned ms) {
-                if (queued || ms != m.Ms || f.form.LabelStatus->text() != m.Status)
+            auto act = [&] {
+                if (handledAt >= 0.0 || f.form.LabelStatus->text() != moment)
                     return;
-                queued = true;
-                QMetaObject::invokeMethod(
-                    &f.form,
-                    [&] {
-                        handledAt = f.clock.now();
-                        stop ? f.form.ButtonStop->click() : (void)f.form.close();
-                    },
-                    Qt::QueuedConnection);
+                handledAt = f.clock.now();
+                const bool flushing = f.form.Core().Mixer.FlushRunning();
+                stop ? f.form.ButtonStop->click() : (void)f.form.close();
+                // A running flush ends at once, not at the next tick.
+                if (flushing || !stop) {
+                    EXPECT_EQ(f.relay.pattern(), 0);
+                    EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
+                }
             };
-            f.clock.OnSleep = queue;
-            queue(0);
-            f.Tick();
-            f.clock.OnSleep = nullptr;
+            act();
+            RunAndWatch(f, 10.0, act);
 
-            ASSERT_GE(handledAt, 0.0) << "handled inside the flush";
-            // The holds last seconds; the safing's frames only their wire time.
-            EXPECT_LT((f.clock.now() - handledAt) * SecondsPerDay, 0.5) << "the remaining holds are skipped";
-            EXPECT_EQ(f.relay.pattern(), 0);
-            EXPECT_EQ(f.mfc.setPoint(2), 0.0f);
+            ASSERT_GE(handledAt, 0.0);
             for (const ValvePatternRecord& p : f.relay.patterns())
                 EXPECT_TRUE(p.At < handledAt || p.Pattern == 0) << "no valve opens after it";
             for (const SetPointRecord& sp : f.mfc.setPoints())
                 EXPECT_TRUE(sp.At < handledAt || sp.Value == 0.0f) << "no gas after it";
-            for (unsigned ms : f.clock.Fake.sleeps())
-                EXPECT_LE(ms, SliceMs) << "the flush waits in slices";
             EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
             EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
-            EXPECT_EQ(f.form.Timer1->isActive(), stop) << "after a close no tick follows";
+            EXPECT_FALSE(f.form.Core().Mixer.FlushRunning());
             EXPECT_TRUE(stop || f.mfc.setPoint(1) == 0.0f) << "closing zeroes gas A too";
+            if (!stop) {
+                const auto frames = f.mfc.frames().size();
+                f.RunFor(1);
+                EXPECT_EQ(f.mfc.frames().size(), frames) << "after a close no tick acts";
+            }
             EXPECT_TRUE(f.dialogs.Errors.isEmpty());
         }
     }

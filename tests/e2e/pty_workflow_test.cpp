@@ -49,12 +49,12 @@ TEST(PtyWorkflow, SetupAndADilutionOverPseudoTerminals)
 
     // 5000 ppm oxygen: both gases at a constant flow.
     TypeOver(form.RtIntegerEditGasAPPM, "5000");
-    ASSERT_EQ(MixingMethodName(form.WindowState.MixingMethod), "A (constant) in B");
+    ASSERT_EQ(MixingMethodName(form.Core().State.MixingMethod), "A (constant) in B");
     QTest::mouseClick(form.ButtonDilution, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return RowsOf(log, "Dilution") >= 2; }, 5000));
 
-    const auto flowA = static_cast<float>(form.WindowState.DesiredFlowAGramsperMinute);
-    const auto flowB = static_cast<float>(form.WindowState.DesiredFlowBGramsperMinute);
+    const auto flowA = static_cast<float>(form.Core().State.DesiredFlowAGramsperMinute);
+    const auto flowB = static_cast<float>(form.Core().State.DesiredFlowBGramsperMinute);
     mfcHost.withModel([&](DeviceModel& m) {
         auto& bus = static_cast<MfcBusModel&>(m);
         EXPECT_EQ(bus.gasTableInUse(1), 2);

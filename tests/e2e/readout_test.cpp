@@ -20,7 +20,7 @@ TEST(Readout, ShowsWhatTheEquipmentDeliveredDuringATenMinuteDilution)
     f.form.ButtonDilution->click();
     f.RunFor(600);
     const double now = f.clock.now();
-    const TReadout r = f.form.Mixer().Readout();
+    const TReadout r = f.form.Core().Mixer.Readout();
 
     // What the equipment delivered: both controllers' totalizers, and the
     // water the bubbler took up from the gas B that passed through it.

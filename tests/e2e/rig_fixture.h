@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "compounds.h"
 #include "form1.h"
+#include "mixer_core.h"
 #include "journal.h"
 #include "log_table_model.h"
 #include "mfc_bus_model.h"
@@ -64,7 +65,7 @@ struct RigFixture {
     RegisteredSerialLines lines;
     TJournal journal{clock};
     TForm1 form{TFormServices{clock, dialogs, lines, JournalAt(JournalTarget)}};
-    TWindowState& s = form.WindowState;
+    TWindowState& s = form.Core().State;
     QString StartMemo;  // MemoDevFeedback as the window opened
 
     explicit RigFixture(const QString& journalTarget = {})
@@ -79,11 +80,9 @@ struct RigFixture {
         form.ButtonSetupValidate->click();
 
         form.ListBoxSetupGas1->setCurrentRow(0);  // O2
+        form.ListBoxSetupGas1Click();
         form.ListBoxSetupGas2->setCurrentRow(0);  // Ar
-        form.MinMaxFlow("SIM-MFC", 1);
-        form.MinMaxFlow("SIM-MFC", 2);
-        s.A = GetCompound("O2");
-        s.B = GetCompound("Ar");
+        form.ListBoxSetupGas2Click();
         form.RtIntegerEditH2OTempValueChanged();
 
         mfc.clearRecords();

@@ -51,10 +51,10 @@ TEST(SetupWorkflow, FromFindPortsToTheOperationPage)
     ClickItem(f.ListBoxSetupGas2, 1);
     EXPECT_EQ(w.rig.mfc.gasTableInUse(1), 3);
     EXPECT_EQ(w.rig.mfc.gasTableInUse(2), 3);
-    EXPECT_EQ(f.WindowState.A.Name, "5%H2,95%Ar");
-    EXPECT_EQ(f.WindowState.B.Name, "N2");
+    EXPECT_EQ(f.Core().State.A.Name, "5%H2,95%Ar");
+    EXPECT_EQ(f.Core().State.B.Name, "N2");
     EXPECT_TRUE(f.CheckBoxGasesSelected->isChecked());
-    EXPECT_EQ(f.WindowState.MixerState, TMixerState::Unknown) << "a mixer never started is left alone";
+    EXPECT_EQ(f.Core().State.MixerState, TMixerState::Unknown) << "a mixer never started is left alone";
 
     // Find ports now keeps the chosen ports.
     w.Click(f.ButtonSetupFindPorts);

@@ -1,17 +1,17 @@
 // The child of the shutdown test: the window on the system's serial path
-// with the two device paths given (relay board, controllers), ended from
-// outside as the program is. It sets up, starts a dilution of 5000 ppm
-// oxygen in argon, prints "ready" once the ticks have sent the gas out, and
-// runs until it is ended.
+// with the two device paths given (relay board, controllers), its core on a
+// thread of its own as in the program, ended from outside as the program
+// is. It sets up, starts a dilution of 5000 ppm oxygen in argon, prints
+// "ready" once the ticks have sent the gas out, and runs until it is ended.
 #include "clock.h"
 #include "form1.h"
 #include "path_serial_lines.h"
 #include "recording_dialogs.h"
 #include "rt_integer_edit.h"
 #include "shutdown_signals.h"
+#include "window_setup.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -24,19 +24,12 @@ int main(int argc, char* argv[])
     RealClock clock;
     RecordingDialogs dialogs;
     PathSerialLines lines({argv[1], argv[2]});
-    TForm1 form({clock, dialogs, lines});
+    TForm1 form({clock, dialogs, lines, nullptr, TRigThread::Worker});
     InstallShutdownSignals(app, [&form] { form.ShutDown(); });
 
-    form.ButtonSetupFindPortsClick();
-    form.ListBoxPortSolenoid->setCurrentRow(0);
-    form.ListBoxPortMFC->setCurrentRow(1);
-    form.ButtonSetupValidateClick();
-    form.ListBoxSetupGas1->setCurrentRow(0);
-    form.ListBoxSetupGas1Click();
-    form.ListBoxSetupGas2->setCurrentRow(0);
-    form.ListBoxSetupGas2Click();
+    if (!SetUpThroughTheWindow(form, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])))
+        return 3;
     form.RtIntegerEditGasAPPM->SetValue(5000);
-    form.RtIntegerEditGasBPPM->SetValue(995000);
     form.ButtonDilutionClick();
     QTimer::singleShot(1000, &app, [] {
         std::puts("ready");

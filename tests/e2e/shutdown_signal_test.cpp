@@ -70,7 +70,8 @@ TEST(ShutdownSignal, SigtermSigintAndSighupLeaveTheRigClosedAndAtZero)
                 out += c->process.readAllStandardOutput();
                 return out.contains("ready");
             },
-            20000));
+            20000))
+            << "exit code " << c->process.exitCode() << ", " << c->process.readAllStandardError().toStdString();
         // The devices' hosts read the child's frames on their own threads.
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {

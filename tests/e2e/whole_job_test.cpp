@@ -64,7 +64,7 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     EXPECT_EQ(log.CellText(log.DataRows() - 1, ModeColumn), "Standby");
 
     w.Click(f.ButtonDilution);
-    ASSERT_EQ(MixingMethodName(f.WindowState.MixingMethod), Planned);
+    ASSERT_EQ(MixingMethodName(f.Core().State.MixingMethod), Planned);
     const int marker = log.DataRows() - 1;
     EXPECT_EQ(log.CellText(marker, ModeColumn), "Reset");
     mfc.clearRecords();
@@ -102,8 +102,8 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     // gas A comes in pulses, up to one ahead.
     const double pulseGrams = 0.015 * 0.15 / 60;
     for (const auto& [column, flow, slack] :
-         {std::tuple{GasAColumn, f.WindowState.DesiredFlowAGramsperMinute, pulseGrams},
-          std::tuple{GasAColumn + 1, f.WindowState.DesiredFlowBGramsperMinute, 0.0}})
+         {std::tuple{GasAColumn, f.Core().State.DesiredFlowAGramsperMinute, pulseGrams},
+          std::tuple{GasAColumn + 1, f.Core().State.DesiredFlowBGramsperMinute, 0.0}})
         EXPECT_NEAR(Number(log, last, column), 73.5 / 60 * flow, 1.5 / 60 * flow + slack) << column;
     EXPECT_GT(Number(log, last, GasAColumn + 2), 0.0);
 
@@ -125,11 +125,11 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     for (const SetPointRecord& r : mfc.setPoints())
         (r.Address == 1 ? gasA : gasB).push_back(r.Value);
     ASSERT_GT(gasA.size(), 20u);
-    EXPECT_EQ(gasA[0], static_cast<float>(f.WindowState.DesiredFlowAGramsperMinute));
+    EXPECT_EQ(gasA[0], static_cast<float>(f.Core().State.DesiredFlowAGramsperMinute));
     EXPECT_EQ(std::count(gasA.begin() + 1, gasA.end(), 0.015f) + std::count(gasA.begin() + 1, gasA.end(), 0.0f),
               static_cast<long>(gasA.size() - 1));
     EXPECT_GT(std::count(gasA.begin(), gasA.end(), 0.015f), 10);
-    EXPECT_EQ(gasB, std::vector<float>{static_cast<float>(f.WindowState.DesiredFlowBGramsperMinute)});
+    EXPECT_EQ(gasB, std::vector<float>{static_cast<float>(f.Core().State.DesiredFlowBGramsperMinute)});
     EXPECT_GT(mfc.setPoint(2), 0.0f);
 
     // Stop: the next tick closes every valve and zeroes both set-points.

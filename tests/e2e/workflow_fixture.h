@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "form1.h"
+#include "mixer_core.h"
 #include "recording_dialogs.h"
 #include "serial_lines.h"
 #include "simulated_rig.h"

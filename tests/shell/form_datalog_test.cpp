@@ -1,3 +1,4 @@
+#include "day_count.h"
 #include "form_fixture.h"
 #include "log_table_model.h"
 #include "qt_printers.h"
@@ -22,7 +23,7 @@ namespace {
 // Gases chosen and an hour of dilution delivered.
 void Dilute(FormFixture& f)
 {
-    TWindowState& s = f.form.WindowState;
+    TWindowState& s = f.form.Core().State;
     s.A = GetCompound("O2");
     s.B = GetCompound("Ar");
     s.MixerState = TMixerState::Dilution;
@@ -31,7 +32,7 @@ void Dilute(FormFixture& f)
     s.TotalizerB.Value = 10.0;
     s.H2OTime = 1.0 / 24.0;
     s.DesiredFlowBGramsperMinute = 1.0;
-    f.form.RtIntegerEditpH2O->SetValue(0.0312733);
+    s.pH2O = 0.0312733;
 }
 
 QString Cell(FormFixture& f, int row, int column)
@@ -69,14 +70,14 @@ TEST(FormLog, TheTableOpensWithItsCaptionsWidthsAndOneEmptyRow)
     ASSERT_EQ(grid->model(), f.form.LogTable);
     EXPECT_EQ(grid->model()->columnCount(), 17);
     EXPECT_EQ(grid->model()->rowCount(), 1);
-    for (const RColInfo& info : f.form.WindowState.P) {
+    for (const RColInfo& info : f.form.Core().State.P) {
         SCOPED_TRACE(info.Caption.toStdString());
         EXPECT_EQ(grid->model()->headerData(info.ColID, Qt::Horizontal).toString(), info.Caption);
         EXPECT_EQ(grid->columnWidth(info.ColID), info.ColW);
         EXPECT_TRUE(Cell(f, 0, info.ColID).isEmpty());
     }
-    EXPECT_EQ(At(f.form.WindowState.P, TProperty::GasA).Caption, "Gas A (g)");
-    EXPECT_EQ(At(f.form.WindowState.P, TProperty::ppmH2O).ColID, 16);
+    EXPECT_EQ(At(f.form.Core().State.P, TProperty::GasA).Caption, "Gas A (g)");
+    EXPECT_EQ(At(f.form.Core().State.P, TProperty::ppmH2O).ColID, 16);
     // The operator reads the table: no editing, no range selection, column
     // widths draggable, the header row fixed and no fixed column.
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -102,11 +103,11 @@ TEST(FormLog, StoreDataWritesTheMomentAndMakesItsRowCurrent)
     EXPECT_EQ(Cell(f, 0, 2), "A (constant) in B");
     EXPECT_EQ(Cell(f, 0, 5), "0.873 514") << "water from an hour in the bubbler at the field's pH2O";
     EXPECT_EQ(Cell(f, 0, 16), "0 162 057");
-    EXPECT_DOUBLE_EQ(f.form.WindowState.DataStoredLast, f.clock.now());
+    EXPECT_DOUBLE_EQ(f.form.Core().State.DataStoredLast, f.clock.now());
 
     f.form.StringGrid1->setCurrentIndex(f.form.LogTable->index(0, 3));
     f.clock.advanceMs(1000);
-    f.form.WindowState.MixerState = TMixerState::Flushing;
+    f.form.Core().State.MixerState = TMixerState::Flushing;
     f.form.StoreData();
     EXPECT_EQ(f.form.StringGrid1->model()->rowCount(), 2);
     EXPECT_EQ(Cell(f, 1, 0), "11:05:08");
@@ -136,8 +137,7 @@ TEST(FormLog, RowsStaySoundAfterTheGasListsLoseTheirSelection)
 {
     FormFixture f;
     Dilute(f);
-    f.form.ListBoxSetupGas2->setCurrentRow(1);  // N2 selected ...
-    f.form.ListBoxSetupGas2->clearSelection();  // ... and cleared on the Setup page
+    f.form.Core().Setup.WithdrawGases();  // back on the Setup page
     f.form.StoreData();
     EXPECT_TRUE(f.dialogs.Errors.isEmpty()) << f.dialogs.Errors.join("; ").toStdString();
     EXPECT_EQ(Cell(f, 0, 5), "0.873 514") << "water computed for argon, the gas chosen";
@@ -163,12 +163,12 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
 {
     FormFixture f;
     QTemporaryDir dir;
-    f.form.ListBoxSetupGas1->setCurrentRow(0);
-    f.form.ListBoxSetupGas2->setCurrentRow(0);
-    f.form.WindowState.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
-    f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
+    f.ChooseGases(0, 0);
+    f.form.Core().State.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
+    f.form.Core().State.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
     f.form.Calculate();
     Dilute(f);
+    const QByteArray at = DayCountToDateTime(f.clock.wallNow()).toString("hh:mm:ss").toLatin1();
     f.form.StoreData();
 
     f.dialogs.SaveAnswer = dir.filePath("run.csv");
@@ -193,7 +193,7 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
               "  Resulting flow    : 560.8 mln/min (0\xC2\xBA"
               "C)");
     EXPECT_TRUE(lines[stars + 1].startsWith("Time;Mode;Method;\"Gas A (g)\";"));
-    EXPECT_TRUE(lines[stars + 2].startsWith("10:00:00;Dilution;\"A(constant)inB\";\"0.012345\";"))
+    EXPECT_TRUE(lines[stars + 2].startsWith(at + ";Dilution;\"A(constant)inB\";\"0.012345\";"))
         << lines[stars + 2].toStdString();
     EXPECT_EQ(lines.size(), stars + 3);
 }
@@ -265,17 +265,14 @@ TEST(FormLog, ASavedFileWithTwoPlansCarriesEachReportAtItsMarker)
 {
     FormFixture f;
     QTemporaryDir dir;
-    f.form.ListBoxSetupGas1->setCurrentRow(0);
-    f.form.ListBoxSetupGas2->setCurrentRow(0);
-    f.form.WindowState.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
-    f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
-    f.form.WindowState.ppmUpdating = true;  // the fields take values without replanning
+    f.ChooseGases(0, 0);
+    f.form.Core().State.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
+    f.form.Core().State.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
     Dilute(f);
     f.form.StoreData();
     QStringList reports;
     for (int ppm : {150, 3000}) {
-        f.form.RtIntegerEditGasAPPM->SetValue(ppm);
-        f.form.RtIntegerEditGasBPPM->SetValue(1000000 - ppm);
+        f.form.Core().State.Request = {ppm, 1000000 - ppm, 0};
         f.form.Calculate();
         reports << f.form.Memo4->toPlainText();
         f.form.StoreData();

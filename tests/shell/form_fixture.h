@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "form1.h"
+#include "mixer_core.h"
 #include "qt_printers.h"
 #include "recording_dialogs.h"
 #include "serial_lines.h"
@@ -45,5 +46,18 @@ struct FormFixture {
         form.ListBoxPortSolenoid->clear();
         form.ListBoxPortSolenoid->addItem(QString::fromLatin1(SimulatedRelayPort));
         form.ListBoxPortSolenoid->setCurrentRow(0);
+    }
+
+    // Both ports chosen and validated, then the gases at these positions of
+    // the gas lists chosen as the operator chooses them.
+    void ChooseGases(int gasA = 0, int gasB = 0)
+    {
+        SelectMfcPort();
+        SelectRelayPort();
+        form.ButtonSetupValidateClick();
+        form.ListBoxSetupGas1->setCurrentRow(gasA);
+        form.ListBoxSetupGas1Click();
+        form.ListBoxSetupGas2->setCurrentRow(gasB);
+        form.ListBoxSetupGas2Click();
     }
 };

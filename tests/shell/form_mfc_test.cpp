@@ -41,12 +41,12 @@ TEST(FormMfc, ValidationSetsAndClearsTheMarkAndReportsInTheFeedback)
 {
     FormFixture f;
     f.SelectMfcPort();
-    f.form.ValidateMFC();
+    f.form.Core().Setup.Validate();
     EXPECT_TRUE(f.form.CheckBoxMFCOK->isChecked());
     EXPECT_EQ(f.form.MemoSetupFeedback->toPlainText(), "\nMFCs are OK\n");
 
     f.mfc.faults(2).Silent = true;
-    f.form.ValidateMFC();
+    f.form.Core().Setup.Validate();
     EXPECT_FALSE(f.form.CheckBoxMFCOK->isChecked());
     EXPECT_EQ(f.form.MemoSetupFeedback->toPlainText(), "\nMFCs are OK\n\nOne of more MFC failed to be identified\n");
 }
@@ -55,41 +55,37 @@ TEST(FormMfc, TheGasListSelectionPicksTheTableAndFillsTheRange)
 {
     FormFixture f;
     f.SelectMfcPort();
-    f.form.ListBoxSetupGas2->setCurrentRow(1);  // N2
-    EXPECT_EQ(f.form.MinMaxFlow(SimulatedMfcPort, 2), "");
+    f.form.Core().Setup.Validate();
+    EXPECT_TRUE(f.form.Core().Setup.SelectGas(2, 1));  // N2
     EXPECT_EQ(f.mfc.gasTableInUse(2), 3);
-    EXPECT_EQ(f.form.WindowState.FIB.Name, "N2");
-    EXPECT_EQ(f.form.WindowState.PossibleMaxFlowBGramsperMinute, 4.0);
-    EXPECT_EQ(f.form.WindowState.PossibleMinFlowBGramsperMinute, static_cast<double>(static_cast<float>(4.0f / 50.0L)));
-    EXPECT_EQ(f.form.WindowState.FIA.Name, "");
-    EXPECT_EQ(f.form.WindowState.PossibleMaxFlowAGramsperMinute, 0.0);
+    EXPECT_EQ(f.form.Core().State.FIB.Name, "N2");
+    EXPECT_EQ(f.form.Core().State.PossibleMaxFlowBGramsperMinute, 4.0);
+    EXPECT_EQ(f.form.Core().State.PossibleMinFlowBGramsperMinute,
+              static_cast<double>(static_cast<float>(4.0f / 50.0L)));
+    EXPECT_EQ(f.form.Core().State.FIA.Name, "");
+    EXPECT_EQ(f.form.Core().State.PossibleMaxFlowAGramsperMinute, 0.0);
 
     // A controller reporting no dynamic range leaves the range as it was.
     f.mfc.faults(2).DynamicRangeZero = true;
-    f.form.ListBoxSetupGas2->setCurrentRow(0);  // Ar
-    EXPECT_NE(f.form.MinMaxFlow(SimulatedMfcPort, 2), "");
-    EXPECT_EQ(f.form.WindowState.FIB.Name, "N2");
-    EXPECT_EQ(f.form.WindowState.PossibleMaxFlowBGramsperMinute, 4.0);
-
-    // With no gas selected the table is 1.
-    f.mfc.clearFaults();
-    f.form.ListBoxSetupGas1->clearSelection();
-    EXPECT_EQ(f.form.MinMaxFlow(SimulatedMfcPort, 1), "");
-    EXPECT_EQ(f.mfc.gasTableInUse(1), 1);
+    EXPECT_FALSE(f.form.Core().Setup.SelectGas(2, 0));  // Ar
+    EXPECT_EQ(f.form.Core().State.FIB.Name, "N2");
+    EXPECT_EQ(f.form.Core().State.PossibleMaxFlowBGramsperMinute, 4.0);
+    EXPECT_EQ(f.form.Core().Setup.State().GasB, -1) << "the choice is not made";
 }
 
 TEST(FormMfc, TotalizersGoIntoTheWindowState)
 {
     FormFixture f;
     f.SelectMfcPort();
-    f.form.WindowState.TotalizerA.Value = 9.0;
-    f.form.ResetRetrieveTotalizers();
-    EXPECT_EQ(f.form.WindowState.TotalizerA.StartValue, 0.0);
-    EXPECT_EQ(f.form.WindowState.TotalizerA.Value, 9.0);
-    EXPECT_GT(f.form.WindowState.TotalizerB.StartTime, f.form.WindowState.TotalizerA.StartTime);
+    f.form.Core().State.TotalizerA.Value = 9.0;
+    TMixerCore& c = f.form.Core();
+    c.Gateway.ResetRetrieveTotalizers(c.State.TotalizerA, c.State.TotalizerB);
+    EXPECT_EQ(f.form.Core().State.TotalizerA.StartValue, 0.0);
+    EXPECT_EQ(f.form.Core().State.TotalizerA.Value, 9.0);
+    EXPECT_GT(f.form.Core().State.TotalizerB.StartTime, f.form.Core().State.TotalizerA.StartTime);
     f.form.ReadTotalizers();
-    EXPECT_EQ(f.form.WindowState.TotalizerA.Value, 0.0);
-    EXPECT_GT(f.form.WindowState.TotalizerA.Time, f.form.WindowState.TotalizerA.StartTime);
+    EXPECT_EQ(f.form.Core().State.TotalizerA.Value, 0.0);
+    EXPECT_GT(f.form.Core().State.TotalizerA.Time, f.form.Core().State.TotalizerA.StartTime);
 }
 
 TEST(FormMfc, WithoutASelectedPortNothingReachesTheControllers)
@@ -97,7 +93,7 @@ TEST(FormMfc, WithoutASelectedPortNothingReachesTheControllers)
     FormFixture f;
     f.SelectMfcPort();
     f.form.ListBoxPortMFC->clearSelection();
-    EXPECT_EQ(f.form.SelectedMfcPort(), "");
-    EXPECT_EQ(f.form.SetMFCFlow(1, 0.0).Status, "Failed to setup Com port, port in use");
+    EXPECT_EQ(f.form.Core().Setup.State().MfcPort, "");
+    EXPECT_EQ(f.form.Core().Gateway.SetMFCFlow(1, 0.0).Status, "Failed to setup Com port, port in use");
     EXPECT_TRUE(f.mfc.frames().empty());
 }

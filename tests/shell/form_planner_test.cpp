@@ -13,10 +13,9 @@ namespace {
 
 void ChooseOxygenInArgon(FormFixture& f)
 {
-    f.form.ListBoxSetupGas1->setCurrentRow(0);
-    f.form.ListBoxSetupGas2->setCurrentRow(0);
-    f.form.WindowState.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
-    f.form.WindowState.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
+    f.ChooseGases(0, 0);
+    f.form.Core().State.FIA = {"O2", "Oxygen", "g/min", 0.1f, 1000, 0.0001f};
+    f.form.Core().State.FIB = {"Ar", "Argon", "g/min", 1.0f, 100, 0.01f};
 }
 
 }  // namespace
@@ -25,7 +24,7 @@ TEST(FormPlanner, CalculatePlansFromTheFieldsAndShowsTheReport)
 {
     FormFixture f;
     ChooseOxygenInArgon(f);
-    TWindowState& s = f.form.WindowState;
+    TWindowState& s = f.form.Core().State;
     s.Counter = 7;
     s.H2OTime = 0.5;
     s.FlowASetToConstant = s.FlowBSetToConstant = true;
@@ -51,22 +50,18 @@ TEST(FormPlanner, WaterAndANewRequestReplan)
 {
     FormFixture f;
     ChooseOxygenInArgon(f);
-    // The request is written straight into the fields, without the ppm
+    // The request is written straight into the core, without the ppm
     // handler's own corrections and planning.
-    f.form.WindowState.ppmUpdating = true;
-    f.form.RtIntegerEditGasAPPM->SetValue(150);
-    f.form.RtIntegerEditH2Oppm->SetValue(10000);
-    f.form.RtIntegerEditGasBPPM->SetValue(989850);
+    f.form.Core().State.Request = {150, 989850, 10000};
     f.form.Calculate();
-    EXPECT_EQ(MixingMethodName(f.form.WindowState.MixingMethod), "A (constant) in B/H2O");
-    EXPECT_EQ(f.form.WindowState.H2OFractioninB, 0.01);
+    EXPECT_EQ(MixingMethodName(f.form.Core().State.MixingMethod), "A (constant) in B/H2O");
+    EXPECT_EQ(f.form.Core().State.H2OFractioninB, 0.01);
     EXPECT_TRUE(f.form.Memo4->toPlainText().contains("  150 ppm of Oxygen in Argon with H2O\n"));
 
-    f.form.RtIntegerEditH2Oppm->SetValue(0);
-    f.form.RtIntegerEditGasBPPM->SetValue(999850);
+    f.form.Core().State.Request = {150, 999850, 0};
     f.form.Calculate();
-    EXPECT_EQ(f.form.WindowState.H2OFractioninB, 0.0);
-    EXPECT_EQ(MixingMethodName(f.form.WindowState.MixingMethod), "A (constant) in B");
+    EXPECT_EQ(f.form.Core().State.H2OFractioninB, 0.0);
+    EXPECT_EQ(MixingMethodName(f.form.Core().State.MixingMethod), "A (constant) in B");
 }
 
 TEST(FormPlanner, WithoutAGasTheRunStopsAfterItsMarker)
@@ -74,13 +69,13 @@ TEST(FormPlanner, WithoutAGasTheRunStopsAfterItsMarker)
     FormFixture f;
     ChooseOxygenInArgon(f);
     f.form.Calculate();
-    const TMixingMethod method = f.form.WindowState.MixingMethod;
-    f.form.WindowState.H2OTime = 0.25;
+    const TMixingMethod method = f.form.Core().State.MixingMethod;
+    f.form.Core().State.H2OTime = 0.25;
 
-    f.form.ListBoxSetupGas2->clearSelection();
+    f.form.Core().Setup.SelectGas(2, -1);  // the selection removed
     f.form.Calculate();
     EXPECT_TRUE(f.form.Memo4->toPlainText().isEmpty());
-    EXPECT_EQ(f.form.WindowState.MixingMethod, method);
-    EXPECT_EQ(f.form.WindowState.H2OTime, 0.0) << "the reset comes before the gas check";
+    EXPECT_EQ(f.form.Core().State.MixingMethod, method);
+    EXPECT_EQ(f.form.Core().State.H2OTime, 0.0) << "the reset comes before the gas check";
     EXPECT_EQ(f.form.LogTable->CellText(0, 1), "Reset");
 }

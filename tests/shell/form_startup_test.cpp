@@ -54,8 +54,8 @@ TEST(FormStartup, WindowOpensOnSetupWithStatusUndefined)
     }
     EXPECT_EQ(f.form.PageControl1->currentIndex(), 0);
     EXPECT_EQ(f.form.LabelStatus->text(), "Undefined");
-    EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Unknown);
-    EXPECT_EQ(f.form.WindowState.MixerStateOld, TMixerState::Unknown);
+    EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Unknown);
+    EXPECT_EQ(f.form.Core().State.MixerStateOld, TMixerState::Unknown);
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 
@@ -188,8 +188,8 @@ TEST(FormStartup, ReportMemosAreFixedPitch)
 TEST(FormStartup, WaterIsLookedUpAndTheSchematicIsShown)
 {
     FormFixture f;
-    EXPECT_EQ(f.form.WindowState.H2OC.Name, "H2O");
-    EXPECT_EQ(f.form.WindowState.H2OC.MolarMass, 18.01528f);
+    EXPECT_EQ(f.form.Core().State.H2OC.Name, "H2O");
+    EXPECT_EQ(f.form.Core().State.H2OC.MolarMass, 18.01528f);
     EXPECT_EQ(f.form.Schematic.size(), QSize(998, 315));
     ASSERT_FALSE(f.form.Image1->pixmap().isNull());
     EXPECT_EQ(f.form.Image1->pixmap().size(), QSize(998, 315));
@@ -210,9 +210,9 @@ TEST(FormStartup, TicksInUnknownChangeNothing)
         f.form.Timer1Timer();
         f.clock.advanceMs(250);
     }
-    EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Unknown);
-    EXPECT_EQ(f.form.WindowState.MixerStateOld, TMixerState::Unknown);
-    EXPECT_EQ(f.form.WindowState.DataStoredLast, 0.0);
+    EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Unknown);
+    EXPECT_EQ(f.form.Core().State.MixerStateOld, TMixerState::Unknown);
+    EXPECT_EQ(f.form.Core().State.DataStoredLast, 0.0);
     EXPECT_EQ(f.form.LabelStatus->text(), "Undefined");
     EXPECT_TRUE(f.form.MemoDevFeedback->toPlainText().isEmpty());
     EXPECT_TRUE(f.form.Memo4->toPlainText().isEmpty());

@@ -47,7 +47,7 @@ TEST(FormValves, StartUpShowsEveryValveClosedAndSendsNothing)
         EXPECT_FALSE(ShownOpen(f.form.Schematic, id)) << id;
     EXPECT_TRUE(f.relay.commands().empty());
     EXPECT_EQ(f.relayPort.openCount(), 0);
-    const TWindowState& w = f.form.WindowState;
+    const TWindowState& w = f.form.Core().State;
     EXPECT_FALSE(w.V1O || w.V2O || w.V3O || w.V4O || w.V5O || w.V6O);
 }
 
@@ -66,7 +66,7 @@ TEST(FormValves, SetValvePositionsSwitchesTheBoardTheFlagsAndTheSchematic)
     for (const Case& c : cases) {
         f.form.SetValvePositions(c.v[0], c.v[1], c.v[2], c.v[3], c.v[4], c.v[5]);
         EXPECT_EQ(f.relay.commands().back().Bytes, (std::vector<std::uint8_t>{254, 40, c.pattern}));
-        const TWindowState& w = f.form.WindowState;
+        const TWindowState& w = f.form.Core().State;
         const bool flags[] = {w.V1O, w.V2O, w.V3O, w.V4O, w.V5O, w.V6O};
         for (unsigned id = 1; id <= 6; ++id) {
             EXPECT_EQ(flags[id - 1], c.v[id - 1] != 0) << "flag of V" << id;
@@ -87,7 +87,7 @@ TEST(FormValves, TheFlagsAndDrawingShowThePatternTheBoardLastAccepted)
     f.form.SetValvePositions(0, 0, 1, 0, 0, 0);
     f.relay.Faults.Silent = true;
     f.form.SetValvePositions(1, 1, 0, 0, 1, 0);
-    EXPECT_TRUE(f.form.WindowState.V3O && !f.form.WindowState.V1O) << "a refused pattern changes nothing";
+    EXPECT_TRUE(f.form.Core().State.V3O && !f.form.Core().State.V1O) << "a refused pattern changes nothing";
     EXPECT_TRUE(ShownOpen(f.form.Schematic, 3));
     EXPECT_FALSE(ShownOpen(f.form.Schematic, 1));
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
@@ -120,7 +120,10 @@ TEST(FormValves, ValidationSkipsWhatHasNoPortSelected)
 {
     {
         FormFixture f;  // nothing selected: no line, no mark changes
-        f.form.CheckBoxSolenoidOK->setChecked(true);
+        f.SelectRelayPort();
+        f.form.ButtonSetupValidate->click();
+        f.form.MemoSetupFeedback->clear();
+        f.form.ListBoxPortSolenoid->clearSelection();
         f.form.ButtonSetupValidate->click();
         EXPECT_TRUE(f.form.MemoSetupFeedback->toPlainText().isEmpty());
         EXPECT_TRUE(f.form.CheckBoxSolenoidOK->isChecked());
@@ -156,8 +159,16 @@ TEST(FormValves, ClosingContactsOnlyValidatedEquipment)
         FormFixture f;
         f.SelectRelayPort();
         f.SelectMfcPort();
-        f.form.CheckBoxSolenoidOK->setChecked(c.relayOk);
-        f.form.CheckBoxMFCOK->setChecked(c.mfcOk);
+        // The marks as a validation left them.
+        f.relay.Faults.Silent = !c.relayOk;
+        f.mfc.faults(1).Silent = !c.mfcOk;
+        f.form.ButtonSetupValidate->click();
+        ASSERT_EQ(f.form.CheckBoxSolenoidOK->isChecked(), c.relayOk);
+        ASSERT_EQ(f.form.CheckBoxMFCOK->isChecked(), c.mfcOk);
+        f.relay.Faults.Silent = false;
+        f.mfc.clearFaults();
+        f.relay.clearRecords();
+        f.mfc.clearRecords();
         f.form.close();
         if (c.relayOk) {
             ASSERT_EQ(f.relay.commands().size(), 1u);

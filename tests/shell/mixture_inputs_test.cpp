@@ -41,20 +41,23 @@ int NumberIn(const QString& message)
 }
 
 // The window on its Operation page, both ports selected, oxygen in argon
-// chosen on the simulated controllers and the bubbler at `celsius`.
+// chosen on the simulated controllers and the bubbler at `celsius`, read as
+// entering the page reads it unless `read` is false.
 struct MixtureFixture : FormFixture {
-    explicit MixtureFixture(double celsius = 25.0)
+    explicit MixtureFixture(double celsius = 25.0, bool read = true)
     {
         relay.BubblerTemperatureC = celsius;
         SelectRelayPort();
         SelectMfcPort();
-        form.ValidateMFC();
+        form.Core().Setup.Validate();
         form.ListBoxSetupGas1->setCurrentRow(0);
         form.ListBoxSetupGas1Click();
         form.ListBoxSetupGas2->setCurrentRow(0);
         form.ListBoxSetupGas2Click();
-        EXPECT_EQ(form.WindowState.B.Name, "Ar");
+        EXPECT_EQ(form.Core().State.B.Name, "Ar");
         form.PageControl1->setCurrentIndex(1);
+        if (read)
+            form.RtIntegerEditH2OTempValueChanged();  // as entering the page does
         ShowActive(form);
         relay.clearRecords();
     }
@@ -97,7 +100,7 @@ TEST(MixtureInputs, TypingThreeDigitsReadsPlansAndMarksThreeTimes)
     EXPECT_TRUE(f.form.Memo4->toPlainText().contains("150 ppm of Oxygen in Argon"));
     EXPECT_TRUE(f.dialogs.Messages.isEmpty());
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
-    EXPECT_FALSE(f.form.WindowState.ppmUpdating);
+    EXPECT_FALSE(f.form.ppmUpdating);
 }
 
 TEST(MixtureInputs, AnyChangeStopsTheMixerAndDerivesGasB)
@@ -120,10 +123,10 @@ TEST(MixtureInputs, AnyChangeStopsTheMixerAndDerivesGasB)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         MixtureFixture f;
-        f.form.WindowState.MixerState = c.before;
+        f.form.Core().State.MixerState = c.before;
         f.form.LabelStatus->setText("Dilution");
         (f.form.*c.field)->SetValue(c.value);
-        EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Standby);
+        EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Standby);
         EXPECT_EQ(f.form.LabelStatus->text(), "Standby");
         EXPECT_EQ(f.form.RtIntegerEditGasAPPM->Value(), c.gasA);
         EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), c.gasB);
@@ -149,7 +152,7 @@ TEST(MixtureInputs, WaterIsHeldBetweenTheLimitsOfTheSimulatedBubbler)
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), most);
     EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 1000000 - 150 - most);
     EXPECT_LE(most / 964850.0, p);
-    EXPECT_TRUE(Humidified(f.form.WindowState.MixingMethod)) << "the plan takes the corrected water";
+    EXPECT_TRUE(Humidified(f.form.Core().State.MixingMethod)) << "the plan takes the corrected water";
 
     // Below what the water pulses can resolve: at least b * p / 360.
     f.dialogs.Messages.clear();
@@ -168,7 +171,7 @@ TEST(MixtureInputs, WaterIsHeldBetweenTheLimitsOfTheSimulatedBubbler)
     EXPECT_TRUE(f.dialogs.Messages.isEmpty());
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), 10000);
     EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 989850);
-    EXPECT_FALSE(f.form.WindowState.ppmUpdating);
+    EXPECT_FALSE(f.form.ppmUpdating);
     EXPECT_EQ(BubblerReadings(f.relay), 3);
 }
 
@@ -199,14 +202,14 @@ TEST(MixtureInputs, AFailedReadingGoesOnWithTheVapourPressureTheFieldStillShows)
         const int most = NumberIn(f.dialogs.Messages[0]);
         EXPECT_GT(most, 29000) << "the limit comes from the last sound reading, not from 0";
         EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), most);
-        EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Standby);
+        EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Standby);
     }
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
 }
 
 TEST(MixtureInputs, WithoutAnyReadingNoWaterIsPossible)
 {
-    MixtureFixture f;
+    MixtureFixture f(25.0, false);
     f.relay.Faults.Silent = true;
     f.form.RtIntegerEditH2Oppm->SetValue(2000);
     EXPECT_EQ(f.dialogs.Messages, QStringList{"Maximum possible H2O fraction is 0"});
@@ -216,9 +219,9 @@ TEST(MixtureInputs, WithoutAnyReadingNoWaterIsPossible)
     // Gas A and water filling the whole mixture leave no carrier for water.
     f.relay.Faults = {};
     f.dialogs.Messages.clear();
-    f.form.WindowState.ppmUpdating = true;
+    f.form.ppmUpdating = true;
     f.form.RtIntegerEditH2Oppm->SetValue(30000);
-    f.form.WindowState.ppmUpdating = false;
+    f.form.ppmUpdating = false;
     f.form.RtIntegerEditGasAPPM->SetValue(970000);
     EXPECT_EQ(f.dialogs.Messages, QStringList{"Maximum possible H2O fraction is 0"});
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), 0);
@@ -240,7 +243,7 @@ TEST(MixtureInputs, TheGuardIsClearedWhenTheHandlerFails)
 
     form.RtIntegerEditH2Oppm->SetValue(100);  // the limit's message box fails
     EXPECT_EQ(dialogs.Errors, QStringList{"no message box"});
-    EXPECT_FALSE(form.WindowState.ppmUpdating);
+    EXPECT_FALSE(form.ppmUpdating);
 
     // The next change is handled again from the start.
     rig.relay.Faults.Silent = false;
@@ -271,7 +274,7 @@ TEST(MixtureInputs, WaterTypedKeyByKeyIsHeldToItsMinimumOnlyWhenTheEntryEnds)
         SCOPED_TRACE(c.typed.toStdString());
         MixtureFixture f(25.0);
         TRtIntegerEdit* water = f.form.RtIntegerEditH2Oppm;
-        f.form.WindowState.MixerState = TMixerState::Dilution;
+        f.form.Core().State.MixerState = TMixerState::Dilution;
         auto said = [&] {
             QStringList beginnings;
             for (const QString& m : f.dialogs.Messages)
@@ -280,16 +283,16 @@ TEST(MixtureInputs, WaterTypedKeyByKeyIsHeldToItsMinimumOnlyWhenTheEntryEnds)
         };
 
         f.Type(water, c.typed.left(1));
-        EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Dilution) << "a first digit changes nothing yet";
-        EXPECT_EQ(f.form.Mixer().LastPlan().w, 0);
+        EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Dilution) << "a first digit changes nothing yet";
+        EXPECT_EQ(f.form.Core().Mixer.LastPlan().w, 0);
         QTest::keyClicks(water, c.typed.mid(1));
         EXPECT_EQ(said(), c.whileTyping);
         QTest::keyClick(water, c.end);
         EXPECT_EQ(said(), c.atTheEnd);
         const int value = c.value ? c.value : NumberIn(f.dialogs.Messages.last());
         EXPECT_EQ(water->Value(), value);
-        EXPECT_EQ(f.form.Mixer().LastPlan().w, value) << "the plan has the value the field shows";
+        EXPECT_EQ(f.form.Core().Mixer.LastPlan().w, value) << "the plan has the value the field shows";
         EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 1000000 - 150 - value);
-        EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Standby);
+        EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Standby);
     }
 }

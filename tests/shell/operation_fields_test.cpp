@@ -39,7 +39,7 @@ TEST(OperationFields, ConcentrationFieldsCarryTheirLimitsAndStartValues)
     // The handler is attached after configuration: setting the fields up
     // read no bubbler, stopped nothing and planned nothing.
     EXPECT_TRUE(f.relay.commands().empty());
-    EXPECT_EQ(f.form.WindowState.MixerState, TMixerState::Unknown);
+    EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Unknown);
     EXPECT_TRUE(f.form.Memo4->toPlainText().isEmpty());
 }
 

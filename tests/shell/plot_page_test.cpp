@@ -94,7 +94,7 @@ TEST(PlotPage, ARightClickSavesThePlotAsAPicture)
     f.form.resize(1344, 666);
     f.form.show();
     f.form.PageControl1->setCurrentIndex(4);
-    f.form.WindowState.MixerState = TMixerState::Standby;
+    f.form.Core().State.MixerState = TMixerState::Standby;
     f.form.StoreData();
     ASSERT_EQ(f.form.Plot1->Data().Size(), 1u);
 

@@ -36,27 +36,38 @@ struct ReadyForGases : FormFixture {
     {
         ShowActive(form);
         SelectMfcPort();
-        form.ValidateMFC();
-        form.CheckBoxSolenoidOK->setChecked(true);
+        SelectRelayPort();
+        form.Core().Setup.Validate();
         mfc.clearRecords();
     }
 };
 
-// The system's ports as a test wants them, changeable between calls.
+// The system's ports as a test wants them, changeable between calls; the
+// simulated relay board answers on COM3 and the controllers on COM4 when
+// they are given.
 class ChangingPorts final : public SerialLines {
 public:
     std::vector<std::string> system;
+    SimulatedRig* rig = nullptr;
 
 protected:
     std::vector<std::string> systemPortNames() const override { return system; }
-    std::unique_ptr<SerialLine> makeSystemLine(const std::string&) const override { return nullptr; }
+    std::unique_ptr<SerialLine> makeSystemLine(const std::string& name) const override
+    {
+        if (!rig || std::find(system.begin(), system.end(), name) == system.end())
+            return nullptr;
+        return name == "COM3" ? rig->relayPort.makeLine() : name == "COM4" ? rig->mfcPort.makeLine() : nullptr;
+    }
 };
 
 struct FindPortsFixture {
     FakeClock clock;
     RecordingDialogs dialogs;
+    SimulatedRig rig{clock};
     ChangingPorts lines;
     TForm1 form{TFormServices{clock, dialogs, lines}};
+
+    FindPortsFixture() { lines.rig = &rig; }
 
     QStringList Items(const QListWidget* list) const
     {
@@ -117,8 +128,10 @@ TEST(SetupPage, FindPortsKeepsPortsThatAreStillThereAndDropsTheMarksOfVanishedOn
         f.form.ButtonSetupFindPorts->click();
         f.form.ListBoxPortSolenoid->setCurrentRow(0);
         f.form.ListBoxPortMFC->setCurrentRow(1);
-        for (QCheckBox* mark : {f.form.CheckBoxSolenoidOK, f.form.CheckBoxMFCOK, f.form.CheckBoxGasesSelected})
-            mark->setChecked(true);
+        f.form.ButtonSetupValidate->click();
+        ClickItem(f.form.ListBoxSetupGas1, 0);
+        ClickItem(f.form.ListBoxSetupGas2, 0);
+        ASSERT_TRUE(f.form.CheckBoxGasesSelected->isChecked());
 
         f.lines.system = c.after;
         f.form.ButtonSetupFindPorts->click();
@@ -145,16 +158,16 @@ TEST(SetupPage, EveryArrowKeyStepProgramsTheControllerAgainButProgramSelectionsD
     QTest::keyClick(f.form.ListBoxSetupGas2, Qt::Key_Up);    // top of the list: no step
     QTest::keyClick(f.form.ListBoxSetupGas2, Qt::Key_End);   // N2
     EXPECT_EQ(TableSwitches(f.mfc), (Switches{{2, 2}, {2, 3}, {2, 2}, {2, 3}}));
-    EXPECT_EQ(f.form.WindowState.B.Name, "N2");
+    EXPECT_EQ(f.form.Core().State.B.Name, "N2");
     QTest::keyClick(f.form.ListBoxSetupGas2, Qt::Key_Up);
-    EXPECT_EQ(f.form.WindowState.B.Name, "Ar");
+    EXPECT_EQ(f.form.Core().State.B.Name, "Ar");
 
     f.mfc.clearRecords();
     f.form.ListBoxSetupGas2->setCurrentRow(1);
     f.form.ListBoxSetupGas1->setCurrentRow(0);
     f.form.ListBoxSetupGas1->clearSelection();
     EXPECT_TRUE(f.mfc.frames().empty());
-    EXPECT_EQ(f.form.WindowState.B.Name, "Ar");
+    EXPECT_EQ(f.form.Core().State.B.Name, "Ar");
 }
 
 TEST(SetupPage, TheOperatorCannotEmptyAGasListButTheProgramCan)
@@ -179,7 +192,7 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
     ClickItem(f.form.ListBoxSetupGas1, 0);
     ClickItem(f.form.ListBoxSetupGas2, 1);
     ASSERT_TRUE(f.form.CheckBoxGasesSelected->isChecked());
-    const TWindowState before = f.form.WindowState;
+    const TWindowState before = f.form.Core().State;
 
     struct Case {
         const char* name;
@@ -201,9 +214,9 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         f.dialogs.Messages.clear();
         f.mfc.clearFaults();
         // Both gases chosen again, then the failing click on the other item.
-        f.form.ListBoxSetupGas1->setCurrentRow(0);
-        f.form.ListBoxSetupGas2->setCurrentRow(1);
-        f.form.CheckContinue();
+        f.mfcPort.Unavailable = false;
+        ClickItem(f.form.ListBoxSetupGas1, 0);
+        ClickItem(f.form.ListBoxSetupGas2, 1);
         c.fault(f.mfc.faults(c.address));
         f.mfcPort.Unavailable = c.refusal != none;
         f.mfcPort.UnavailableBecause = {c.refusal, "/dev/ttyUSB0", ""};
@@ -218,7 +231,7 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
         EXPECT_EQ(SelectedRow(list), -1);
         EXPECT_NE(SelectedRow(other), -1);
         EXPECT_FALSE(f.form.CheckBoxGasesSelected->isChecked());
-        const TWindowState& w = f.form.WindowState;
+        const TWindowState& w = f.form.Core().State;
         EXPECT_EQ(w.FIA.Name, before.FIA.Name);
         EXPECT_EQ(w.FIB.Name, before.FIB.Name);
         EXPECT_EQ(w.FIA.Max, before.FIA.Max);
@@ -252,12 +265,17 @@ TEST(SetupPage, AGasClickMakesAStartedMixerSafeBeforeTheSwitchAndLeavesAnyOtherA
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(MixerStateName(c.state)) + (c.validated ? " validated" : " not validated"));
         ReadyForGases f;
-        f.SelectRelayPort();
-        f.form.CheckBoxMFCOK->setChecked(c.validated);
-        f.form.WindowState.MixerState = c.state;
+        if (!c.validated) {
+            f.mfc.faults(1).Silent = true;
+            f.form.ButtonSetupValidate->click();
+            f.mfc.clearFaults();
+        }
+        f.relay.clearRecords();
+        f.mfc.clearRecords();
+        f.form.Core().State.MixerState = c.state;
         f.form.LabelStatus->setText(MixerStateName(c.state));
         ClickItem(f.form.ListBoxSetupGas1, 0);
-        EXPECT_EQ(f.form.WindowState.MixerState, c.after);
+        EXPECT_EQ(f.form.Core().State.MixerState, c.after);
         EXPECT_EQ(f.form.LabelStatus->text(), MixerStateName(c.after));
 
         // Made safe: the all-closed pattern, then both set-points zero, then
@@ -302,14 +320,21 @@ TEST(SetupPage, TheGasMarkFollowsAllFourConditionsAndAKeyReleaseReevaluatesIt)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // The gases as chosen with the equipment proven, then a validation
+        // that proves or fails each device.
+        f.relay.Faults.Silent = false;
+        f.mfc.clearFaults();
+        f.form.ButtonSetupValidate->click();
+        TRigSetup& setup = f.form.Core().Setup;
+        setup.SelectGas(1, c.gas1);
+        setup.SelectGas(2, c.gas2);
+        const bool before = f.form.CheckBoxGasesSelected->isChecked();
+        f.relay.Faults.Silent = !c.solenoid;
+        f.mfc.faults(1).Silent = !c.mfc;
+        f.form.ButtonSetupValidate->click();
         // A mark changed by validation is not reflected until the operator
         // touches a gas list again.
-        f.form.CheckBoxGasesSelected->setChecked(!c.expected);
-        f.form.CheckBoxSolenoidOK->setChecked(c.solenoid);
-        f.form.CheckBoxMFCOK->setChecked(c.mfc);
-        f.form.ListBoxSetupGas1->setCurrentRow(c.gas1);
-        f.form.ListBoxSetupGas2->setCurrentRow(c.gas2);
-        EXPECT_EQ(f.form.CheckBoxGasesSelected->isChecked(), !c.expected);
+        EXPECT_EQ(f.form.CheckBoxGasesSelected->isChecked(), before);
         QTest::keyClick(c.gas1 >= 0 ? f.form.ListBoxSetupGas2 : f.form.ListBoxSetupGas1, Qt::Key_Shift);
         EXPECT_EQ(f.form.CheckBoxGasesSelected->isChecked(), c.expected);
     }
