@@ -67,7 +67,7 @@ TSerialResponse TMixer::SetValvesTimed(std::uint8_t pattern)
 
 std::optional<double> TMixer::WaterShareNow() const
 {
-    const double pH2O = Host_.pH2O();
+    const double pH2O = S_.pH2O;
     if (!(S_.H2OFractioninB > 0.0) || !(std::isfinite(pH2O) && pH2O > 0.0))
         return std::nullopt;
     return WaterShare(pH2O);

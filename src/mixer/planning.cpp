@@ -42,7 +42,7 @@ bool TMixer::Calculate()
     request.w = S_.Request.w;
     request.FIA = S_.FIA;
     request.FIB = S_.FIB;
-    request.pH2O = Host_.pH2O();
+    request.pH2O = S_.pH2O;
 
     const TPlanResult plan = CalculatePlan(request);
     LastPlan_ = plan;
