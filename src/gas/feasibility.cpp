@@ -18,6 +18,20 @@ constexpr std::int32_t Million = 1000000;
 // The most water a request may ask for.
 constexpr std::int32_t MostWaterPpm = 35000;
 
+// The water carried by pulses of gas B keeps within half a pulse of what its
+// share of the gas B counted asks for, and that gas B within half a pulse of
+// its plan: the water within the sum of both, each spread evenly. Where the
+// sum stays at the AveragingConfidence share of the moments, in halves of a
+// pulse: the two-sided quantile of the sum of two even spreads, of 1 and of
+// `share`.
+double WaterSpread(double share)
+{
+    const double outside = 1.0 - AveragingConfidence;
+    if (share <= outside)
+        return AveragingConfidence;
+    return 1.0 + share - 2.0 * std::sqrt(outside * share);
+}
+
 TPlanFeasibility Judge(const TPlanRequest& r, const TPlanResult& plan)
 {
     TPlanFeasibility f;
@@ -43,7 +57,7 @@ TPlanFeasibility Judge(const TPlanRequest& r, const TPlanResult& plan)
         const double p = r.pH2O;
         if (flow > 0 && r.w > 0 && r.b > 0 && p > 0 && p < 1) {
             const double share = std::min(1.0, static_cast<double>(r.w) / r.b * (1 - p) / p);
-            f.WaterMinutes = half / (flow * share * ToleranceShare(r.w));
+            f.WaterMinutes = WaterSpread(share) * f.PulseGrams / 2 / (flow * share * ToleranceShare(r.w));
         }
     }
     f.Deliverable = !(f.Minutes() > LongestAveragingMinutes);

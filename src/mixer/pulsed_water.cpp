@@ -100,7 +100,9 @@ bool TMixer::ChooseWetPath(double comingB, double onItsWay, double nextGrams, bo
     const std::optional<double> share = WaterShareNow();
     if (!share)
         return false;
-    const double required = *share * (comingB + nextGrams);
+    (void)comingB;
+    const double dueB = MinutesFromDays(Clock_.now() - S_.TotalizerB.StartTime) * S_.DesiredFlowBGramsperMinute;
+    const double required = *share * (dueB + nextGrams / 2);
     const bool wet = required - S_.H2OGramsB >= (onItsWay + nextGrams) / 2;
     WetPulseGiven_ = wet;
     if (wet == S_.H2OPathHeld)
@@ -139,7 +141,8 @@ void TMixer::SendH2OByGasB(double share)
     const double flow = S_.PulsesB.Flow();
     if (S_.PulsesB.Open() && flow > 0.0 && ReadGasBForWater(false)) {
         const double readEnd = Clock_.now();
-        const double lag = DaysFromMinutes((share * S_.H2OLastTotalizerB - S_.H2OGramsB) / flow);
+        const double dueB = MinutesFromDays(S_.H2OLastTotalizerBAt - S_.TotalizerB.StartTime) * S_.DesiredFlowBGramsperMinute;
+        const double lag = DaysFromMinutes((share * dueB - S_.H2OGramsB) / flow);
         // As for a constant gas B: the closing exchange is the smallest wet
         // stretch, given at half of it due, and closes that much early. The
         // stretch lies in the middle between the readings before and after
