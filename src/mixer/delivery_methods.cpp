@@ -19,10 +19,6 @@
 
 namespace {
 
-// Longest time a water pulse holds the wet path open within a tick; a
-// larger lag keeps it open into the next tick.
-constexpr unsigned MaxWaterHoldMs = 200;
-
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
 
 }  // namespace

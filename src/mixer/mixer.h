@@ -192,7 +192,12 @@ private:
     void LoseWetGramsB();
     bool SwitchWetPathB(bool wet, double accountAt);
     bool ReadGasBForWater(bool pause);
-    bool ChooseWetPath(double comingB, double onItsWay, double nextGrams, bool flowing);
+    double GasBDue(double at) const;
+    bool ShareHeldGasB(double share);
+    // Longest time a water pulse holds the wet path open within a tick; a
+    // larger lag keeps it open into the next tick.
+    static constexpr unsigned MaxWaterHoldMs = 200;
+    bool ChooseWetPath(double onItsWay, double nextGrams, bool flowing);
     // The share of gas B the bubbler must carry for the water asked for;
     // none without water or a sound vapour pressure.
     double WaterShare(double pH2O) const;

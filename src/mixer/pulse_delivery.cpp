@@ -121,7 +121,7 @@ void TMixer::Pulse(const TPulsedGas& gas)
         CreditWetGramsB(counted, readAt);
         if (give && !ledger.Open()) {
             const double onItsWay = ledger.OnItsWay(decidedAt, counted);
-            readAgain = ChooseWetPath(counted + onItsWay, onItsWay, smallest, onItsWay > smallest / 100);
+            readAgain = ChooseWetPath(onItsWay, smallest, onItsWay > smallest / 100);
         }
     }
     Clock_.sleepMs(PauseAfterTotalizerMs);

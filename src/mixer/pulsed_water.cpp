@@ -24,9 +24,6 @@
 namespace {
 
 constexpr unsigned PauseAfterTotalizerMs = 50;
-// Longest time the wet path is held open within a tick; more keeps it open
-// into the next tick.
-constexpr unsigned MaxWaterHoldMs = 200;
 
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
 const QString MassPicture = QStringLiteral("0.000 000 000");
@@ -91,18 +88,16 @@ bool TMixer::SwitchWetPathB(bool wet, double accountAt)
 }
 
 // The path for the gas B about to come (`nextGrams`) and for what is still
-// on its way (`comingB` is all gas B counted or on its way): the one that
-// brings the grams through the bubbler nearer to the share of all gas B the
-// water asks for, so that the wet pulses keep within half a pulse of it.
-// True when it switched while gas B flows: a reading should follow.
-bool TMixer::ChooseWetPath(double comingB, double onItsWay, double nextGrams, bool flowing)
+// on its way: the one that brings the grams through the bubbler nearer to
+// the share of the gas B due that the water asks for, so that the wet
+// pulses keep within half a pulse of it. True when it switched while gas B
+// flows: a reading should follow.
+bool TMixer::ChooseWetPath(double onItsWay, double nextGrams, bool flowing)
 {
     const std::optional<double> share = WaterShareNow();
     if (!share)
         return false;
-    (void)comingB;
-    const double dueB = MinutesFromDays(Clock_.now() - S_.TotalizerB.StartTime) * S_.DesiredFlowBGramsperMinute;
-    const double required = *share * (dueB + nextGrams / 2);
+    const double required = *share * (GasBDue(Clock_.now()) + nextGrams / 2);
     const bool wet = required - S_.H2OGramsB >= (onItsWay + nextGrams) / 2;
     WetPulseGiven_ = wet;
     if (wet == S_.H2OPathHeld)
@@ -129,58 +124,65 @@ bool TMixer::ReadGasBForWater(bool pause)
     return true;
 }
 
-// A tick whose pulse of gas B went through the bubbler stores its row; a
-// set-point held into the next tick gets the wet path for the time its
-// share of the gas asks for, as a constant gas B does, read before and
-// after.
+double TMixer::GasBDue(double at) const
+{
+    return MinutesFromDays(at - S_.TotalizerB.StartTime) * S_.DesiredFlowBGramsperMinute;
+}
+
+// A set-point of gas B held into the next tick gets the wet path for the
+// time its share of the gas asks for, as a constant gas B does: the closing
+// exchange is the smallest wet stretch, given at half of it due, and closes
+// that much early. The stretch lies in the middle between a reading before
+// and one after it, so that a flow still rising or falling is shared
+// fairly. True when the wet path was open in this tick.
+bool TMixer::ShareHeldGasB(double share)
+{
+    const double flow = S_.PulsesB.Flow();
+    if (!S_.PulsesB.Open() || !(flow > 0.0) || !ReadGasBForWater(false))
+        return false;
+    const double readEnd = Clock_.now();
+    const double lag = DaysFromMinutes((share * GasBDue(S_.H2OLastTotalizerBAt) - S_.H2OGramsB) / flow);
+    const double closing = RelayExchangeDays_;
+    const double holdMs = MsFromDays(lag - closing);
+    bool wet = false;
+    bool switched = false;
+    if (!(lag >= closing / 2)) {
+        switched = S_.H2OPathHeld && SwitchWetPathB(false, Clock_.now());
+    } else if (S_.H2OPathHeld && holdMs > MaxWaterHoldMs) {
+        wet = true;
+    } else {
+        const double hold = std::clamp(holdMs, 0.0, static_cast<double>(MaxWaterHoldMs));
+        const double stretch = hold + 2 * MsFromDays(closing);
+        const auto pad = static_cast<unsigned>(std::lround(std::max(0.0, (PauseAfterTotalizerMs - stretch) / 2)));
+        Clock_.sleepMs(pad);
+        wet = switched = S_.H2OPathHeld || SwitchWetPathB(true, Clock_.now());
+        if (wet && !(holdMs > MaxWaterHoldMs)) {
+            Clock_.sleepMs(static_cast<unsigned>(std::lround(hold)));
+            SwitchWetPathB(false, Clock_.now());
+            Clock_.sleepMs(pad);
+        }
+    }
+    // The bus's pause after the reading, and the reading after the switch.
+    const double sinceRead = MsFromDays(Clock_.now() - readEnd);
+    if (sinceRead < PauseAfterTotalizerMs)
+        Clock_.sleepMs(static_cast<unsigned>(std::ceil(PauseAfterTotalizerMs - sinceRead)));
+    if (switched)
+        ReadGasBForWater(true);
+    return wet;
+}
+
+// A tick whose gas B went through the bubbler, as a pulse or held, stores
+// its row.
 void TMixer::SendH2OByGasB(double share)
 {
     const double now = Clock_.now();
-    bool pulse = WetPulseGiven_;
+    const bool pulse = WetPulseGiven_;
     WetPulseGiven_ = false;
-    const double flow = S_.PulsesB.Flow();
-    if (S_.PulsesB.Open() && flow > 0.0 && ReadGasBForWater(false)) {
-        const double readEnd = Clock_.now();
-        const double dueB = MinutesFromDays(S_.H2OLastTotalizerBAt - S_.TotalizerB.StartTime) * S_.DesiredFlowBGramsperMinute;
-        const double lag = DaysFromMinutes((share * dueB - S_.H2OGramsB) / flow);
-        // As for a constant gas B: the closing exchange is the smallest wet
-        // stretch, given at half of it due, and closes that much early. The
-        // stretch lies in the middle between the readings before and after
-        // it, so that a flow still rising or falling is shared fairly.
-        const double closing = RelayExchangeDays_;
-        const double holdMs = MsFromDays(lag - closing);
-        bool switched = false;
-        if (!(lag >= closing / 2)) {
-            switched = S_.H2OPathHeld && SwitchWetPathB(false, Clock_.now());
-        } else if (S_.H2OPathHeld && holdMs > MaxWaterHoldMs) {
-            pulse = true;
-        } else {
-            pulse = true;
-            const double hold = std::clamp(holdMs, 0.0, static_cast<double>(MaxWaterHoldMs));
-            const double stretch = hold + 2 * MsFromDays(closing);
-            const auto pad = static_cast<unsigned>(std::lround(std::max(0.0, (PauseAfterTotalizerMs - stretch) / 2)));
-            Clock_.sleepMs(pad);
-            if (S_.H2OPathHeld || SwitchWetPathB(true, Clock_.now())) {
-                switched = true;
-                if (!(holdMs > MaxWaterHoldMs)) {
-                    Clock_.sleepMs(static_cast<unsigned>(std::lround(hold)));
-                    SwitchWetPathB(false, Clock_.now());
-                    Clock_.sleepMs(pad);
-                }
-            }
-        }
-        const double sinceRead = MsFromDays(Clock_.now() - readEnd);
-        if (sinceRead < PauseAfterTotalizerMs)
-            Clock_.sleepMs(static_cast<unsigned>(std::ceil(PauseAfterTotalizerMs - sinceRead)));
-        if (switched)
-            ReadGasBForWater(true);
-    }
-    if (!pulse)
+    if (!ShareHeldGasB(share) && !pulse)
         return;
     Trace(QString());
     Trace(QStringLiteral("Total elapsed time ") + FormatDayCount(DurationPicture, now - S_.DilutionStartTime));
-    Trace(QStringLiteral("Required B in H2O  ")
-          + FormatFloat(MassPicture, share * S_.H2OLastTotalizerB) + QStringLiteral(" g"));
+    Trace(QStringLiteral("Required B in H2O  ") + FormatFloat(MassPicture, share * GasBDue(now)) + QStringLiteral(" g"));
     Trace(QStringLiteral("Ratio              ") + FormatFloat(QStringLiteral("0.000"), share));
     Trace(QStringLiteral("B in H2O actual    ") + FormatFloat(MassPicture, S_.H2OGramsB) + QStringLiteral(" g"));
     StoreH2OPulseRow();
