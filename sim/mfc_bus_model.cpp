@@ -187,18 +187,26 @@ std::int64_t MfcBusModel::ErrorPeriod(double at) const
     return static_cast<std::int64_t>(std::floor(at * SecondsPerDay / Response.ErrorSeconds));
 }
 
-// 1 + the error of reading in one period: uniform over +-ReadingError, from
-// a hash of the seed, the controller and the period.
-double MfcBusModel::ReadingFactor(const Controller& c, std::int64_t period) const
+namespace {
+
+// A number in [0, 1) that depends only on `x` (splitmix64).
+double Uniform(std::uint64_t x)
 {
-    std::uint64_t x
-        = Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period);
-    // splitmix64
     x += 0x9E3779B97F4A7C15ULL;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
     x ^= x >> 31;
-    const double uniform = static_cast<double>(x >> 11) * 0x1.0p-53;  // [0, 1)
+    return static_cast<double>(x >> 11) * 0x1.0p-53;
+}
+
+}  // namespace
+
+// 1 + the error of reading in one period: uniform over +-ReadingError, from
+// a hash of the seed, the controller and the period.
+double MfcBusModel::ReadingFactor(const Controller& c, std::int64_t period) const
+{
+    const double uniform
+        = Uniform(Response.Seed ^ (static_cast<std::uint64_t>(c.Address) << 56) ^ static_cast<std::uint64_t>(period));
     return 1.0 + Response.ReadingError * (2.0 * uniform - 1.0);
 }
 
@@ -297,6 +305,15 @@ DeviceReply MfcBusModel::receive(const std::vector<std::uint8_t>& bytes, double 
         }
         if (c->Faults.BadCrc)
             out.back() ^= 0x5A;
+        // A flaky line garbles one bit of one byte of the chosen replies,
+        // chosen by the seed and the count of replies alone.
+        const double draw = Uniform(Response.Seed ^ (0xF1A4ULL << 40) ^ replies_++);
+        if (draw * 100.0 < c->Faults.CorruptPercent && !out.empty()) {
+            const double share = draw * 100.0 / c->Faults.CorruptPercent;  // [0, 1) again
+            const auto index = static_cast<std::size_t>(share * static_cast<double>(out.size()));
+            out[std::min(index, out.size() - 1)] ^= static_cast<std::uint8_t>(1u << (replies_ % 8));
+            ++garbled_;
+        }
         if (c->Faults.LengthChange > 0)
             out.insert(out.end(), static_cast<std::size_t>(c->Faults.LengthChange), 0x00);
         else if (c->Faults.LengthChange < 0)
@@ -366,7 +383,7 @@ std::optional<std::uint16_t> MfcBusModel::ReadRegister(Controller& c, std::uint1
     if (In(reg, RegTotalizer, 2) || In(reg, RegTotalizerSet, 2)) {
         Advance(c, at);
         const std::uint16_t base = In(reg, RegTotalizer, 2) ? RegTotalizer : RegTotalizerSet;
-        return FloatWord(static_cast<float>(c.TotalKg), reg - base);
+        return FloatWord(c.Faults.TotalizerKg.value_or(static_cast<float>(c.TotalKg)), reg - base);
     }
     if (In(reg, RegSetPoint, 2))
         return FloatWord(c.SetPoint, reg - RegSetPoint);
@@ -399,13 +416,15 @@ std::uint8_t MfcBusModel::WriteSingle(Controller& c, std::uint16_t reg, std::uin
         if (!known)
             return IllegalValue;
         Advance(c, at);
-        c.TableInUse = value;
+        if (!c.Faults.KeepsGasTable)
+            c.TableInUse = value;
         return 0;
     }
     if (reg == RegTableShown) {
         if (!known)
             return IllegalValue;
-        c.TableShown = value;
+        if (!c.Faults.KeepsGasTable)
+            c.TableShown = value;
         return 0;
     }
     return IllegalAddress;

@@ -45,6 +45,9 @@ struct MfcFaults {
     bool DynamicRangeZero = false;              // the dynamic range reads 0
     std::uint8_t ReplyAddress = 0;              // non-zero: replies (with a good CRC) come from this address
     bool NoGas = false;                         // takes set-points, but no gas comes: the flow stays at 0
+    bool KeepsGasTable = false;                 // acknowledges a gas-table switch but keeps its table
+    std::optional<float> TotalizerKg;           // the totalizer reads this, whatever flows
+    double CorruptPercent = 0.0;                // this share of the replies has a byte garbled on the line
 };
 
 // A frame as the bus carried it to the controllers.
@@ -89,6 +92,10 @@ public:
 
     MfcFaults& faults(int address);
     void clearFaults();
+
+    // Replies sent, and those a flaky line garbled.
+    std::uint64_t replies() const { return replies_; }
+    std::uint64_t garbledReplies() const { return garbled_; }
 
     // Everything the bus carried, and every set-point write, in order.
     const std::vector<ReceivedFrame>& frames() const { return frames_; }
@@ -142,4 +149,6 @@ private:
     double pendingAt_ = 0.0;             // arrival of its last byte
     std::vector<ReceivedFrame> frames_;
     std::vector<SetPointRecord> setPoints_;
+    std::uint64_t replies_ = 0;  // replies sent, for the choice of those garbled
+    std::uint64_t garbled_ = 0;
 };

@@ -12,6 +12,9 @@ std::string_view RigFaultName(TRigFault fault)
     case TRigFault::MfcBadCrc: return "mfc-bad-crc";
     case TRigFault::GasBEmpty: return "gas-b-empty";
     case TRigFault::BubblerOpenCircuit: return "bubbler-open-circuit";
+    case TRigFault::MfcFlaky: return "mfc-flaky";
+    case TRigFault::PortUnplug: return "port-unplug";
+    case TRigFault::MfcStale: return "mfc-stale";
     }
     return {};
 }
@@ -20,9 +23,47 @@ const std::vector<TRigFault>& AllRigFaults()
 {
     static const std::vector<TRigFault> all
         = {TRigFault::RelaySilent, TRigFault::Mfc1Silent, TRigFault::Mfc2Silent,
-           TRigFault::MfcBadCrc,   TRigFault::GasBEmpty,  TRigFault::BubblerOpenCircuit};
+           TRigFault::MfcBadCrc,   TRigFault::GasBEmpty,  TRigFault::BubblerOpenCircuit,
+           TRigFault::MfcFlaky,    TRigFault::PortUnplug, TRigFault::MfcStale};
     return all;
 }
+
+std::string_view RigFaultArgument(TRigFault fault)
+{
+    switch (fault) {
+    case TRigFault::MfcFlaky: return "PERCENT";
+    case TRigFault::PortUnplug: return "SECONDS";
+    default: return {};
+    }
+}
+
+std::string RigFaultForms()
+{
+    std::string forms;
+    for (TRigFault fault : AllRigFaults()) {
+        if (!forms.empty())
+            forms += ", ";
+        forms += std::string(RigFaultName(fault)) + "@S";
+        if (!RigFaultArgument(fault).empty())
+            forms += ":" + std::string(RigFaultArgument(fault));
+    }
+    return forms;
+}
+
+namespace {
+
+// A plain decimal number, nothing before or after it.
+std::optional<double> Decimal(std::string_view text)
+{
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
 
 std::optional<TScheduledFault> ParseScheduledFault(std::string_view text)
 {
@@ -30,7 +71,7 @@ std::optional<TScheduledFault> ParseScheduledFault(std::string_view text)
     if (at == std::string_view::npos)
         return std::nullopt;
     const std::string_view name = text.substr(0, at);
-    const std::string_view seconds = text.substr(at + 1);
+    std::string_view seconds = text.substr(at + 1);
 
     TScheduledFault scheduled;
     bool known = false;
@@ -40,11 +81,23 @@ std::optional<TScheduledFault> ParseScheduledFault(std::string_view text)
             known = true;
         }
     }
-    if (!known || seconds.empty())
+    if (!known)
         return std::nullopt;
-    const char* end = seconds.data() + seconds.size();
-    const auto [stop, error] = std::from_chars(seconds.data(), end, scheduled.Seconds, std::chars_format::fixed);
-    if (error != std::errc() || stop != end || !std::isfinite(scheduled.Seconds) || scheduled.Seconds < 0.0)
+    const std::size_t colon = seconds.find(':');
+    const bool takesArgument = !RigFaultArgument(scheduled.Fault).empty();
+    if ((colon != std::string_view::npos) != takesArgument)
         return std::nullopt;
+    if (takesArgument) {
+        const auto argument = Decimal(seconds.substr(colon + 1));
+        const double most = scheduled.Fault == TRigFault::MfcFlaky ? 100.0 : 365.0 * 86400.0;
+        if (!argument || !(*argument > 0.0 && *argument <= most))
+            return std::nullopt;
+        scheduled.Argument = *argument;
+        seconds = seconds.substr(0, colon);
+    }
+    const auto start = Decimal(seconds);
+    if (!start || *start < 0.0)
+        return std::nullopt;
+    scheduled.Seconds = *start;
     return scheduled;
 }

@@ -49,7 +49,7 @@ public:
         if (opened_)
             Port_.drain();
     }
-    int bytesWaiting() override { return opened_ ? Port_.bytesWaiting() : -1; }
+    int bytesWaiting() override { return opened_ && !Port_.Unavailable ? Port_.bytesWaiting() : -1; }
     bool read(std::vector<std::uint8_t>& into, std::size_t maxBytes) override
     {
         into.clear();
@@ -61,6 +61,7 @@ public:
             Port_.close();
         opened_ = false;
     }
+    bool vanished() const override { return opened_ && Port_.Unavailable; }
 
 private:
     SimulatedPort& Port_;
@@ -81,6 +82,8 @@ std::unique_ptr<SerialLine> SimulatedPort::makeLine()
 
 bool SimulatedPort::open()
 {
+    if (BeforeExchange)
+        BeforeExchange(Clock_.now());
     if (Unavailable || open_)
         return false;
     open_ = true;
@@ -114,7 +117,7 @@ bool SimulatedPort::write(const std::uint8_t* data, std::size_t size)
 {
     if (BeforeExchange)
         BeforeExchange(Clock_.now());
-    if (WriteFails)
+    if (WriteFails || Unavailable)
         return false;
     // At another framing the device's UART sees only garbage.
     if (!(configured_ == Model_.framing()) || size == 0) {
@@ -156,7 +159,7 @@ int SimulatedPort::bytesWaiting() const
 
 bool SimulatedPort::read(std::vector<std::uint8_t>& into, std::size_t maxBytes)
 {
-    if (ReadFails)
+    if (ReadFails || Unavailable)
         return false;
     const double start = Clock_.now();
     const double limit = start + ReadLimitMs / MsPerDay;

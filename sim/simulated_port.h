@@ -35,7 +35,7 @@ public:
     const SerialFraming& configured() const { return configured_; }
 
     // Faults of the port itself (not of the device).
-    bool Unavailable = false;              // every open fails, as for an unplugged adapter
+    bool Unavailable = false;              // every open fails, and an open line vanishes, as for an unplugged adapter
     SerialOpenFailure UnavailableBecause;  // the reason the system gives, while Unavailable
     bool WriteFails = false;               // every write fails
     bool ReadFails = false;                // every read fails
@@ -43,8 +43,9 @@ public:
     // open, as some USB adapters do; otherwise they are lost.
     bool KeepsBytesWhileClosed = false;
 
-    // Runs at the start of every write the program makes, with the day count
-    // it starts at: whoever owns the device may change it just then.
+    // Runs at every open and at the start of every write the program makes,
+    // with the day count it starts at: whoever owns the device may change it
+    // (or the port) just then.
     std::function<void(double at)> BeforeExchange;
 
 private:

@@ -34,7 +34,12 @@ void SimulatedRig::registerOn(SerialLines& lines)
 
 void SimulatedRig::scheduleFault(TRigFault fault, double seconds)
 {
-    Pending_.push_back({fault, seconds});
+    scheduleFault(TScheduledFault{fault, seconds, 0.0});
+}
+
+void SimulatedRig::scheduleFault(const TScheduledFault& fault)
+{
+    Pending_.push_back(fault);
 }
 
 double SimulatedRig::secondsSinceStart() const
@@ -46,16 +51,21 @@ void SimulatedRig::ApplyDueFaults(double at)
 {
     const double elapsed = (at - Start_) * SecondsPerDay;
     auto due = [elapsed](const TScheduledFault& f) { return f.Seconds <= elapsed; };
-    for (const TScheduledFault& f : Pending_) {
-        if (due(f))
-            Apply(f.Fault, at);
-    }
+    const std::vector<TScheduledFault> pending = Pending_;
     Pending_.erase(std::remove_if(Pending_.begin(), Pending_.end(), due), Pending_.end());
+    for (const TScheduledFault& f : pending) {
+        if (due(f))
+            Apply(f, at);
+    }
+    if (ReplugAt_ >= 0.0 && ReplugAt_ <= elapsed) {
+        ReplugAt_ = -1.0;
+        mfcPort.Unavailable = false;
+    }
 }
 
-void SimulatedRig::Apply(TRigFault fault, double at)
+void SimulatedRig::Apply(const TScheduledFault& fault, double at)
 {
-    switch (fault) {
+    switch (fault.Fault) {
     case TRigFault::RelaySilent: relay.Faults.Silent = true; break;
     case TRigFault::Mfc1Silent: mfc.faults(1).Silent = true; break;
     case TRigFault::Mfc2Silent: mfc.faults(2).Silent = true; break;
@@ -69,6 +79,21 @@ void SimulatedRig::Apply(TRigFault fault, double at)
         mfc.faults(2).NoGas = true;
         break;
     case TRigFault::BubblerOpenCircuit: relay.Faults.AnalogueCount = OpenCircuitCount; break;
+    case TRigFault::MfcFlaky:
+        mfc.faults(1).CorruptPercent = fault.Argument;
+        mfc.faults(2).CorruptPercent = fault.Argument;
+        break;
+    case TRigFault::PortUnplug:
+        // The adapter is gone: the port is not there, and a transaction
+        // holding it finds it vanished.
+        mfcPort.Unavailable = true;
+        mfcPort.UnavailableBecause = {SerialOpenFailure::Reason::Missing, {}, {}};
+        ReplugAt_ = (at - Start_) * SecondsPerDay + fault.Argument;
+        break;
+    case TRigFault::MfcStale:
+        // The totalizer stops at what it counted up to now.
+        mfc.faults(2).TotalizerKg = static_cast<float>(mfc.totalizerKg(2, at));
+        break;
     }
 }
 

@@ -39,8 +39,11 @@ public:
     void keepRecords(bool keep);
 
     // Makes the rig fail `seconds` after it was made. The fault starts with
-    // the first exchange on either port at or after that moment, and stays.
+    // the first exchange on either port at or after that moment, and stays;
+    // an unplugged port comes back as the first exchange after its seconds
+    // are over tries it.
     void scheduleFault(TRigFault fault, double seconds);
+    void scheduleFault(const TScheduledFault& fault);
     // Seconds on the clock since the rig was made.
     double secondsSinceStart() const;
 
@@ -52,7 +55,7 @@ public:
 
 private:
     void ApplyDueFaults(double at);
-    void Apply(TRigFault fault, double at);
+    void Apply(const TScheduledFault& fault, double at);
     // Credits the gas B delivered since the last account to the bubbler
     // when `pattern` routed it there.
     void Account(double at, std::uint8_t pattern);
@@ -60,5 +63,6 @@ private:
     Clock& Clock_;
     double Start_;
     std::vector<TScheduledFault> Pending_;
+    double ReplugAt_ = -1.0;  // seconds since the start; negative: not unplugged
     double accountedGramsB_ = 0.0;
 };

@@ -190,6 +190,14 @@ std::string CliCommandLine::TextOr(const QCommandLineOption& option, const std::
     return Has(option) ? Text(option) : fallback;
 }
 
+std::vector<std::string> CliCommandLine::Texts(const QCommandLineOption& option) const
+{
+    std::vector<std::string> texts;
+    for (const QString& value : parser_.values(option))
+        texts.push_back(value.toLocal8Bit().toStdString());
+    return texts;
+}
+
 double CliCommandLine::Number(const QCommandLineOption& option, const NumberRange& range) const
 {
     const std::string text = Text(option);

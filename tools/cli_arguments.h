@@ -95,6 +95,8 @@ public:
     // An option's text; CliError when it is missing.
     std::string Text(const QCommandLineOption& option) const;
     std::string TextOr(const QCommandLineOption& option, const std::string& fallback) const;
+    // Every value of an option given more than once, in order.
+    std::vector<std::string> Texts(const QCommandLineOption& option) const;
     // An option's number, checked; CliError when it is missing, no number,
     // or out of range.
     double Number(const QCommandLineOption& option, const NumberRange& range) const;

@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include "cli_dry_run.h"
+#include "cli_export.h"
 #include "cli_mfc.h"
 #include "cli_plan.h"
 #include "cli_ports.h"
@@ -21,6 +22,9 @@ const std::vector<CliCommand>& CliCommands()
          "       [--unit-a TEXT] [--unit-b TEXT] [--ph2o ATM | --bubbler-temp C]   plan a mixture, print the report",
          PlanCommand},
         {"dry-run", DryRunSynopsis, DryRunCommand},
+        {"export",
+         "export JOURNAL [--output FILE]                   a journal as a tidy CSV (ISO times, plain numbers)",
+         ExportCommand},
         {"relay",
          "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"
          "  relay --port P valves B1..B6                     set the six valves, V1 first (110010)\n"

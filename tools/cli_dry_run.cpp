@@ -3,6 +3,7 @@
 #include "cli_arguments.h"
 #include "dry_run.h"
 #include "feasibility_report.h"
+#include "pending_file.h"
 #include "time_units.h"
 
 #include <QFileInfo>
@@ -17,7 +18,7 @@
 
 const char* const DryRunSynopsis
     = "dry-run --gas-a NAME --gas-b NAME --ppm-a N [--ppm-h2o N] --minutes M [--bubbler-temp C]\n"
-      "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE]\n"
+      "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE] [--simulate-fault KIND@S[:ARG]]\n"
       "  dry-run --gas-a NAME --gas-b NAME --program FILE [--bubbler-temp C] [...]";
 
 namespace {
@@ -40,11 +41,27 @@ const QCommandLineOption& Program()
 
 const QCommandLineOption& Log()
 {
-    static const QCommandLineOption o(QStringLiteral("log"),
-                                      QStringLiteral("Also write the log as the window saves it (a new file)."),
-                                      QStringLiteral("FILE"));
+    static const QCommandLineOption o(
+        QStringLiteral("log"),
+        QStringLiteral("Also write the log as the window saves it (a new file; made under a temporary name beside it "
+                       "and given its name when the run is over)."),
+        QStringLiteral("FILE"));
     return o;
 }
+
+const QCommandLineOption& SimulateFault()
+{
+    static const QCommandLineOption o(
+        QStringLiteral("simulate-fault"),
+        QStringLiteral("The simulated rig fails S seconds after its setup, as the program's --simulate-fault: one of "
+                       "%1. May be given more than once.")
+            .arg(QString::fromStdString(RigFaultForms())),
+        QStringLiteral("KIND@S[:ARG]"));
+    return o;
+}
+
+// The longest a run may simulate: beyond it, a mistake rather than a wish.
+constexpr double MostSimulatedDays = 365.0;
 
 // The gases the Setup page offers.
 std::string Gas(const CliCommandLine& line, const QCommandLineOption& option, const char* first, const char* second)
@@ -70,7 +87,7 @@ void AddDryRunOptions(CliCommandLine& line)
 {
     using namespace CliOption;
     for (const QCommandLineOption* o : {&GasA(), &GasB(), &PpmA(), &PpmH2O(), &Minutes(), &Program(), &BubblerTemp(),
-                                        &MaxA(), &DynA(), &MaxB(), &DynB(), &Log()})
+                                        &MaxA(), &DynA(), &MaxB(), &DynB(), &Log(), &SimulateFault()})
         line.Add(*o);
 }
 
@@ -115,6 +132,12 @@ TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
         } catch (const TFlowProgramError& e) {
             throw CliError(c.ProgramPath + ": " + e.what());
         }
+        double minutes = 0.0;
+        for (const TProgramStep& step : c.Program)
+            minutes += step.Minutes;
+        if (minutes > MostSimulatedDays * MinutesPerDay)
+            throw CliError(c.ProgramPath + ": its steps last " + Fixed(minutes / MinutesPerDay, 1)
+                           + " days; a run of more than a year is not simulated");
     } else {
         o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
         o.PpmH2O = line.Has(PpmH2O()) ? static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax)) : 0;
@@ -129,6 +152,12 @@ TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
         c.LogPath = line.Text(Log());
         if (c.LogPath.empty() || QFileInfo::exists(QString::fromLocal8Bit(c.LogPath)))
             throw CliError("File already exists. Cannot overwrite.");
+    }
+    for (const std::string& text : line.Texts(SimulateFault())) {
+        const auto fault = ParseScheduledFault(text);
+        if (!fault)
+            throw CliError("--simulate-fault " + text + ": expected one of " + RigFaultForms());
+        o.Faults.push_back(*fault);
     }
     return c;
 }
@@ -178,20 +207,11 @@ int RunProgramDryRun(const TDryRunCommand& command, TDryRun& run, std::ostream& 
                   r.Minutes, "", "", "", "", r.GramsA, r.GramsB, r.GramsH2O, r.WithinTolerance() ? "yes" : "no");
     out << text;
     out.flush();
-    if (!command.LogPath.empty() && !run.SaveLog(QString::fromLocal8Bit(command.LogPath))) {
-        err << "dilutra-cli dry-run: the log could not be written to " << command.LogPath << '\n';
-        return ExitFailed;
-    }
     return r.WithinTolerance() ? ExitDone : ExitFailed;
 }
 
-}  // namespace
-
-int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& err)
+int RunMixtureDryRun(const TDryRunCommand& command, TDryRun& run, std::ostream& out, std::ostream& err)
 {
-    TDryRun run(command.Options);
-    if (!command.ProgramPath.empty())
-        return RunProgramDryRun(command, run, out, err);
     const QStringList notes = run.Request(command.Options.PpmA, command.Options.PpmH2O);
     for (const QString& note : notes)
         err << "note: " << Encoded(note) << '\n';
@@ -229,13 +249,36 @@ int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& er
         << "Gas B used (g)  : " << Fixed(r.GramsB, 6) << '\n'
         << "H2O used (g)    : " << Fixed(r.GramsH2O, 6) << '\n'
         << "Within tolerance: " << (r.WithinTolerance() ? "yes" : "no") << '\n';
+    if (r.GarbledReplies > 0)
+        out << "Garbled replies : " << r.GarbledReplies << " of " << r.Replies << " from the controllers\n";
     out.flush();
+    return r.WithinTolerance() ? ExitDone : ExitFailed;
+}
 
-    if (!command.LogPath.empty() && !run.SaveLog(QString::fromLocal8Bit(command.LogPath))) {
-        err << "dilutra-cli dry-run: the log could not be written to " << command.LogPath << '\n';
+}  // namespace
+
+int RunDryRun(const TDryRunCommand& command, std::ostream& out, std::ostream& err)
+{
+    // A log that cannot be written is said before the run, not after it.
+    TPendingFile log;
+    const QString logPath = QString::fromLocal8Bit(command.LogPath);
+    if (!command.LogPath.empty() && !log.Begin(logPath)) {
+        err << "dilutra-cli dry-run: the log cannot be written to " << command.LogPath << ": " << Encoded(log.Error())
+            << '\n';
         return ExitFailed;
     }
-    return r.WithinTolerance() ? ExitDone : ExitFailed;
+    TDryRun run(command.Options);
+    const int exit = !command.ProgramPath.empty() ? RunProgramDryRun(command, run, out, err)
+                                                  : RunMixtureDryRun(command, run, out, err);
+    if (command.LogPath.empty())
+        return exit;
+    if (!run.WriteLog(log.Device()) || !log.Complete()) {
+        const QString why = log.Error().isEmpty() ? log.Device().errorString() : log.Error();
+        err << "dilutra-cli dry-run: the log could not be written to " << command.LogPath << ": " << Encoded(why)
+            << '\n';
+        return ExitFailed;
+    }
+    return exit;
 }
 
 int DryRunCommand(const std::vector<std::string>& args)

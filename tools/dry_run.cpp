@@ -178,6 +178,11 @@ TDryRun::TDryRun(const TDryRunOptions& options)
         throw std::runtime_error("the simulated equipment did not validate");
     if (!setup.SelectGas(1, positionA) || !setup.SelectGas(2, positionB))
         throw std::runtime_error("gas table: " + p.Host.Message.toStdString());
+    const double setupSeconds = p.Rig.secondsSinceStart();
+    for (TScheduledFault fault : options.Faults) {
+        fault.Seconds += setupSeconds;
+        p.Rig.scheduleFault(fault);
+    }
 }
 
 TDryRun::~TDryRun() = default;
@@ -232,6 +237,8 @@ TDryRunResult TDryRun::TParts::Between(const TRecord& from, const TRecord& to, s
     r.GramsB = to.GramsB - from.GramsB;
     const double waterMoles = to.WaterMoles - from.WaterMoles;
     r.GramsH2O = waterMoles * State.H2OC.MolarMass;
+    r.GarbledReplies = Rig.mfc.garbledReplies();
+    r.Replies = Rig.mfc.replies();
 
     const double molesA = r.GramsA * GetMolesPerGram(Options.GasA);
     const double molesB = r.GramsB * GetMolesPerGram(Options.GasB);
@@ -351,9 +358,9 @@ const QString& TDryRun::Report() const
     return P_->Host.Report;
 }
 
-bool TDryRun::SaveLog(const QString& path) const
+bool TDryRun::WriteLog(QIODevice& device) const
 {
-    return SaveLogFile(path, P_->Host.Report, P_->Host.Log);
+    return WriteLogFile(device, P_->Host.Report, P_->Host.Log);
 }
 
 TMixer& TDryRun::Mixer()
@@ -379,6 +386,11 @@ TLogTableModel& TDryRun::Log()
 SimulatedRig& TDryRun::Rig()
 {
     return P_->Rig;
+}
+
+SerialLines& TDryRun::Lines()
+{
+    return P_->Lines;
 }
 
 Clock& TDryRun::TheClock()

@@ -4,6 +4,7 @@
 #include "mfc_bus_model.h"
 #include "mixer.h"
 #include "mixing_methods.h"
+#include "rig_faults.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,8 @@
 #include <vector>
 
 class Clock;
+class SerialLines;
+class QIODevice;
 class TEquipmentGateway;
 class TLogTableModel;
 class SimulatedRig;
@@ -47,6 +50,9 @@ struct TDryRunOptions {
     std::optional<TDryRunRange> RangeB;
     MfcResponse Response;
     TDeliveryRules Rules;
+    // Faults of the simulated rig, their seconds counted from the end of the
+    // setup (the equipment validated and the gases chosen).
+    std::vector<TScheduledFault> Faults;
 };
 
 // What a dilution delivered, from the simulated equipment's own record:
@@ -64,6 +70,9 @@ struct TDryRunResult {
     double GramsA = 0.0;
     double GramsB = 0.0;
     double GramsH2O = 0.0;
+    // Replies of the controllers the line garbled (a flaky line), and all.
+    std::uint64_t GarbledReplies = 0;
+    std::uint64_t Replies = 0;
 
     // Relative errors (delivered / requested - 1; 0 when both are 0).
     double ErrorA() const;
@@ -142,14 +151,18 @@ public:
 
     // The plan report with any lines the mixer added below it.
     const QString& Report() const;
-    // Writes the log as the window saves it; false when it cannot.
-    bool SaveLog(const QString& path) const;
+    // Writes the log as the window saves it into `device`; false when a
+    // write fails.
+    bool WriteLog(QIODevice& device) const;
 
     TMixer& Mixer();
     TWindowState& State();
     TEquipmentGateway& Gateway();
     TLogTableModel& Log();
     SimulatedRig& Rig();
+    // The lines the core reaches the rig through: a measurement may
+    // register its own in place of the rig's.
+    SerialLines& Lines();
     Clock& TheClock();
     double pH2O() const;
 

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cstdio>
 
 TJournal::TJournal(Clock& clock, QObject* parent)
     : QObject(parent)
@@ -69,6 +70,8 @@ void TJournal::Stored(int row, bool marker)
     if (closed_)
         return;
     CheckSync();
+    if (marker)
+        markerTimes_[row] = clock_.wallNow();
     const int mode = log_->Row(row).Mode;
     const bool change = marker || mode != lastMode_;
     lastMode_ = mode;
@@ -114,7 +117,7 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
         out_ += "\r\n";  // what could not be cut off stays on a line of its own
     if (!openingWritten_) {
         lines_->AppendOpening(out_, QString());
-        lines_->AppendHeader(out_, log_->Format());
+        lines_->AppendHeader(out_, log_->Format(), QString::fromLatin1(JournalStampCaption));
     }
     int blockWritten = blockWritten_;
     auto appendBlock = [&](int row) {
@@ -130,7 +133,7 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
         const TLogRow& row = log_->Row(r);
         if (row.Written == 0)
             continue;  // the table's first row before anything was stored
-        lines_->AppendRow(out_, log_->Format(), row, log_->Texts());
+        lines_->AppendRow(out_, log_->Format(), row, log_->Texts(), &StampOf(r, row));
         appendBlock(r);
     }
     if (!closingLine.isEmpty())
@@ -151,7 +154,35 @@ bool TJournal::WriteRows(int from, int upto, const QString& closingLine)
     openingWritten_ = true;
     nextRow_ = std::max(nextRow_, upto + 1);
     blockWritten_ = blockWritten;
+    markerTimes_.erase(markerTimes_.begin(), markerTimes_.lower_bound(nextRow_));
     return true;
+}
+
+const std::string& TJournal::StampOf(int row, const TLogRow& stored)
+{
+    stamp_.clear();
+    const auto marker = markerTimes_.find(row);
+    double time = 0.0;
+    if (stored.Written & PropertyBit(TProperty::Time))
+        time = stored.Time;
+    else if (marker != markerTimes_.end())
+        time = marker->second;
+    if (time == 0.0)
+        return stamp_;
+    // The date, the hour and minute and the offset change once a minute at
+    // most: they are worked out then, the seconds at every row.
+    const DayParts parts = SplitDayCount(time);
+    const long long minute = parts.days * 1440 + parts.msOfDay / 60000;
+    if (minute != stampMinute_) {
+        const std::string iso = DayCountToIsoText(time).toStdString();  // "yyyy-MM-ddTHH:mm:ss.zzz+hh:mm"
+        stampHead_ = iso.substr(0, 17);
+        stampZone_ = iso.substr(23);
+        stampMinute_ = minute;
+    }
+    char seconds[16];
+    std::snprintf(seconds, sizeof seconds, "%02d.%03d", parts.msOfDay / 1000 % 60, parts.msOfDay % 1000);
+    stamp_ = stampHead_ + seconds + stampZone_;
+    return stamp_;
 }
 
 bool TJournal::Open()

@@ -7,12 +7,16 @@
 #include <QString>
 #include <QTimer>
 
+#include <map>
 #include <memory>
 #include <string>
 
 class Clock;
 class TDiskSyncThread;
 class TLogTableModel;
+
+// The caption of the journal's last column.
+inline constexpr const char* JournalStampCaption = "Date and time";
 
 // What is written is put on the disk at every change of state and at least
 // this often.
@@ -22,7 +26,10 @@ inline constexpr double JournalSyncSeconds = 10.0;
 // marker as the log stores it, with each plan's report after its marker,
 // in the lines of the saved file. It opens like a saved file with an empty
 // report, and a clean end writes a closing line, so a journal without one
-// is the record of a run that ended abruptly.
+// is the record of a run that ended abruptly. Each row carries one cell
+// more than the saved file's, "Date and time": the moment it was stored,
+// in ISO 8601 with the UTC offset, so a run of days can be dated (the Time
+// cell has the time of day only).
 //
 // Each row is handed to the operating system before the storing call
 // returns (one write, nothing left in a buffer of ours), so a killed process
@@ -79,6 +86,9 @@ private:
     void CheckSync();
     void Fail(const QString& reason);
     QString ReportAt(int row) const;
+    // The "Date and time" cell of a row: its own time, or for a marker the
+    // moment it was stored.
+    const std::string& StampOf(int row, const TLogRow& stored);
 
     Clock& clock_;
     QString folder_;  // empty: a file given by UseFile
@@ -88,6 +98,11 @@ private:
     const TLogTableModel* log_ = nullptr;
     std::unique_ptr<TLogLineWriter> lines_;
     std::string out_;
+    std::string stamp_;
+    std::string stampHead_;              // "yyyy-MM-ddTHH:mm:" of the minute below
+    std::string stampZone_;              // its offset from UTC, "+hh:mm"
+    long long stampMinute_ = -1;         // minutes since day 0 of the last stamp
+    std::map<int, double> markerTimes_;  // wall day count of each marker not yet written
     QTimer syncTimer_;
     std::unique_ptr<TDiskSyncThread> syncer_;
 

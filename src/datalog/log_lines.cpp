@@ -75,19 +75,21 @@ void TLogLineWriter::AppendOpening(std::string& out, const QString& reportText)
     out += Stars;
 }
 
-void TLogLineWriter::AppendHeader(std::string& out, const TLogCellFormat& format)
+void TLogLineWriter::AppendHeader(std::string& out, const TLogCellFormat& format, const QString& lastCaption)
 {
-    for (int c = 0; c < PropertyCount; ++c) {
+    for (int c = 0; c <= PropertyCount; ++c) {
+        if (c == PropertyCount && lastCaption.isEmpty())
+            break;
         if (c > 0)
             out += ';';
-        const QByteArray caption = encoder_.encode(format.Caption(c));
+        const QByteArray caption = encoder_.encode(c < PropertyCount ? format.Caption(c) : lastCaption);
         AppendQuoted(out, std::string_view(caption.constData(), static_cast<std::size_t>(caption.size())), true);
     }
     out += "\r\n";
 }
 
 void TLogLineWriter::AppendRow(std::string& out, const TLogCellFormat& format, const TLogRow& row,
-                               const std::vector<std::string>& texts)
+                               const std::vector<std::string>& texts, const std::string* lastCell)
 {
     const std::string_view point(point_.constData(), static_cast<std::size_t>(point_.size()));
     for (int c = 0; c < PropertyCount; ++c) {
@@ -96,6 +98,10 @@ void TLogLineWriter::AppendRow(std::string& out, const TLogCellFormat& format, c
         cell_.clear();
         format.AppendCell(cell_, row, texts, c, point);
         AppendQuoted(out, cell_, false);
+    }
+    if (lastCell) {
+        out += ';';
+        out += *lastCell;
     }
     out += "\r\n";
 }

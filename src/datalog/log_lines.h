@@ -26,13 +26,15 @@ public:
 
     // "Data starts after *** line", the report lines, "*********".
     void AppendOpening(std::string& out, const QString& reportText);
-    // The captions joined by ";", quoted where needed, spaces kept.
-    void AppendHeader(std::string& out, const TLogCellFormat& format);
+    // The captions joined by ";", quoted where needed, spaces kept; a
+    // caption after them when `lastCaption` is given.
+    void AppendHeader(std::string& out, const TLogCellFormat& format, const QString& lastCaption = {});
     // One row's cells joined by ";". A cell holding a space, a control
     // character, a double quote or a semicolon is quoted with inner quotes
-    // doubled; the line then loses every space.
+    // doubled; the line then loses every space. A `lastCell` given goes
+    // after them as it is.
     void AppendRow(std::string& out, const TLogCellFormat& format, const TLogRow& row,
-                   const std::vector<std::string>& texts);
+                   const std::vector<std::string>& texts, const std::string* lastCell = nullptr);
     // A plan report inside the rows: "*********", its lines, "*********".
     void AppendReportBlock(std::string& out, const QString& reportText);
     // Any one line of text.

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -35,11 +36,13 @@ signals:
     void Finished(bool saved, std::uint64_t changes);
 
 private:
-    void Announce(std::uint64_t save);
+    // The worker's notice that a save has ended; it carries no data of ours,
+    // and the result is handed over through `saved_`.
+    Q_INVOKABLE void Announce(quint64 save);
 
     QThread* worker_ = nullptr;
-    // Written by the worker, read after it has been joined.
-    bool saved_ = false;
+    // Written by the worker before it ends, read after it has been joined.
+    std::atomic<bool> saved_{false};
     std::uint64_t changes_ = 0;
     std::uint64_t saves_ = 0;  // saves started
 };

@@ -5,8 +5,6 @@
 #include "relay_commands.h"
 #include "time_units.h"
 
-#include <cmath>
-
 namespace {
 
 constexpr double SignOfLifeSlackSeconds = 0.01;
@@ -119,8 +117,7 @@ TSerialResponse TEquipmentGateway::SetPointOn(const std::string& port, std::uint
     const MfcBus bus = ControllersOn(port);
     TSerialResponse r
         = pause ? ::SetMFCFlow(bus, Address, Flow) : ::WriteSetPoint(bus, Address, static_cast<float>(Flow));
-    // A write is not answered: only a write that could not go out counts.
-    Count(ControllerDevice(Address), "set-point", r.Status, false);
+    Count(ControllerDevice(Address), "set-point", r.Status, Answered(r));
     if (r.Status.empty()) {
         TControllerRecord& c = Record(Address);
         const auto sent = static_cast<float>(Flow);
@@ -154,9 +151,10 @@ double TEquipmentGateway::SetPointSince(std::uint32_t Address) const
 void TEquipmentGateway::RecordTotalizer(std::uint32_t Address, const TSerialResponse& r, double grams, double at)
 {
     TControllerRecord& c = Record(Address);
-    c.LastReadAttempt = at;
+    // A failed read leaves the time of the last good one: it was tried now.
+    c.LastReadAttempt = Answered(r) ? at : Clock_.now();
     CountRead(Address, "totalizer", r);
-    if (!Answered(r) || !std::isfinite(grams))
+    if (!Answered(r))
         return;
     c.History.push_back({at, grams});
     const double oldest = at - HistorySeconds / SecondsPerDay;
@@ -277,9 +275,9 @@ std::string TEquipmentGateway::MinMaxFlow(const std::string& Port, std::uint32_t
 {
     std::string failure
         = ::MinMaxFlow(ControllersOn(Port), Address, gasTable, flowInfo, PossibleMinFlow, PossibleMaxFlow);
-    // A range that came back but is unusable was still an answer.
-    const bool transport
-        = !failure.empty() && failure != StatusInvalidFullScale && failure != StatusInvalidDynamicRange;
+    // A table refused, or a range that came back but is unusable, was still
+    // an answer.
+    const bool transport = !failure.empty() && !IsControllerVerdict(failure);
     Count(ControllerDevice(Address), "gas table", transport ? failure : std::string(), !transport);
     return failure;
 }

@@ -26,9 +26,9 @@ const char* DeviceName(TDevice device);
 // The device at a controller's bus address (1 or 2).
 TDevice ControllerDevice(std::uint32_t Address);
 
-// How a device has been answering. A transaction it answered ends a run of
-// failures; a write that expects no reply proves nothing either way unless
-// it could not be sent.
+// How a device has been answering. A transaction it answered (a reply
+// accepted, a write confirmed) ends a run of failures; every other one adds
+// to it.
 struct TDeviceHealth {
     int ConsecutiveFailures = 0;
     double FailingSince = 0.0;      // clock day count of the first failure of the run
@@ -72,7 +72,7 @@ public:
 
     TEquipmentGateway(SerialLines& lines, Clock& clock, TEquipmentPorts ports);
 
-    // Valves. Sends the pattern (1 = open); when the board answered, the
+    // Valves. Sends the pattern (1 = open); when the board confirmed it, the
     // pattern is the accepted one and OnValvesAccepted hears of it.
     TSerialResponse SetValvePositions(int iV1O, int iV2O, int iV3O, int iV4O, int iV5O, int iV6O);
     // The same with a pattern byte (bit 0 = V1), one of the named patterns.
@@ -84,12 +84,13 @@ public:
     // writes (the pulse routines make their own pauses).
     TSerialResponse SetMFCFlow(std::uint32_t Address, double Flow);
     TSerialResponse WriteSetPoint(std::uint32_t Address, float Flow);
-    // The set-point last sent to a controller and since when (day count).
+    // The set-point a controller last confirmed and since when (day count).
     std::optional<float> SetPoint(std::uint32_t Address) const;
     double SetPointSince(std::uint32_t Address) const;
 
-    // Totalizers: both read into Value and Time (NaN for a failed read), or
-    // one; the zeroing with the start values. Return "" or the first failure.
+    // Totalizers: both read into Value and Time (a failed read leaves the
+    // last reading), or one; the zeroing with the start values. Return "" or
+    // the first failure.
     std::string ReadTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB);
     TSerialResponse ReadTotalizer(std::uint32_t Address, TTotalizer& Totalizer);
     std::string ResetRetrieveTotalizers(TTotalizer& TotalizerA, TTotalizer& TotalizerB);
@@ -143,8 +144,7 @@ private:
     MfcBus ControllersOn(const std::string& port) const;
     TControllerRecord& Record(std::uint32_t Address);
     const TControllerRecord& Record(std::uint32_t Address) const;
-    // Counts an outcome: an answer, a failure, or (for a write that expects
-    // no reply and went out) nothing.
+    // Counts an outcome: an answer, or a failure.
     void Count(TDevice device, const std::string& command, const std::string& status, bool answered);
     void CountRead(std::uint32_t Address, const char* command, const TSerialResponse& r);
     TSerialResponse SendValves(const std::string& port, std::uint8_t pattern);

@@ -1,7 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
+
+// The full scales a thermal mass-flow controller can have, g/min: above 0
+// (at least the smallest normal float) and up to 10 kg/min, beyond the
+// largest such controller. A range read outside them is no range.
+inline constexpr float LowestFullScaleGramsPerMinute = std::numeric_limits<float>::min();
+inline constexpr float HighestFullScaleGramsPerMinute = 10000.0f;
 
 // The gas table a flow controller meters with: its names and flow range.
 // Filled from the controller when a gas is chosen; read by the planner and

@@ -6,6 +6,7 @@
 #include "voegtlin_port.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -22,10 +23,15 @@ TVoegtlinPort ControllerPort(const MfcBus& bus)
     return port;
 }
 
+void KeepFirstFailure(std::string& first, const std::string& status)
+{
+    if (first.empty())
+        first = status;
+}
+
 void KeepFirstFailure(std::string& first, const TSerialResponse& r)
 {
-    if (first.empty() && !r.Status.empty())
-        first = r.Status;
+    KeepFirstFailure(first, r.Status);
 }
 
 bool IdentifiesAsController(const TSerialResponse& r)
@@ -33,7 +39,41 @@ bool IdentifiesAsController(const TSerialResponse& r)
     return r.AsString.compare(0, 3, "GSC") == 0;
 }
 
+// A flow as a failure names it: three decimals, or three digits where that
+// would show a small flow as 0.000.
+std::string FlowText(double flow)
+{
+    char text[32];
+    const bool small = flow != 0.0 && std::fabs(flow) < 0.01;
+    std::snprintf(text, sizeof text, small ? "%.3g" : "%.3f", flow);
+    return text;
+}
+
+// A write that was not confirmed names the controller and the command.
+TSerialResponse Confirmed(TSerialResponse r, std::uint32_t Address, const std::string& what)
+{
+    if (!r.Status.empty() && r.Status != StatusInvalidSetPoint)
+        r.Status = ControllerFailure(Address, "did not confirm " + what, r.Status);
+    return r;
+}
+
 }  // namespace
+
+std::string ControllerFailure(std::uint32_t Address, const std::string& what, const std::string& status)
+{
+    const std::string controller = "Controller " + std::to_string(Address);
+    std::string reason = status;
+    if (reason.starts_with(controller + " reported "))
+        reason = "it" + reason.substr(controller.size());
+    return controller + " " + what + ": " + reason;
+}
+
+bool IsControllerVerdict(const std::string& status)
+{
+    return status == StatusInvalidFullScale || status == StatusInvalidDynamicRange
+        || status.find(StatusTableNotTaken) != std::string::npos
+        || status.find(StatusInvalidReading) != std::string::npos;
+}
 
 MfcIdentification IdentifyMFCs(const MfcBus& bus)
 {
@@ -76,19 +116,21 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
 {
     TVoegtlinPort port = ControllerPort(bus);
     const std::uint32_t target = Address == AddressGasA ? AddressGasA : AddressGasB;
+    const std::string table = "gas table " + std::to_string(gasTable);
     std::string failure;
 
-    KeepFirstFailure(failure, port.WriteU8(target, RegisterGasTableInUse, gasTable));
+    KeepFirstFailure(failure, Confirmed(port.WriteU8(target, RegisterGasTableInUse, gasTable), target, table));
     bus.clock.sleepMs(PauseAfterTableInUseMs);
-    KeepFirstFailure(failure, port.WriteU8(target, RegisterGasTableShown, gasTable));
+    KeepFirstFailure(failure, Confirmed(port.WriteU8(target, RegisterGasTableShown, gasTable), target, table));
     bus.clock.sleepMs(PauseAfterTableShownMs);
 
     auto read = [&](TSerialResponse r) {
-        KeepFirstFailure(failure, r);
+        if (!r.Status.empty())
+            KeepFirstFailure(failure, ControllerFailure(Address, table + " not read", r.Status));
         bus.clock.sleepMs(PauseBetweenFramesMs);
         return r;
     };
-    read(port.ReadU8(Address, RegisterGasTableInUse));  // read-back; its value is not needed
+    const TSerialResponse inUse = read(port.ReadU8(Address, RegisterGasTableInUse));
     const TSerialResponse name = read(port.ReadS8(Address, RegisterShortName));
     const TSerialResponse longName = read(port.ReadS50(Address, RegisterLongName));
     const TSerialResponse fullScale = read(port.ReadF32(Address, RegisterFullScale));
@@ -97,10 +139,15 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
 
     if (!failure.empty())
         return failure;
+    // A controller that kept its old table shows the old table's range.
+    if (inUse.AsInteger != gasTable)
+        return ControllerFailure(Address, std::string(StatusTableNotTaken) + " " + std::to_string(gasTable),
+                                 "it meters with table " + std::to_string(inUse.AsInteger));
     // The range becomes the flush and bypass set-point and the planner's
-    // bounds: a range that is not a positive number is no range, and one
-    // below the smallest normal float leaves no room for a minimum flow.
-    if (!std::isfinite(fullScale.AsFloat) || !(fullScale.AsFloat >= std::numeric_limits<float>::min()))
+    // bounds: a range that is not a positive number is no range, one below
+    // the smallest normal float leaves no room for a minimum flow, and none
+    // is beyond what a thermal controller meters.
+    if (!(fullScale.AsFloat >= LowestFullScaleGramsPerMinute && fullScale.AsFloat <= HighestFullScaleGramsPerMinute))
         return StatusInvalidFullScale;
     if (dynamicRange.AsInteger < 1)
         return StatusInvalidDynamicRange;
@@ -122,7 +169,7 @@ std::string MinMaxFlow(const MfcBus& bus, std::uint32_t Address, std::uint16_t g
 TSerialResponse WriteSetPoint(const MfcBus& bus, std::uint32_t Address, float Flow)
 {
     TVoegtlinPort port = ControllerPort(bus);
-    return port.WriteF32(Address, RegisterSetPoint, Flow);
+    return Confirmed(port.WriteF32(Address, RegisterSetPoint, Flow), Address, "the set-point " + FlowText(Flow));
 }
 
 TSerialResponse SetMFCFlow(const MfcBus& bus, std::uint32_t Address, double Flow)
@@ -136,7 +183,18 @@ TSerialResponse ReadTotalizer(const MfcBus& bus, std::uint32_t Address, TTotaliz
 {
     TVoegtlinPort port = ControllerPort(bus);
     TSerialResponse r = port.ReadF32(Address, RegisterTotalizer);
-    Totalizer.Value = static_cast<double>(r.AsFloat * 1000.0f);
+    const float grams = r.AsFloat * 1000.0f;
+    // A totalizer counts up from its zeroing: anything else is no reading.
+    if (r.Status.empty() && !(std::isfinite(grams) && grams >= 0.0f)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%s %g kg", StatusInvalidReading, static_cast<double>(r.AsFloat));
+        r.Status = text;
+    }
+    if (!r.Status.empty()) {
+        r.Status = ControllerFailure(Address, "totalizer not read", r.Status);
+        return r;
+    }
+    Totalizer.Value = static_cast<double>(grams) + 0.0;  // no negative zero
     Totalizer.Time = bus.clock.now();
     return r;
 }
@@ -148,7 +206,8 @@ std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, T
     std::string failure;
     auto zero = [&](std::uint32_t address, std::string& status) {
         TVoegtlinPort port = ControllerPort(bus);
-        const TSerialResponse r = port.WriteF32(address, RegisterTotalizerValue, 0.0f);
+        const TSerialResponse r
+            = Confirmed(port.WriteF32(address, RegisterTotalizerValue, 0.0f), address, "the totalizer zeroing");
         KeepFirstFailure(failure, r);
         KeepFirstFailure(status, r);
         bus.clock.sleepMs(PauseBetweenFramesMs);
@@ -157,9 +216,12 @@ std::string ResetRetrieveTotalizers(const MfcBus& bus, TTotalizer& TotalizerA, T
     zero(AddressGasB, statuses.Controller2);
 
     // The start value is read into a scratch record: Value keeps the last
-    // reading of the dilution before.
+    // reading of the dilution before. The zeroing's time stands also when
+    // the reading failed.
     auto start = [&](std::uint32_t address, TTotalizer& t, std::string& status) {
         TTotalizer read;
+        read.Value = t.StartValue;
+        read.Time = bus.clock.now();
         const TSerialResponse r = ReadTotalizer(bus, address, read);
         KeepFirstFailure(failure, r);
         KeepFirstFailure(status, r);

@@ -1,5 +1,6 @@
 #include "modbus_frame.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <string>
@@ -60,7 +61,7 @@ std::uint16_t CalculateCRC16(std::uint16_t start, const std::uint8_t* data, std:
 
 TArrayOfByte ReadRegistersFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t registers)
 {
-    TArrayOfByte frame = Header(DeviceAddress, 3, MemoryAddress);
+    TArrayOfByte frame = Header(DeviceAddress, FunctionReadHoldingRegisters, MemoryAddress);
     frame.push_back(static_cast<std::uint8_t>(registers >> 8));
     frame.push_back(static_cast<std::uint8_t>(registers & 0xFF));
     return WithCrc(std::move(frame));
@@ -68,7 +69,7 @@ TArrayOfByte ReadRegistersFrame(std::uint32_t DeviceAddress, std::uint32_t Memor
 
 TArrayOfByte WriteRegisterFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t value)
 {
-    TArrayOfByte frame = Header(DeviceAddress, 6, MemoryAddress);
+    TArrayOfByte frame = Header(DeviceAddress, FunctionWriteSingleRegister, MemoryAddress);
     frame.push_back(static_cast<std::uint8_t>(value >> 8));
     frame.push_back(static_cast<std::uint8_t>(value & 0xFF));
     return WithCrc(std::move(frame));
@@ -76,7 +77,7 @@ TArrayOfByte WriteRegisterFrame(std::uint32_t DeviceAddress, std::uint32_t Memor
 
 TArrayOfByte WriteFloatFrame(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, float value)
 {
-    TArrayOfByte frame = Header(DeviceAddress, 16, MemoryAddress);
+    TArrayOfByte frame = Header(DeviceAddress, FunctionWriteMultipleRegisters, MemoryAddress);
     frame.insert(frame.end(), {0, 2, 4});
     const auto bits = std::bit_cast<std::uint32_t>(value);
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -106,12 +107,17 @@ std::string ExceptionStatus(std::uint8_t address, std::uint8_t code)
         + ModbusExceptionName(code) + ")";
 }
 
-TReplyLocation LocateReadReply(const std::uint8_t* bytes, std::size_t count, std::uint8_t address,
-                               std::size_t expectedLength)
+namespace {
+
+// Where the reply to a request with `function` lies among the bytes
+// received: a frame of `expectedLength` from `address` with a good CRC that
+// ends the bytes and that `answers` takes for the answer; `mismatch` is the
+// status of such a frame `answers` refuses.
+template <class Answers>
+TReplyLocation LocateReply(const std::uint8_t* bytes, std::size_t count, std::uint8_t address, std::uint8_t function,
+                           std::size_t expectedLength, Answers answers, const char* mismatch)
 {
-    constexpr std::uint8_t function = 3;
     constexpr std::size_t exceptionLength = 5;
-    const auto byteCount = static_cast<std::uint8_t>(expectedLength - 5);
     // A frame of the controller's that ends the bytes received, `length` long.
     auto tail = [&](std::size_t length) -> const std::uint8_t* {
         if (length < 4 || count < length)
@@ -120,23 +126,50 @@ TReplyLocation LocateReadReply(const std::uint8_t* bytes, std::size_t count, std
         return f[0] == address && CrcMatches(f, length) ? f : nullptr;
     };
 
-    if (const std::uint8_t* f = tail(expectedLength); f && f[1] == function && f[2] == byteCount)
+    const std::uint8_t* whole = tail(expectedLength);
+    if (whole && whole[1] == function && answers(whole))
         return {{}, count - expectedLength};
-    if (const std::uint8_t* f = tail(exceptionLength); f && f[1] == (function | 0x80))
+    if (const std::uint8_t* f = tail(exceptionLength); f && f[1] == (function | ExceptionBit))
         return {ExceptionStatus(address, f[2]), 0};
     // A valid frame from the controller, but the answer to another request:
     // all the bytes received, or as many as the reply would have had.
-    for (const std::uint8_t* f : {tail(count), tail(expectedLength)}) {
+    for (const std::uint8_t* f : {tail(count), whole}) {
         if (f && f[1] != function)
             return {StatusUnexpectedFunction, 0};
     }
+    if (whole)
+        return {mismatch, 0};  // the right function, but not this request's answer
     if (count != expectedLength)
         return {StatusWrongAmount, 0};
     if (!CrcMatches(bytes, count))
         return {StatusChecksumError, 0};
     if (bytes[0] != address)
         return {StatusWrongDevice, 0};
-    return {StatusWrongAmount, 0};  // a valid frame announcing another amount of data
+    return {StatusWrongAmount, 0};
+}
+
+}  // namespace
+
+TReplyLocation LocateReadReply(const std::uint8_t* bytes, std::size_t count, std::uint8_t address,
+                               std::size_t expectedLength)
+{
+    const auto byteCount = static_cast<std::uint8_t>(expectedLength - 5);
+    // A valid frame announcing another amount of data is the wrong amount.
+    return LocateReply(
+        bytes, count, address, FunctionReadHoldingRegisters, expectedLength,
+        [byteCount](const std::uint8_t* f) { return f[2] == byteCount; }, StatusWrongAmount);
+}
+
+TReplyLocation LocateWriteReply(const std::uint8_t* bytes, std::size_t count, const TArrayOfByte& request)
+{
+    if (request.size() < 6)
+        return {StatusEchoMismatch, 0};
+    const std::uint8_t* r = request.data();
+    // Register and value (function 6) or register and count (function 16):
+    // bytes 3 to 6 of the request, echoed.
+    return LocateReply(
+        bytes, count, r[0], r[1], WriteReplyLength,
+        [r](const std::uint8_t* f) { return std::equal(f + 2, f + 6, r + 2); }, StatusEchoMismatch);
 }
 
 float DecodeF32(const std::uint8_t* data)

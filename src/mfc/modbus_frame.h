@@ -8,6 +8,13 @@
 // A frame in the making: bytes in wire order.
 using TArrayOfByte = std::vector<std::uint8_t>;
 
+// The function codes the program uses.
+inline constexpr std::uint8_t FunctionReadHoldingRegisters = 3;
+inline constexpr std::uint8_t FunctionWriteSingleRegister = 6;
+inline constexpr std::uint8_t FunctionWriteMultipleRegisters = 16;
+// A controller's reply to a function code, with this bit set: an exception.
+inline constexpr std::uint8_t ExceptionBit = 0x80;
+
 // CRC-16/MODBUS through a 256-entry table: reflected polynomial 0xA001, no
 // final inversion; callers start from 65535. Returns `start` unchanged for
 // no bytes. The CRC goes on the wire low byte first.
@@ -24,6 +31,9 @@ constexpr std::size_t ReadReplyLength(std::uint16_t registers)
 {
     return 5 + 2 * static_cast<std::size_t>(registers);
 }
+// Length of the reply to a write, either function: address, function code,
+// register, value or count, CRC.
+inline constexpr std::size_t WriteReplyLength = 8;
 
 // Statuses of a register read besides the transport's.
 inline constexpr const char* StatusNoResult = "No result to read";
@@ -31,6 +41,8 @@ inline constexpr const char* StatusWrongAmount = "Wrong amount of data waiting";
 inline constexpr const char* StatusChecksumError = "Checksum error in response";
 inline constexpr const char* StatusWrongDevice = "Response from wrong device";
 inline constexpr const char* StatusUnexpectedFunction = "Unexpected function code in response";
+// Statuses of a write.
+inline constexpr const char* StatusEchoMismatch = "Response does not match the request";
 
 // The name the Modbus application protocol gives an exception code ("Illegal
 // Data Address" for 2); "Unknown Exception" for a code it does not define.
@@ -52,6 +64,11 @@ struct TReplyLocation {
 };
 TReplyLocation LocateReadReply(const std::uint8_t* bytes, std::size_t count, std::uint8_t address,
                                std::size_t expectedLength);
+// The same for the reply to a write `request` (function 6 or 16, with its
+// CRC): the controller echoes the address, function code and register with
+// the value (function 6) or the register count (function 16). A valid frame
+// of the right function that echoes anything else is StatusEchoMismatch.
+TReplyLocation LocateWriteReply(const std::uint8_t* bytes, std::size_t count, const TArrayOfByte& request);
 
 // Register data decoded, big-endian.
 float DecodeF32(const std::uint8_t* data);

@@ -12,6 +12,9 @@ namespace {
 
 // Pause after every write before the next frame.
 constexpr unsigned PauseAfterWriteMs = 10;
+// A reply garbled on the line (its checksum wrong) is asked for once more at
+// once: a noisy line costs an exchange, not a reading.
+constexpr int GarbledReplyRetries = 1;
 
 void AppendHexAndInt(TSerialResponse& r, const std::uint8_t* bytes, std::size_t count)
 {
@@ -32,6 +35,14 @@ std::string TrimBlanks(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// Nothing came back: the port's own failure where it had one (missing,
+// vanished, refused), otherwise "No result to read".
+void NothingReceived(TSerialResponse& r)
+{
+    if (r.Status.empty() || r.Status == StatusTimeout)
+        r.Status = StatusNoResult;
+}
+
 }  // namespace
 
 void TVoegtlinPort::UseControllerLine(const std::string& port)
@@ -48,26 +59,29 @@ const std::uint8_t* TVoegtlinPort::Read(std::uint32_t DeviceAddress, std::uint32
                                         std::uint16_t registers, TSerialResponse& r)
 {
     const TArrayOfByte frame = ReadRegistersFrame(DeviceAddress, MemoryAddress, registers);
-    SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
-    // A reply filling the whole buffer counts 0 modulo 256: it is still one.
-    if (r.ReceivedCount == 0) {
-        // A port the system refused keeps its reason, which the operator can
-        // act on; every other silence is "No result to read".
-        if (!IsPortRefusal(r.Status))
-            r.Status = StatusNoResult;
-        return nullptr;
-    }
     const std::size_t expected = ReadReplyLength(registers);
-    const TReplyLocation found
-        = LocateReadReply(r.rArray.data(), r.ReceivedCount, static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
-    if (!found.Status.empty()) {
-        r.Status = found.Status;
-        return nullptr;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt > 0)
+            r = TSerialResponse();
+        SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
+        // A reply filling the whole buffer counts 0 modulo 256: it is still one.
+        if (r.ReceivedCount == 0) {
+            NothingReceived(r);
+            return nullptr;
+        }
+        const TReplyLocation found = LocateReadReply(r.rArray.data(), r.ReceivedCount,
+                                                     static_cast<std::uint8_t>(DeviceAddress & 0xFF), expected);
+        if (found.Status == StatusChecksumError && attempt < GarbledReplyRetries)
+            continue;
+        if (!found.Status.empty()) {
+            r.Status = found.Status;
+            return nullptr;
+        }
+        const std::uint8_t* reply = r.rArray.data() + found.Offset;
+        AppendHexAndInt(r, reply, expected);
+        r.Status.clear();
+        return reply + 3;
     }
-    const std::uint8_t* reply = r.rArray.data() + found.Offset;
-    AppendHexAndInt(r, reply, expected);
-    r.Status.clear();
-    return reply + 3;
 }
 
 TSerialResponse TVoegtlinPort::ReadU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress)
@@ -119,10 +133,23 @@ TSerialResponse TVoegtlinPort::ReadF32(std::uint32_t DeviceAddress, std::uint32_
 
 TSerialResponse TVoegtlinPort::Write(const std::vector<std::uint8_t>& frame)
 {
-    TSerialResponse r;
-    SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), false, r);
-    clock().sleepMs(PauseAfterWriteMs);
-    return r;
+    // The controller's acknowledgement arrives in the pause after the write.
+    // Every write the program makes may be made twice: it sets a value.
+    for (int attempt = 0;; ++attempt) {
+        TSerialResponse r;
+        SendAndAwait(frame.data(), static_cast<std::uint32_t>(frame.size()), WriteReplyLength, PauseAfterWriteMs, r);
+        if (r.ReceivedCount == 0) {
+            NothingReceived(r);
+            return r;
+        }
+        const TReplyLocation found = LocateWriteReply(r.rArray.data(), r.ReceivedCount, frame);
+        if (found.Status == StatusChecksumError && attempt < GarbledReplyRetries)
+            continue;
+        r.Status = found.Status;
+        if (found.Status.empty())
+            AppendHexAndInt(r, r.rArray.data() + found.Offset, WriteReplyLength);
+        return r;
+    }
 }
 
 TSerialResponse TVoegtlinPort::WriteU8(std::uint32_t DeviceAddress, std::uint32_t MemoryAddress, std::uint16_t aValue)

@@ -11,8 +11,14 @@ inline constexpr const char* StatusInvalidSetPoint = "Invalid set-point";
 // The flow controllers' register layer over Modbus RTU: each operation is
 // one transaction with one controller. A read is accepted only when its
 // reply frame has the right address, function code, length and CRC; the
-// decoded fields are left alone otherwise (ReadF32 then gives NaN). Writes
-// are not acknowledged: the frame is sent, the port closed, and 10 ms pass.
+// decoded fields are left alone otherwise (ReadF32 then gives NaN). A write
+// is accepted only when the controller echoes it: its acknowledgement is
+// read in the 10 ms that follow the frame, and a missing, short, corrupted
+// or different reply, or an exception, is a failure. A reply garbled on the
+// line (a wrong checksum) is asked for once more at once, so a noisy line
+// costs an exchange rather than a reading. Nothing received is "No result
+// to read" unless the port itself failed (missing, vanished, refused),
+// which keeps the port's status.
 class TVoegtlinPort : public TSerialPort {
 public:
     using TSerialPort::TSerialPort;

@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "equipment_gateway.h"
+#include "failure_reason.h"
 #include "log_row.h"
 #include "mixer_host.h"
 #include "feasibility_report.h"
@@ -30,6 +31,15 @@ TMixer::TMixer(TWindowState& state, TEquipmentGateway& gateway, const TSetupStat
     , Supervisor_(state, gateway, clock)
     , Program_(*this, state, host, clock)
 {
+    // Every failed exchange shows on the Debug page; the supervision judges
+    // whether it matters.
+    Gateway_.OnOutcome = [this](const TEquipmentOutcome& outcome) {
+        // A bubbler reading tells its own failure there.
+        if (!outcome.Status.empty() && outcome.Command != "bubbler")
+            Trace(QStringLiteral("%1 %2 failed: %3")
+                      .arg(QLatin1String(DeviceName(outcome.Device)), QString::fromStdString(outcome.Command),
+                           QString::fromStdString(PlainReason(outcome.Status))));
+    };
 }
 
 void TMixer::ButtonStopClick()
@@ -146,6 +156,14 @@ void TMixer::Timer1Timer()
 
 void TMixer::Supervise(TMixerState acting)
 {
+    // Standby is held by commands sent every tick: a device that does not
+    // confirm them may be letting gas through.
+    if (acting == TMixerState::Standby) {
+        if (!Alarm_)
+            if (const auto cause = Supervisor_.StandbyUnconfirmed())
+                RaiseAlarm(*cause);
+        return;
+    }
     if (acting != TMixerState::Dilution && acting != TMixerState::Bypass)
         return;
     // Bypass sends gas B at a steady set-point; a dilution doses as its

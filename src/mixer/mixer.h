@@ -76,7 +76,10 @@ public:
     // One tick: a log row at a change of state (or once a second while
     // flushing or diluting), then what the state asks of the equipment; in
     // Dilution and Bypass the rig is then checked, and a lost device or a
-    // flow off its set-point raises an alarm.
+    // flow off its set-point raises an alarm; in Standby a device that has
+    // not confirmed the closed valves or zero flow for a second raises one
+    // (unless one waits to be acknowledged). Every failed exchange is
+    // traced on the Debug page.
     void Timer1Timer();
 
     // The alarm waiting to be acknowledged, if any. Raising one puts the

@@ -3,6 +3,7 @@
 #include "mixer_core.h"
 #include "mixer_host.h"
 #include "rig_setup.h"
+#include "thread_queue.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -16,13 +17,26 @@ namespace {
 
 constexpr int TickMs = 250;
 
+// A report or a `done` reaches the owner's thread from its event loop, where
+// nothing may throw: an error is shown as the toolkit shows one.
+template <class Report> void Deliver(TMixerHost& host, const Report& report)
+{
+    try {
+        report(host);
+    } catch (const std::exception& e) {
+        host.ShowError(QString::fromStdString(e.what()));
+    } catch (...) {
+        host.ShowError(QStringLiteral("Unknown error"));
+    }
+}
+
 }  // namespace
 
 // Hands every report to the host on the owner's thread, through its event
 // queue: each report carries copies of its values.
 class TMixerService::TQueuedHost final : public TMixerHost {
 public:
-    TQueuedHost(QObject& owner, TMixerHost& target)
+    TQueuedHost(TThreadQueue& owner, TMixerHost& target)
         : Owner_(owner)
         , Target_(target)
     {
@@ -112,40 +126,40 @@ public:
 private:
     template <class Report> void Queue(Report report)
     {
-        QMetaObject::invokeMethod(
-            &Owner_, [report = std::move(report), &target = Target_] { report(target); }, Qt::QueuedConnection);
+        Owner_.Post([report = std::move(report), &target = Target_] { Deliver(target, report); });
     }
 
-    QObject& Owner_;
+    TThreadQueue& Owner_;
     TMixerHost& Target_;
 };
 
 TMixerService::TMixerService(SerialLines& lines, Clock& clock, TMixerHost& host, TRigThread thread)
-    : Owner_(std::make_unique<QObject>())
+    : Host_(&host)
 {
     if (thread == TRigThread::Caller) {
         Core_ = std::make_unique<TMixerCore>(lines, clock, host);
         return;
     }
-    QueuedHost_ = std::make_unique<TQueuedHost>(*Owner_, host);
+    OwnerQueue_ = std::make_unique<TThreadQueue>();
+    QueuedHost_ = std::make_unique<TQueuedHost>(*OwnerQueue_, host);
     Thread_ = new QThread;
     Thread_->setObjectName(QStringLiteral("rig"));
-    Worker_ = new QObject;
-    Worker_->moveToThread(Thread_);
+    WorkerQueue_ = new TThreadQueue;
+    WorkerQueue_->moveToThread(Thread_);
     // Whatever lives on the worker is deleted there when it ends.
-    QObject::connect(Thread_, &QThread::finished, Worker_, &QObject::deleteLater);
+    QObject::connect(Thread_, &QThread::finished, WorkerQueue_, &QObject::deleteLater);
     Thread_->start();
     // The core is made on its own thread, so that everything it makes
     // belongs there.
-    QMetaObject::invokeMethod(
-        Worker_,
-        [this, &lines, &clock] {
-            Core_ = std::make_unique<TMixerCore>(lines, clock, *QueuedHost_);
-            Ticker_ = new QTimer(Worker_);
-            Ticker_->setInterval(TickMs);
-            QObject::connect(Ticker_, &QTimer::timeout, Worker_, [this] { RunOnWorker(&TMixerCore::Tick); });
-        },
-        Qt::BlockingQueuedConnection);
+    std::promise<void> made;
+    WorkerQueue_->Post([this, &lines, &clock, &made] {
+        Core_ = std::make_unique<TMixerCore>(lines, clock, *QueuedHost_);
+        Ticker_ = new QTimer(WorkerQueue_);
+        Ticker_->setInterval(TickMs);
+        QObject::connect(Ticker_, &QTimer::timeout, WorkerQueue_, [this] { RunOnWorker(&TMixerCore::Tick); });
+        made.set_value();
+    });
+    made.get_future().wait();
 }
 
 TMixerService::~TMixerService()
@@ -185,20 +199,17 @@ void TMixerService::Post(TCommand command, std::function<void()> done)
     }
     if (Stopped_)
         return;
-    QMetaObject::invokeMethod(
-        Worker_,
-        [this, command = std::move(command), done = std::move(done)] {
-            RunOnWorker(command);
-            if (done)
-                QMetaObject::invokeMethod(Owner_.get(), done, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    WorkerQueue_->Post([this, command = std::move(command), done = std::move(done)] {
+        RunOnWorker(command);
+        if (done)
+            OwnerQueue_->Post([this, done] { Deliver(*Host_, [&done](TMixerHost&) { done(); }); });
+    });
 }
 
 void TMixerService::Start()
 {
     if (Thread_ && !Stopped_)
-        QMetaObject::invokeMethod(Ticker_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+        WorkerQueue_->Post([this] { Ticker_->start(); });
 }
 
 void TMixerService::Tick()
@@ -211,15 +222,12 @@ void TMixerService::TickSoon()
 {
     if (!Thread_ || Stopped_)
         return;
-    QMetaObject::invokeMethod(
-        Worker_,
-        [this] {
-            if (!Ticker_->isActive())
-                return;
-            RunOnWorker(&TMixerCore::Tick);
-            Ticker_->start();
-        },
-        Qt::QueuedConnection);
+    WorkerQueue_->Post([this] {
+        if (!Ticker_->isActive())
+            return;
+        RunOnWorker(&TMixerCore::Tick);
+        Ticker_->start();
+    });
 }
 
 bool TMixerService::Stop(TCommand last, int timeoutMs)
@@ -234,23 +242,21 @@ bool TMixerService::Stop(TCommand last, int timeoutMs)
     Stopped_ = true;
     auto finished = std::make_shared<std::promise<void>>();
     std::future<void> ran = finished->get_future();
-    QMetaObject::invokeMethod(
-        Worker_,
-        [this, last = std::move(last), finished] {
-            Ticker_->stop();
-            if (last)
-                RunOnWorker(last);
-            finished->set_value();
-            QThread::currentThread()->quit();
-        },
-        Qt::QueuedConnection);
+    WorkerQueue_->Post([this, last = std::move(last), finished] {
+        Ticker_->stop();
+        if (last)
+            RunOnWorker(last);
+        finished->set_value();
+        QThread::currentThread()->quit();
+    });
     const bool inTime = ran.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready;
     return Thread_->wait(QDeadlineTimer(inTime ? timeoutMs : 0)) && inTime;
 }
 
 void TMixerService::DeliverReports()
 {
-    QCoreApplication::sendPostedEvents(Owner_.get());
+    if (OwnerQueue_)
+        OwnerQueue_->Drain();
 }
 
 TMixerCore& TMixerService::Core()

@@ -11,6 +11,7 @@ class QTimer;
 class SerialLines;
 class TMixerCore;
 class TMixerHost;
+class TThreadQueue;
 
 // Where the mixer core runs: on the thread of whoever owns the service,
 // which then ticks it itself (the tests, a dry run), or on a thread of its
@@ -66,11 +67,13 @@ private:
     class TQueuedHost;
     void RunOnWorker(const TCommand& command);
 
-    std::unique_ptr<QObject> Owner_;  // lives on the owner's thread: reports and `done` are queued to it
+    TMixerHost* Host_;
+    // Lives on the owner's thread: reports and `done` are queued to it.
+    std::unique_ptr<TThreadQueue> OwnerQueue_;
     std::unique_ptr<TQueuedHost> QueuedHost_;
     std::unique_ptr<TMixerCore> Core_;
     QThread* Thread_ = nullptr;
-    QObject* Worker_ = nullptr;  // lives on the worker thread
-    QTimer* Ticker_ = nullptr;   // the worker's 250 ms tick
+    TThreadQueue* WorkerQueue_ = nullptr;  // lives on the worker thread: commands are queued to it
+    QTimer* Ticker_ = nullptr;             // the worker's 250 ms tick
     bool Stopped_ = false;
 };

@@ -6,7 +6,6 @@
 #include "mfc_services.h"
 #include "mixer_host.h"
 #include "serial_lines.h"
-#include "serial_port.h"
 #include "window_state.h"
 
 #include <algorithm>
@@ -69,8 +68,15 @@ void TRigSetup::FindPorts()
 
 void TRigSetup::KeepPort(std::string& port, bool& mark)
 {
-    if (port.empty() || std::find(State_.Ports.begin(), State_.Ports.end(), port) != State_.Ports.end())
+    if (port.empty())
         return;
+    // A stable name is the same port wherever it leads now.
+    const auto same = std::find_if(State_.Ports.begin(), State_.Ports.end(),
+                                   [&](const std::string& listed) { return PortNameOf(listed) == PortNameOf(port); });
+    if (same != State_.Ports.end()) {
+        port = *same;
+        return;
+    }
     // Equipment on a port that has gone is no longer proven.
     const std::string gone = port;
     port.clear();
@@ -124,11 +130,9 @@ bool TRigSetup::SelectGas(std::uint32_t Address, int position)
             taken = true;
         } else {
             // The range and the gas stay as they were; the choice is not made.
-            QString message
-                = QStringLiteral("Controller %1 did not report a usable flow range; gas not selected").arg(Address);
-            if (IsPortRefusal(failure))
-                message += QLatin1Char('\n') + QString::fromStdString(failure);
-            Host_.ShowMessage(message);
+            Host_.ShowMessage(QStringLiteral("Controller %1 did not report a usable flow range; gas not selected\n%2")
+                                  .arg(Address)
+                                  .arg(QString::fromStdString(failure)));
             chosen = -1;
         }
     }

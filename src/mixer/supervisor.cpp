@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "equipment_gateway.h"
+#include "failure_reason.h"
 #include "mfc_registers.h"
 #include "number_picture.h"
 #include "pulse_dosing.h"
@@ -59,18 +60,54 @@ std::optional<std::string> TSupervisor::Check(const TMethodSteps& steps) const
     return std::nullopt;
 }
 
+const TDeviceHealth* TSupervisor::Silent(TDevice device) const
+{
+    const TDeviceHealth& h = Gateway_.Health(device);
+    if (h.ConsecutiveFailures < 2)
+        return nullptr;
+    const double quietSince = h.LastAnswer >= 0.0 ? h.LastAnswer : h.FailingSince;
+    if ((Clock_.now() - quietSince) * SecondsPerDay < DeviceSilenceSeconds)
+        return nullptr;
+    return &h;
+}
+
+std::string TSupervisor::DeviceLabel(TDevice device) const
+{
+    std::string label = DeviceName(device);
+    if (device == TDevice::RelayBoard)
+        return label;
+    const bool gasA = device == TDevice::Controller1;
+    const std::string& gas = gasA ? S_.A.Name : S_.B.Name;
+    return label + (gasA ? " (gas A" : " (gas B") + (gas.empty() ? std::string() : ", " + gas) + ")";
+}
+
+namespace {
+
+std::string Since(const TDeviceHealth& h)
+{
+    return " since " + Text(FormatDayCount(QStringLiteral("hh:nn:ss"), h.FailingSinceWall)) + ": "
+        + PlainReason(h.LastFailure);
+}
+
+}  // namespace
+
 std::optional<std::string> TSupervisor::DeviceLost() const
 {
-    const double now = Clock_.now();
     for (TDevice device : {TDevice::RelayBoard, TDevice::Controller1, TDevice::Controller2}) {
-        const TDeviceHealth& h = Gateway_.Health(device);
-        if (h.ConsecutiveFailures < 2)
-            continue;
-        const double quietSince = h.LastAnswer >= 0.0 ? h.LastAnswer : h.FailingSince;
-        if ((now - quietSince) * SecondsPerDay < DeviceSilenceSeconds)
-            continue;
-        return std::string(DeviceName(device)) + " not answering since "
-            + Text(FormatDayCount(QStringLiteral("hh:nn:ss"), h.FailingSinceWall)) + ": " + h.LastFailure;
+        if (const TDeviceHealth* h = Silent(device))
+            return DeviceLabel(device) + " not answering" + Since(*h);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> TSupervisor::StandbyUnconfirmed() const
+{
+    for (TDevice device : {TDevice::RelayBoard, TDevice::Controller1, TDevice::Controller2}) {
+        if (const TDeviceHealth* h = Silent(device)) {
+            const char* what
+                = device == TDevice::RelayBoard ? " did not confirm the closed valves" : " did not confirm zero flow";
+            return DeviceLabel(device) + what + Since(*h);
+        }
     }
     return std::nullopt;
 }

@@ -8,6 +8,8 @@
 
 class Clock;
 class TEquipmentGateway;
+struct TDeviceHealth;
+enum class TDevice;
 struct TWindowState;
 
 // Watches the rig while the mixer sends gas out (Dilution, Bypass): a device
@@ -36,7 +38,18 @@ public:
     // totalizers were zeroed instead of their set-point.
     std::optional<std::string> Check(const TMethodSteps& steps) const;
 
+    // In Standby: the cause of an alarm when a device has not confirmed the
+    // standby commands (all valves closed, both set-points zero) for as long
+    // as a device may be silent: "Flow controller 2 (gas B, Ar) did not
+    // confirm zero flow since 15:21:07: no reply".
+    std::optional<std::string> StandbyUnconfirmed() const;
+
 private:
+    // A device that has failed every transaction for DeviceSilenceSeconds
+    // (two at least), and since when (wall clock), if there is one.
+    const TDeviceHealth* Silent(TDevice device) const;
+    // "Flow controller 2 (gas B, Ar)": the device with the gas it meters.
+    std::string DeviceLabel(TDevice device) const;
     std::optional<std::string> DeviceLost() const;
     std::optional<std::string> FlowOffSetPoint(std::uint32_t Address) const;
     std::optional<std::string> MassOffDue(std::uint32_t Address) const;

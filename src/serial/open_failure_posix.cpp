@@ -71,6 +71,8 @@ SerialOpenFailure ExplainOpenFailure(const QString& portName, QSerialPort::Seria
     SerialOpenFailure failure;
     const QString path = DevicePath(portName);
     failure.Path = path.toStdString();
+    if (error == QSerialPort::DeviceNotFoundError)
+        failure.Why = SerialOpenFailure::Reason::Missing;
     if (error != QSerialPort::PermissionError)
         return failure;
     if (AccessDenied(path)) {

@@ -9,5 +9,7 @@ SerialOpenFailure ExplainOpenFailure(const QString& portName, QSerialPort::Seria
     failure.Path = portName.toStdString();
     if (error == QSerialPort::PermissionError)
         failure.Why = SerialOpenFailure::Reason::HeldByAnotherProgram;
+    else if (error == QSerialPort::DeviceNotFoundError)
+        failure.Why = SerialOpenFailure::Reason::Missing;
     return failure;
 }

@@ -8,7 +8,8 @@
 // Why a port could not be opened, as far as the system tells.
 struct SerialOpenFailure {
     enum class Reason {
-        Unknown,               // missing, or the system gives no reason
+        Unknown,               // the system gives no reason
+        Missing,               // there is no such port (an adapter unplugged, a name mistyped)
         PermissionDenied,      // the user may not read and write the device
         HeldByAnotherProgram,  // another program has the port open
     };
@@ -51,6 +52,9 @@ public:
     virtual bool read(std::vector<std::uint8_t>& into, std::size_t maxBytes) = 0;
     // Closes the port; a closed line may be opened again.
     virtual void close() = 0;
+    // Whether the port went away while open (a USB adapter unplugged): what
+    // a failed write, read or query of the input queue means then.
+    virtual bool vanished() const { return false; }
 };
 
 // The ends of a read, shared by every line.

@@ -2,6 +2,26 @@
 
 #include <algorithm>
 
+namespace {
+
+const std::string LeadsToOpen = " (";
+
+}  // namespace
+
+std::string ListedPortName(const std::string& name, const std::string& leadsTo)
+{
+    return name + LeadsToOpen + leadsTo + ")";
+}
+
+std::string PortNameOf(const std::string& listed)
+{
+    // Port names and paths hold no blank followed by a parenthesis.
+    const std::size_t at = listed.find(LeadsToOpen);
+    if (at == std::string::npos || listed.empty() || listed.back() != ')')
+        return listed;
+    return listed.substr(0, at);
+}
+
 std::vector<std::string> SerialLines::portNames() const
 {
     std::vector<std::string> names = systemPortNames();

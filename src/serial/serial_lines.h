@@ -8,6 +8,12 @@
 #include <utility>
 #include <vector>
 
+// A port list entry that names where a stable name leads:
+// "/dev/serial/by-id/usb-X (/dev/ttyUSB0)".
+std::string ListedPortName(const std::string& name, const std::string& leadsTo);
+// The port name of a list entry: the entry without what it leads to.
+std::string PortNameOf(const std::string& listed);
+
 // Makes the line for a port name and lists the names the operator can
 // choose: the ports the system offers, followed by the lines registered
 // here (simulated equipment, in the order of registration). The program
@@ -20,8 +26,9 @@ public:
 
     // The system's port names, then the registered names.
     std::vector<std::string> portNames() const;
-    // A closed line for `portName`: a registered line when the name is
-    // registered, otherwise the system's port of that name. Null when there
+    // A closed line for `portName` (a list entry or a bare name): a
+    // registered line when the name is registered, otherwise the system's
+    // port of that name. Null when there
     // is no port of that name at all (opening then fails as for a missing
     // port).
     std::unique_ptr<SerialLine> makeLine(const std::string& portName) const;

@@ -6,6 +6,7 @@
 #include "serial_lines.h"
 #include "time_units.h"
 
+#include <algorithm>
 #include <memory>
 
 std::vector<std::string> GetExistingCommPorts(const SerialLines& lines)
@@ -15,8 +16,10 @@ std::vector<std::string> GetExistingCommPorts(const SerialLines& lines)
 
 namespace {
 
+const std::string NoSuchPort = "No such port: ";
 const std::string PermissionDeniedOn = "Permission denied on ";
 const std::string PortHeld = std::string(StatusPortInUse) + ": ";
+const std::string VanishedWhileOpen = " vanished while open";
 
 }  // namespace
 
@@ -24,6 +27,7 @@ std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailu
 {
     const std::string& device = failure.Path.empty() ? portName : failure.Path;
     switch (failure.Why) {
+    case SerialOpenFailure::Reason::Missing: return NoSuchPort + device;
     case SerialOpenFailure::Reason::PermissionDenied:
         return PermissionDeniedOn + device + ": add your user to the group dialout and log in again";
     case SerialOpenFailure::Reason::HeldByAnotherProgram:
@@ -34,9 +38,19 @@ std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailu
     return StatusPortInUse;
 }
 
+std::string VanishedStatus(const std::string& portName)
+{
+    return "Port " + portName + VanishedWhileOpen;
+}
+
 bool IsPortRefusal(const std::string& status)
 {
-    return status.starts_with(PermissionDeniedOn) || status.starts_with(PortHeld);
+    // Also inside a message that names the device and the command.
+    for (const std::string* mark : {&NoSuchPort, &PermissionDeniedOn, &PortHeld, &VanishedWhileOpen}) {
+        if (status.find(*mark) != std::string::npos)
+            return true;
+    }
+    return false;
 }
 
 TSerialPort::TSerialPort(SerialLines& lines, Clock& clock)
@@ -55,6 +69,24 @@ void TSerialPort::Trace(int step)
 
 void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result)
 {
+    Await await;
+    await.Reply = WaitForResponse;
+    Run(Data, dataSize, await, Result);
+}
+
+void TSerialPort::SendAndAwait(const void* Data, std::uint32_t dataSize, std::size_t replyBytes, unsigned pauseMs,
+                               TSerialResponse& Result)
+{
+    Await await;
+    await.Reply = true;
+    await.AfterPause = true;
+    await.Bytes = std::clamp<std::size_t>(replyBytes, 1, ReadBufferBytes);
+    await.PauseMs = pauseMs;
+    Run(Data, dataSize, await, Result);
+}
+
+void TSerialPort::Run(const void* Data, std::uint32_t dataSize, const Await& await, TSerialResponse& Result)
+{
     std::unique_ptr<SerialLine> line;
     LineUse use;
     try {
@@ -64,25 +96,34 @@ void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitFo
         Result.ResponseLength = 0;
         Result.ReceivedCount = 0;
         line = Lines_.makeLine(Port);
-        Transact(line.get(), use, Data, dataSize, WaitForResponse, Result);
+        Transact(line.get(), use, Data, dataSize, await, Result);
     } catch (...) {
         // Abandoned by an unexpected error: the status set first remains.
     }
     if (line && use.Opened)
         Release(*line, use);
+    // The caller's pause is a pause whatever became of the transaction.
+    if (await.AfterPause && !use.Paused)
+        Clock_.sleepMs(await.PauseMs);
 }
 
-void TSerialPort::Release(SerialLine& line, const LineUse& use)
+void TSerialPort::HoldUntilSent(SerialLine& line, LineUse& use)
+{
+    if (use.HoldUntil <= 0.0)
+        return;
+    // Closing puts back the settings the port had before it was opened, at
+    // once: a frame still on the wire would be garbled.
+    line.drain();
+    const double leftMs = (use.HoldUntil - Clock_.now()) * MsPerDay;
+    use.HoldUntil = 0.0;
+    if (leftMs > 0.0)
+        Clock_.deviceWaitMs(leftMs);
+}
+
+void TSerialPort::Release(SerialLine& line, LineUse& use)
 {
     try {
-        if (use.HoldUntil > 0.0) {
-            // Closing puts back the settings the port had before it was
-            // opened, at once: a frame still on the wire would be garbled.
-            line.drain();
-            const double leftMs = (use.HoldUntil - Clock_.now()) * MsPerDay;
-            if (leftMs > 0.0)
-                Clock_.deviceWaitMs(leftMs);
-        }
+        HoldUntilSent(line, use);
     } catch (...) {
     }
     try {
@@ -91,8 +132,13 @@ void TSerialPort::Release(SerialLine& line, const LineUse& use)
     }
 }
 
-void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize,
-                           bool WaitForResponse, TSerialResponse& Result)
+std::string TSerialPort::Failure(const SerialLine& line, const char* otherwise) const
+{
+    return line.vanished() ? VanishedStatus(Port) : std::string(otherwise);
+}
+
+void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize, const Await& await,
+                           TSerialResponse& Result)
 {
     use.Opened = line && line->open();
     Trace(2);
@@ -118,14 +164,18 @@ void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std
     const double writeStart = Clock_.now();
     use.HoldUntil = writeStart + (WireTimeMs(BaudRate, Parity, StopBits, dataSize) + DrainGuardMs) / MsPerDay;
     if (!line->write(static_cast<const std::uint8_t*>(Data), dataSize)) {
-        Result.Status = StatusWriteFailed;
+        Result.Status = Failure(*line, StatusWriteFailed);
         return;
     }
     Trace(6);
 
-    if (!WaitForResponse) {
+    if (!await.Reply) {
         Result.Response.clear();
         Result.Status.clear();
+        return;
+    }
+    if (await.AfterPause) {
+        ReadAfterPause(*line, use, await, Result);
         return;
     }
 
@@ -138,7 +188,12 @@ void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std
     constexpr double resolution = 0.01 / MsPerDay;
     bool dataAvailable = false;
     while (Clock_.now() + resolution < endTime && !dataAvailable) {
-        dataAvailable = line->bytesWaiting() > 0;
+        const int waiting = line->bytesWaiting();
+        if (waiting < 0 && line->vanished()) {
+            Result.Status = VanishedStatus(Port);
+            return;
+        }
+        dataAvailable = waiting > 0;
         Clock_.sleepMs(WindowsReadLoopTimeoutMS);
     }
     Trace(8);
@@ -151,26 +206,59 @@ void TSerialPort::Transact(SerialLine* line, LineUse& use, const void* Data, std
 
     std::vector<std::uint8_t> reply;
     if (!line->read(reply, ReadBufferBytes)) {
-        Result.Status = StatusReadFailed;
+        Result.Status = Failure(*line, StatusReadFailed);
         return;
     }
-    if (reply.size() > ReadBufferBytes)
-        reply.resize(ReadBufferBytes);
+    TakeReply(reply, Result);
+}
 
+void TSerialPort::ReadAfterPause(SerialLine& line, LineUse& use, const Await& await, TSerialResponse& Result)
+{
+    // The request leaves the port before the pause begins, as it did when
+    // the port was closed after it.
+    HoldUntilSent(line, use);
+    Clock_.sleepMs(await.PauseMs);
+    use.Paused = true;
+    Trace(7);
+
+    std::vector<std::uint8_t> reply;
+    if (!line.read(reply, await.Bytes)) {
+        Result.Status = Failure(line, StatusReadFailed);
+        return;
+    }
+    // Bytes beyond the reply that are already there belong to it: a reply
+    // of the wrong length is no reply.
+    if (reply.size() == await.Bytes && line.bytesWaiting() > 0) {
+        std::vector<std::uint8_t> more;
+        if (line.read(more, ReadBufferBytes - reply.size()))
+            reply.insert(reply.end(), more.begin(), more.end());
+    }
+    Trace(8);
+    if (reply.empty()) {
+        Result.Response.clear();
+        Result.Status = line.vanished() ? VanishedStatus(Port) : StatusTimeout;
+        return;
+    }
+    TakeReply(reply, Result);
+}
+
+void TSerialPort::TakeReply(const std::vector<std::uint8_t>& received, TSerialResponse& Result)
+{
+    const std::size_t count = std::min(received.size(), ReadBufferBytes);
     QString text;
-    text.reserve(static_cast<qsizetype>(reply.size()));
-    for (std::size_t i = 0; i < reply.size(); ++i) {
-        Result.rArray[i] = reply[i];
-        text.append(QChar(reply[i]));
+    text.reserve(static_cast<qsizetype>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        Result.rArray[i] = received[i];
+        text.append(QChar(received[i]));
     }
     Result.Response = text;
     Result.Status.clear();
-    Result.ResponseLength = static_cast<std::uint8_t>(reply.size() % 256);
-    Result.ReceivedCount = reply.size();
+    Result.ResponseLength = static_cast<std::uint8_t>(count % 256);
+    Result.ReceivedCount = count;
     Trace(9);
 
-    if (reply.size() >= 7) {
-        Result.ValueOfFirstWord = reply[3] * 256 + reply[4];
-        Result.ValueOfSecondWord = reply[5] * 256 + reply[6];
+    if (count >= 7) {
+        Result.ValueOfFirstWord = received[3] * 256 + received[4];
+        Result.ValueOfSecondWord = received[5] * 256 + received[6];
     }
 }

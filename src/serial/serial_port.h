@@ -20,14 +20,18 @@ inline constexpr const char* StatusWriteFailed = "Failed to write to Com port";
 inline constexpr const char* StatusTimeout = "Timeout while waiting for response";
 inline constexpr const char* StatusReadFailed = "Failed to read from Com port";
 
-// The status of an open the system refused: for lack of permission, "Permission
-// denied on /dev/ttyUSB0: add your user to the group dialout and log in
-// again"; for a port another program holds, StatusPortInUse naming the port
-// and, where the system tells, the holder; otherwise StatusPortInUse.
+// The status of an open the system refused: for a port that is not there,
+// "No such port: /dev/ttyUSB0"; for lack of permission, "Permission denied on
+// /dev/ttyUSB0: add your user to the group dialout and log in again"; for a
+// port another program holds, StatusPortInUse naming the port and, where the
+// system tells, the holder; otherwise StatusPortInUse.
 std::string OpenFailureStatus(const std::string& portName, const SerialOpenFailure& failure);
-// Whether `status` is one of the refusals above with a reason (permission, a
-// holding program): what the operator can act on, so every report of a
-// failure shows it.
+// "Port /dev/ttyUSB0 vanished while open": the device went away during the
+// transaction (a USB adapter unplugged).
+std::string VanishedStatus(const std::string& portName);
+// Whether `status` holds one of the port's own failures above with a reason
+// (missing, vanished, permission, a holding program): what the operator can
+// act on, so every report of a failure shows it.
 bool IsPortRefusal(const std::string& status);
 
 // The largest reply one transaction reads.
@@ -65,6 +69,16 @@ public:
     // the request's wire time).
     void SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& Result);
 
+    // One transaction whose reply is read in the pause that follows the
+    // request: the request is written and leaves the port, `pauseMs` pass
+    // (one of the caller's own waits, taken whatever happens) with the port
+    // open, then the `replyBytes` of the reply are read, waiting on for bytes
+    // still arriving up to the read's silence, and with them anything that
+    // follows at once. Nothing received is StatusTimeout; otherwise the
+    // statuses and fields are those of SendData.
+    void SendAndAwait(const void* Data, std::uint32_t dataSize, std::size_t replyBytes, unsigned pauseMs,
+                      TSerialResponse& Result);
+
 protected:
     Clock& clock() const { return Clock_; }
 
@@ -72,10 +86,25 @@ private:
     struct LineUse {
         bool Opened = false;
         double HoldUntil = 0.0;  // day count before which the line must not close
+        bool Paused = false;     // the caller's pause after the request has passed
     };
-    void Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize, bool WaitForResponse,
+    // How the reply is awaited: not at all, by polling (SendData), or by a
+    // read after the caller's pause (SendAndAwait).
+    struct Await {
+        bool Reply = false;
+        bool AfterPause = false;
+        std::size_t Bytes = 0;
+        unsigned PauseMs = 0;
+    };
+    void Run(const void* Data, std::uint32_t dataSize, const Await& await, TSerialResponse& Result);
+    void Transact(SerialLine* line, LineUse& use, const void* Data, std::uint32_t dataSize, const Await& await,
                   TSerialResponse& Result);
-    void Release(SerialLine& line, const LineUse& use);
+    void ReadAfterPause(SerialLine& line, LineUse& use, const Await& await, TSerialResponse& Result);
+    void TakeReply(const std::vector<std::uint8_t>& reply, TSerialResponse& Result);
+    void HoldUntilSent(SerialLine& line, LineUse& use);
+    void Release(SerialLine& line, LineUse& use);
+    // The status of a failed step: the port's disappearance, or `otherwise`.
+    std::string Failure(const SerialLine& line, const char* otherwise) const;
     void Trace(int step);
 
     SerialLines& Lines_;

@@ -3,6 +3,8 @@
 #include "open_failure.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -91,13 +93,17 @@ public:
     bool write(const std::uint8_t* data, std::size_t size) override
     {
         const auto length = static_cast<qint64>(size);
-        if (port_.write(reinterpret_cast<const char*>(data), length) != length)
+        if (port_.write(reinterpret_cast<const char*>(data), length) != length) {
+            Failed();
             return false;
+        }
         const int timeoutMs = 1000 + 10 * static_cast<int>(std::min<std::size_t>(size, 100000));
         QDeadlineTimer deadline(timeoutMs);
         while (port_.bytesToWrite() > 0) {
-            if (!port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0))))
+            if (!port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0)))) {
+                Failed();
                 return false;
+            }
         }
         return true;
     }
@@ -160,19 +166,34 @@ public:
         }
     }
 
+    bool vanished() const override
+    {
+        return vanished_;
+    }
+
 private:
-    bool Failed() const
+    // Whether the port reports an error, noting a device that went away
+    // (Qt's resource error: the adapter unplugged, the terminal closed).
+    bool Failed()
     {
         const auto e = port_.error();
+        if (e == QSerialPort::ResourceError)
+            vanished_ = true;
         return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
     }
 
     QString name_;
     QSerialPort port_;
     SerialOpenFailure failure_;
+    bool vanished_ = false;
 };
 
 }  // namespace
+
+SystemSerialLines::SystemSerialLines(std::string stableNamesFolder)
+    : stableNamesFolder_(std::move(stableNamesFolder))
+{
+}
 
 std::vector<std::string> SystemSerialLines::systemPortNames() const
 {
@@ -186,10 +207,20 @@ std::vector<std::string> SystemSerialLines::systemPortNames() const
         if (!name.isEmpty())
             names.push_back(name.toStdString());
     }
+    // The stable names, each with the port it leads to now.
+    const QDir folder(QString::fromStdString(stableNamesFolder_));
+    for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+        if (!link.isSymLink())
+            continue;
+        const QString target = link.canonicalFilePath();
+        if (target.isEmpty())
+            continue;  // a link to a port that is gone
+        names.push_back(ListedPortName(link.absoluteFilePath().toStdString(), target.toStdString()));
+    }
     return names;
 }
 
 std::unique_ptr<SerialLine> SystemSerialLines::makeSystemLine(const std::string& portName) const
 {
-    return std::make_unique<SystemSerialLine>(portName);
+    return std::make_unique<SystemSerialLine>(PortNameOf(portName));
 }

@@ -19,10 +19,7 @@ namespace {
 
 QString FaultKinds()
 {
-    QStringList names;
-    for (TRigFault fault : AllRigFaults())
-        names << QString::fromLatin1(RigFaultName(fault).data(), static_cast<qsizetype>(RigFaultName(fault).size()));
-    return names.join(QStringLiteral(", "));
+    return QString::fromStdString(RigFaultForms());
 }
 
 }  // namespace
@@ -46,10 +43,11 @@ int main(int argc, char* argv[])
     options.addOption(simulate);
     const QCommandLineOption simulateFault(
         QStringLiteral("simulate-fault"),
-        QStringLiteral("With --simulate: the simulated rig fails SECONDS after the start, at its next exchange, and "
-                       "stays failed. May be given more than once. KIND is one of: %1.")
+        QStringLiteral("With --simulate: the simulated rig fails S seconds after the start, at its next exchange, "
+                       "and stays failed (an unplugged port comes back after its SECONDS). May be given more than "
+                       "once. One of: %1.")
             .arg(FaultKinds()),
-        QStringLiteral("KIND@SECONDS"));
+        QStringLiteral("KIND@S[:ARG]"));
     options.addOption(simulateFault);
     options.process(app);
 
@@ -57,8 +55,8 @@ int main(int argc, char* argv[])
     for (const QString& value : options.values(simulateFault)) {
         const auto fault = ParseScheduledFault(value.toStdString());
         if (!fault) {
-            std::fprintf(stderr, "dilutra: --simulate-fault %s: expected KIND@SECONDS, KIND one of %s\n",
-                         qPrintable(value), qPrintable(FaultKinds()));
+            std::fprintf(stderr, "dilutra: --simulate-fault %s: expected one of %s\n", qPrintable(value),
+                         qPrintable(FaultKinds()));
             return 2;
         }
         faults.push_back(*fault);
@@ -77,7 +75,7 @@ int main(int argc, char* argv[])
     if (options.isSet(simulate)) {
         rig = std::make_unique<SimulatedRig>(clock);
         for (const TScheduledFault& f : faults)
-            rig->scheduleFault(f.Fault, f.Seconds);
+            rig->scheduleFault(f);
         rig->registerOn(lines);
     }
 

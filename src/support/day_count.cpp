@@ -41,3 +41,16 @@ QDateTime DayCountToDateTime(double days)
     const DayParts parts = SplitDayCount(days);
     return QDateTime(DayZero.addDays(parts.days), QTime::fromMSecsSinceStartOfDay(parts.msOfDay));
 }
+
+QString DayCountToIsoText(double days)
+{
+    // The offset always written out, "+00:00" too, never "Z".
+    const QDateTime local = DayCountToDateTime(days);
+    const int offsetMinutes = local.offsetFromUtc() / 60;
+    const int away = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+        + QStringLiteral("%1%2:%3")
+              .arg(offsetMinutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+              .arg(away / 60, 2, 10, QLatin1Char('0'))
+              .arg(away % 60, 2, 10, QLatin1Char('0'));
+}

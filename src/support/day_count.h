@@ -15,6 +15,10 @@ double DateTimeToDayCount(const QDateTime& local);
 // Day count to a local date-time, rounded to the nearest millisecond.
 QDateTime DayCountToDateTime(double days);
 
+// A local day count as ISO 8601 with milliseconds and the local offset
+// from UTC at that moment: "2026-12-09T10:00:00.000+01:00".
+QString DayCountToIsoText(double days);
+
 // Splits a day count into whole days and the milliseconds of its time of day,
 // rounded to the nearest millisecond (a rounding up to 86400000 carries into
 // the next day). Counts beyond 1e15 days either way (no date at all) give

@@ -7,6 +7,8 @@
 #include "relay_commands.h"
 #include "serial_port.h"
 
+#include <algorithm>
+
 namespace {
 
 // Text of a double as the memo shows numbers: up to 15 significant digits.
@@ -39,7 +41,26 @@ void UseRelayLine(TSerialPort& port, const std::string& portName)
 TSerialResponse SendValvePattern(const RelayBoard& board, std::uint8_t pattern)
 {
     const auto command = SetValvesCommand(pattern);
-    return Transact(board, command.data(), static_cast<std::uint32_t>(command.size()));
+    TSerialResponse r = Transact(board, command.data(), static_cast<std::uint32_t>(command.size()));
+    if (r.Status.empty() && r.ReceivedCount == 1 && r.rArray[0] == BoardCheckOk)
+        return r;
+    // Whatever else came back (garbage, a wrong byte, a flood) is no
+    // acknowledgement: the relays may not be as asked.
+    std::string why;
+    if (r.Status == StatusTimeout) {
+        why = "no reply";
+    } else if (!r.Status.empty()) {
+        why = r.Status;
+    } else {
+        constexpr std::size_t shown = 16;
+        why = "it answered";
+        for (std::size_t i = 0; i < std::min(r.ReceivedCount, shown); ++i)
+            why += " " + std::to_string(r.rArray[i]);
+        if (r.ReceivedCount > shown)
+            why += " ... (" + std::to_string(r.ReceivedCount) + " bytes)";
+    }
+    r.Status = "Relay board did not confirm valve pattern " + std::to_string(pattern) + ": " + why;
+    return r;
 }
 
 TBoardCheck CheckRelayBoard(const RelayBoard& board)

@@ -25,8 +25,11 @@ struct RelayBoard {
 // bits, 5 ms between polls, 50 ms for the first reply byte.
 void UseRelayLine(TSerialPort& port, const std::string& portName);
 
-// Sends the valve pattern (bit 0 = V1 ... bit 5 = V6, set = open). The reply
-// is awaited but not examined.
+// Sends the valve pattern (bit 0 = V1 ... bit 5 = V6, set = open). The
+// board has taken it only when it answers the one byte 85, as it does to the
+// board check; anything else fails, naming what came back: "Relay board did
+// not confirm valve pattern 19: it answered 85 85" (or "no reply", or the
+// port's failure).
 TSerialResponse SendValvePattern(const RelayBoard& board, std::uint8_t pattern);
 
 inline constexpr const char* RelayBoardOk = "Relay board controlling solenoids is OK";

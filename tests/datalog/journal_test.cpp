@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -73,13 +74,24 @@ TEST(Journal, CatchesUpWithEveryRowOnceItCanBeWritten)
     ASSERT_TRUE(WriteLogFile(saved, QString(), log));
     QList<QByteArray> expected = FileLines(saved.data());
     expected.removeLast();  // the row stored after the close
+    // Each row carries the date and time it was stored, a marker the moment
+    // it came: ISO 8601 with the offset from UTC, the same all day.
+    QFile file(journal.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> written = FileLines(file.readAll());
+    const QByteArray zone = written.value(4).right(6);
+    EXPECT_TRUE(QRegularExpression("^[+-]\\d\\d:\\d\\d$").match(QString::fromLatin1(zone)).hasMatch());
+    auto iso = [&](int minute, int second) {
+        return QString::asprintf("2026-12-09T10:%02d:%02d.000", minute, second).toLatin1() + zone;
+    };
+    expected[3] += ";\"Date and time\"";
+    for (int row = 0; row + 4 < expected.size(); ++row)
+        expected[4 + row] += ";" + (row == marker ? iso(0, 0) : iso(5, 7 + row - (row > marker ? 1 : 0)));
     const QList<QByteArray> block = {"*********", "Plan one", "  150 ppm", "", "*********"};
     for (qsizetype i = 0; i < block.size(); ++i)
         expected.insert(4 + marker + 1 + i, block[i]);
     expected << "Run closed at 2026-12-09 10:00:00";
 
-    QFile file(journal.Path());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(FileLines(file.readAll()), expected);
+    EXPECT_EQ(written, expected);
     EXPECT_EQ(QFileInfo(journal.Path()).fileName(), "2026-12-09 10_00_00.csv");
 }

@@ -38,17 +38,21 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
                                   {"Bypass", 0, 0}};
     struct Fault {
         TRigFault Kind;
+        double Argument;       // a flaky line's percent, an unplugged port's seconds
         double WithinSeconds;  // 0: no alarm
         const char* Cause;     // how the cause begins
         bool RelayHears, Controller1Hears, Controller2Hears;
     };
     const Fault faults[] = {
-        {TRigFault::RelaySilent, 2, "Relay board not answering since ", false, true, true},
-        {TRigFault::Mfc1Silent, 2, "Flow controller 1 not answering since ", true, false, true},
-        {TRigFault::Mfc2Silent, 2, "Flow controller 2 not answering since ", true, true, false},
-        {TRigFault::MfcBadCrc, 2, "Flow controller ", true, true, true},
-        {TRigFault::GasBEmpty, 5, "Gas B flow 0.0", true, true, true},
-        {TRigFault::BubblerOpenCircuit, 0, "", true, true, true},
+        {TRigFault::RelaySilent, 0, 2, "Relay board not answering since ", false, true, true},
+        {TRigFault::Mfc1Silent, 0, 2, "Flow controller 1 (gas A, O2) not answering since ", true, false, true},
+        {TRigFault::Mfc2Silent, 0, 2, "Flow controller 2 (gas B, Ar) not answering since ", true, true, false},
+        {TRigFault::MfcBadCrc, 0, 2, "Flow controller ", true, true, true},
+        {TRigFault::GasBEmpty, 0, 5, "Gas B flow 0.0", true, true, true},
+        {TRigFault::BubblerOpenCircuit, 0, 0, "", true, true, true},
+        {TRigFault::MfcFlaky, 5, 0, "", true, true, true},
+        {TRigFault::PortUnplug, 4, 2, "Flow controller 1 (gas A, O2) not answering since ", true, false, false},
+        {TRigFault::MfcStale, 0, 5, "Gas B flow 0.000 g/min against ", true, true, true},
     };
 
     for (const Scenario& scenario : scenarios) {
@@ -64,7 +68,7 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             }
             const TMixerState running = f.s.MixerState;
             const double faultAt = f.rig.secondsSinceStart() + HealthySeconds;
-            f.rig.scheduleFault(fault.Kind, faultAt);
+            f.rig.scheduleFault({fault.Kind, faultAt, fault.Argument});
             f.RunFor(HealthySeconds);
             ASSERT_FALSE(f.form.Core().Mixer.Alarm())
                 << "a sound rig raises none: " << f.form.Core().Mixer.Alarm()->Cause;
@@ -77,13 +81,20 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
                     alarmAt = f.rig.secondsSinceStart();
             });
             if (fault.WithinSeconds == 0) {
-                // The open thermistor shows at the next reading, and only there.
-                f.form.RtIntegerEditH2OTempValueChanged();
-                f.RunFor(5);
-                EXPECT_TRUE(f.DevLines().contains("Thermistor reading out of range: DAC = 1023"));
-                EXPECT_EQ(f.form.RtIntegerEditpH2O->Value(), pH2O) << "the last sound pressure stays";
-                EXPECT_FALSE(f.form.Core().Mixer.Alarm());
+                if (fault.Kind == TRigFault::BubblerOpenCircuit) {
+                    // The open thermistor shows at the next reading, and only there.
+                    f.form.RtIntegerEditH2OTempValueChanged();
+                    f.RunFor(5);
+                    EXPECT_TRUE(f.DevLines().contains("Thermistor reading out of range: DAC = 1023"));
+                    EXPECT_EQ(f.form.RtIntegerEditpH2O->Value(), pH2O) << "the last sound pressure stays";
+                }
+                // A flaky line is ridden out: no alarm, and no reading made up.
+                f.RunFor(30);
+                EXPECT_FALSE(f.form.Core().Mixer.Alarm()) << f.form.Core().Mixer.Alarm()->Cause;
                 EXPECT_EQ(f.s.MixerState, running);
+                const QString all = Cells(f).join(';');
+                EXPECT_FALSE(all.contains("nan", Qt::CaseInsensitive) || all.contains("inf", Qt::CaseInsensitive));
+                EXPECT_EQ(f.mfc.garbledReplies() > 0, fault.Kind == TRigFault::MfcFlaky);
                 continue;
             }
             f.RunFor(fault.WithinSeconds, [&] {
@@ -94,6 +105,7 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             EXPECT_LE(*alarmAt - faultAt, fault.WithinSeconds);
             const std::string cause = f.form.Core().Mixer.Alarm()->Cause;
             EXPECT_EQ(cause.rfind(fault.Cause, 0), 0u) << cause;
+            EXPECT_TRUE(fault.Kind != TRigFault::PortUnplug || cause.ends_with(": No such port: SIM-MFC")) << cause;
 
             // Standby, and what still hears the program closed and at zero;
             // the valve flags show what the board has.
@@ -125,10 +137,21 @@ TEST(FaultMatrix, EveryFaultInEveryDeliveryEndsSafeWithAnAlarmOrItsOwnLine)
             f.form.ButtonBypass->click();
             EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
             EXPECT_EQ(f.dialogs.Messages.count("Acknowledge the alarm before Flush, Bypass or Dilution"), 2);
+            // An unplugged adapter back in its port: Standby holds again.
+            if (fault.Kind == TRigFault::PortUnplug)
+                f.RunFor(fault.Argument);
             f.form.ButtonAlarmAcknowledge->click();
             EXPECT_FALSE(f.form.PanelAlarm->isVisibleTo(f.form.OperationPanel));
             f.form.ButtonFlush->click();
             EXPECT_EQ(f.s.MixerState, TMixerState::Flushing);
+            if (fault.Kind != TRigFault::PortUnplug)
+                continue;
+            // ... and the same delivery runs again as before.
+            f.RunFor(12);
+            (scenario.GasA == 0 ? f.form.ButtonBypass : f.form.ButtonDilution)->click();
+            f.RunFor(HealthySeconds);
+            EXPECT_FALSE(f.form.Core().Mixer.Alarm()) << f.form.Core().Mixer.Alarm()->Cause;
+            EXPECT_EQ(f.s.MixerState, running);
         }
     }
 }

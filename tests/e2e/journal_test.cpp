@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -72,7 +73,16 @@ TEST(Journal, AKilledRunLeavesEveryStoredRowInItsJournal)
     ASSERT_EQ(journals, QStringList{"2026-12-09 10_00_00.csv"});
     QFile file(QDir(dir.path()).filePath(journals[0]));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> journal = DataLines(file.readAll());
+    // Each journal row is the table's, then the date and time it was stored.
+    const QRegularExpression iso("^2026-12-09T(\\d\\d:\\d\\d:\\d\\d)\\.\\d{3}[+-]\\d\\d:\\d\\d\r$");
+    QList<QByteArray> journal;
+    for (const QByteArray& line : DataLines(file.readAll())) {
+        const qsizetype cut = line.lastIndexOf(';');
+        const QRegularExpressionMatch stamp = iso.match(QString::fromLatin1(line.mid(cut + 1)));
+        EXPECT_TRUE(stamp.hasMatch()) << line.toStdString();
+        EXPECT_TRUE(line.startsWith(';') || line.startsWith(stamp.captured(1).toLatin1())) << "its time of day";
+        journal << line.left(cut) + '\r';
+    }
 
     // The child may have finished one more tick than it could print.
     RigFixture replay;

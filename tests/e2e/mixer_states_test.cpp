@@ -124,3 +124,38 @@ TEST(MixerStates, TheDebugMemoKeepsTheMostRecentFiftyThousandLines)
     EXPECT_EQ(f.form.MemoSetupFeedback->document()->maximumBlockCount(), 0);
     EXPECT_EQ(f.form.Memo4->document()->maximumBlockCount(), 0);
 }
+
+TEST(MixerStates, StandbyUnconfirmedForASecondRaisesTheAlarmAndTheCommandsGoOn)
+{
+    struct Case {
+        const char* Name;
+        void (*Break)(RigFixture&);
+        const char *Cause, *Reason;  // how the cause begins and ends
+    };
+    const Case cases[] = {
+        {"relay board silent", [](RigFixture& f) { f.relay.Faults.Silent = true; },
+         "Relay board did not confirm the closed valves since ", ": no reply"},
+        {"controller 2 refuses the zero set-point", [](RigFixture& f) { f.mfc.faults(2).ExceptionCode = 4; },
+         "Flow controller 2 (gas B, Ar) did not confirm zero flow since ", ": exception 4 (Server Device Failure)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RigFixture f;
+        f.form.ButtonStop->click();
+        f.RunFor(2);
+        ASSERT_FALSE(f.form.Core().Mixer.Alarm());
+        c.Break(f);
+        f.RunFor(0.5);
+        EXPECT_FALSE(f.form.Core().Mixer.Alarm()) << "not within the second";
+        f.RunFor(1);
+        ASSERT_TRUE(f.form.Core().Mixer.Alarm());
+        const std::string cause = f.form.Core().Mixer.Alarm()->Cause;
+        EXPECT_EQ(cause.rfind(c.Cause, 0), 0u) << cause;
+        EXPECT_TRUE(cause.ends_with(c.Reason)) << cause;
+        // The alarm waits; Standby's commands go out at every tick meanwhile.
+        const std::size_t sent = f.relay.commands().size() + f.mfc.frames().size();
+        f.RunFor(1);
+        EXPECT_GE(f.relay.commands().size() + f.mfc.frames().size(), sent + 3 * 2) << "both set-points, every tick";
+        EXPECT_EQ(f.s.MixerState, TMixerState::Standby);
+    }
+}

@@ -191,10 +191,13 @@ TEST(LibmodbusPeer, OurServicesAndTheServerAgreeOnEveryRegister)
     EXPECT_EQ(SetMFCFlow(bus, 1, 0.0375).Status, "");
     TTotalizer a;
     TTotalizer b;
-    EXPECT_EQ(ReadTotalizers(bus, a, b), "");  // its read also shows the write was done
+    // A totalizer below zero is no reading: controller 2's stays as it was.
+    b.Value = 12.0;
+    EXPECT_EQ(ReadTotalizers(bus, a, b), "Controller 2 totalizer not read: invalid reading -3.5 kg");
     EXPECT_EQ(peer.getFloat(1, 6), 0.0375f);
     EXPECT_EQ(a.Value, static_cast<double>(0.0125f * 1000.0f));
-    EXPECT_EQ(b.Value, -3500.0);
+    EXPECT_EQ(b.Value, 12.0);
+    peer.setFloat(2, 4, 3.5f);
 
     peer.setFloat(1, 25472, 7.0f);
     peer.setFloat(2, 25472, 7.0f);

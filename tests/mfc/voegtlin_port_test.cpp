@@ -125,7 +125,15 @@ TEST(VoegtlinPort, AReplyThatIsNotTheAnswerDecodesNothing)
     };
     const Case cases[] = {
         {"silent controller", [](auto& b) { b.device.faults(1).Silent = true; }, StatusNoResult},
-        {"port unplugged", [](auto& b) { b.port.Unavailable = true; }, StatusNoResult},
+        {"port unplugged",
+         [](auto& b) {
+             b.port.Unavailable = true;
+             b.port.UnavailableBecause.Why = SerialOpenFailure::Reason::Missing;
+         },
+         "No such port: SIM-MFC"},
+        {"adapter pulled between the open and the write",
+         [](auto& b) { b.port.BeforeExchange = [&b, n = 0](double) mutable { b.port.Unavailable = ++n == 2; }; },
+         "Port SIM-MFC vanished while open"},
         {"answering too late", [](auto& b) { b.device.faults(1).ReplyDelayMs = 80.0; }, StatusNoResult},
         {"corrupted CRC", [](auto& b) { b.device.faults(1).BadCrc = true; }, StatusChecksumError},
         {"another address answers", [](auto& b) { b.device.faults(1).ReplyAddress = 2; }, StatusWrongDevice},
@@ -172,10 +180,10 @@ TEST(VoegtlinPort, AnAnswerToAnotherRequestIsNoReply)
     EXPECT_EQ(Bits(r.AsFloat), FailedReadNaN);
 }
 
-TEST(VoegtlinPort, WritesAreSentWithoutAwaitingTheAcknowledgementThenPause)
+TEST(VoegtlinPort, WritesReadTheirAcknowledgementInThePauseAfterThem)
 {
     Bus<MfcBusModel> bus;
-    EXPECT_EQ(bus.mfc.WriteF32(1, 6, 1.0f).Status, "");
+    EXPECT_EQ(bus.mfc.WriteF32(1, 6, 1.0f).AsHex, "01 10 00 06 00 02 A1 C9 ");
     EXPECT_EQ(bus.mfc.WriteU8(2, 16697, 3).Status, "");
     EXPECT_EQ(bus.clock.sleeps(), (std::vector<unsigned>{10, 10}));
     const auto& frames = bus.device.frames();
@@ -215,14 +223,15 @@ TEST(VoegtlinPort, ASetPointThatIsNegativeOrNotFiniteIsNeverSent)
     EXPECT_EQ(ToHex(bus.device.frames()[1].Bytes).substr(21, 11), "00 00 00 00");
 }
 
-TEST(VoegtlinPort, AnAcknowledgementStillArrivingIsSkippedToFindTheReply)
+TEST(VoegtlinPort, AnAcknowledgementTooLateForItsWriteIsSkippedToFindTheNextReply)
 {
-    // A slow controller: the acknowledgement of the set-point write is on its
-    // way while the next transaction empties the queue, and arrives in front
-    // of the reply to the read.
+    // A slow controller: the acknowledgement of the set-point write comes
+    // after the write has given up on it, while the next transaction empties
+    // the queue, and arrives in front of the reply to the read.
     Bus<MfcBusModel> bus;
-    bus.device.faults(1).ReplyDelayMs = 20.0;
-    EXPECT_EQ(bus.mfc.WriteF32(1, 6, 0.125f).Status, "");
+    bus.device.faults(1).ReplyDelayMs = 40.0;
+    EXPECT_EQ(bus.mfc.WriteF32(1, 6, 0.125f).Status, StatusNoResult);
+    bus.device.faults(1).ReplyDelayMs = 2.0;
     bus.clock.sleepMs(5);
     const TSerialResponse r = bus.mfc.ReadF32(1, 6);
     EXPECT_EQ(r.Status, "");

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <sys/stat.h>
 
 namespace {
@@ -94,7 +97,7 @@ TEST(PtyLine, ASilentDeviceTimesOutAndMissingPortsOrRefusedSettingsFailToOpen)
     EXPECT_EQ(silent.ResponseLength, 0);
 
     p.serial.Port = "/dev/nonexistent-serial-port";
-    EXPECT_EQ(p.Send("01", true).Status, StatusPortInUse);
+    EXPECT_EQ(p.Send("01", true).Status, "No such port: /dev/nonexistent-serial-port");
 
     p.serial.Port = p.host.portPath();
     p.serial.Parity = 5;  // no such parity
@@ -134,4 +137,17 @@ TEST(PtyLine, APortHeldByAnotherProgramNamesItsHolder)
                   + std::to_string(getpid()) + ")");
     holder->close();
     EXPECT_EQ(p.Send("01", false).Status, "");
+}
+
+TEST(PtyLine, AStableNameIsListedWithItsPortAndOpensIt)
+{
+    PtyLine p;
+    ASSERT_TRUE(p.host.isRunning());
+    QTemporaryDir byId;
+    const QString name = byId.filePath("usb-FTDI_FT232R_A50285BI-if00-port0");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(p.host.portPath()), name));
+    SystemSerialLines lines(byId.path().toStdString());
+    const std::string listed = name.toStdString() + " (" + p.host.portPath() + ")";
+    EXPECT_EQ(lines.portNames().back(), listed);
+    EXPECT_TRUE(lines.makeLine(listed)->open());
 }

@@ -94,6 +94,7 @@ TEST(FormMfc, WithoutASelectedPortNothingReachesTheControllers)
     f.SelectMfcPort();
     f.form.ListBoxPortMFC->clearSelection();
     EXPECT_EQ(f.form.Core().Setup.State().MfcPort, "");
-    EXPECT_EQ(f.form.Core().Gateway.SetMFCFlow(1, 0.0).Status, "Failed to setup Com port, port in use");
+    EXPECT_EQ(f.form.Core().Gateway.SetMFCFlow(1, 0.0).Status,
+              "Controller 1 did not confirm the set-point 0.000: Failed to setup Com port, port in use");
     EXPECT_TRUE(f.mfc.frames().empty());
 }

@@ -203,11 +203,17 @@ TEST(SetupPage, AControllerWithoutAUsableRangeLeavesTheGasUnchosen)
     };
     const auto none = SerialOpenFailure::Reason::Unknown;
     const Case cases[] = {
-        {"controller 1 reports no dynamic range", 1, [](MfcFaults& x) { x.DynamicRangeZero = true; }, none, ""},
-        {"controller 2 is silent", 2, [](MfcFaults& x) { x.Silent = true; }, none, ""},
-        {"controller 1 answers with exceptions", 1, [](MfcFaults& x) { x.ExceptionCode = 2; }, none, ""},
+        {"controller 1 reports no dynamic range", 1, [](MfcFaults& x) { x.DynamicRangeZero = true; }, none,
+         "\nInvalid dynamic range"},
+        {"controller 2 is silent", 2, [](MfcFaults& x) { x.Silent = true; }, none,
+         "\nController 2 did not confirm gas table 2: No result to read"},
+        {"controller 1 answers with exceptions", 1, [](MfcFaults& x) { x.ExceptionCode = 2; }, none,
+         "\nController 1 did not confirm gas table 3: it reported exception 2 (Illegal Data Address)"},
+        {"controller 2 keeps its table", 2, [](MfcFaults& x) { x.KeepsGasTable = true; }, none,
+         "\nController 2 did not take gas table 2: it meters with table 3"},
         {"the port is refused", 2, [](MfcFaults&) {}, SerialOpenFailure::Reason::PermissionDenied,
-         "\nPermission denied on /dev/ttyUSB0: add your user to the group dialout and log in again"},
+         "\nController 2 did not confirm gas table 2: Permission denied on /dev/ttyUSB0: add your user to the group "
+         "dialout and log in again"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

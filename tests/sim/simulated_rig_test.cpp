@@ -68,7 +68,13 @@ TEST(SimulatedRig, ReadsAFaultScheduleAsKindAtSeconds)
     ASSERT_TRUE(late);
     EXPECT_EQ(late->Fault, TRigFault::GasBEmpty);
     EXPECT_EQ(late->Seconds, 12.5);
-    for (const char* bad : {"mfc3-silent@5", "relay-silent", "relay-silent@", "relay-silent@-1", "relay-silent@5s",
-                            "relay-silent@5,5", "relay-silent@1e3", "relay-silent@nan", "Relay-Silent@5"})
+    const auto flaky = ParseScheduledFault("mfc-flaky@60:1.5");
+    ASSERT_TRUE(flaky);
+    EXPECT_TRUE(flaky->Fault == TRigFault::MfcFlaky && flaky->Seconds == 60.0 && flaky->Argument == 1.5);
+    EXPECT_EQ(ParseScheduledFault("port-unplug@5:3")->Argument, 3.0);
+    for (const char* bad :
+         {"mfc3-silent@5", "relay-silent", "relay-silent@", "relay-silent@-1", "relay-silent@5s", "relay-silent@5,5",
+          "relay-silent@1e3", "relay-silent@nan", "Relay-Silent@5", "relay-silent@5:1", "mfc-stale@5:1", "mfc-flaky@5",
+          "mfc-flaky@5:", "mfc-flaky@5:0", "mfc-flaky@5:101", "port-unplug@5:-1", "port-unplug@:3"})
         EXPECT_FALSE(ParseScheduledFault(bad)) << bad;
 }

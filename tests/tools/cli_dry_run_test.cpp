@@ -30,6 +30,11 @@ TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
     bad.open(QIODevice::WriteOnly);
     bad.write("ppm_a;ppm_h2o;minutes;flush_before\n150;0;10;0\n150;0;-1;0\n");
     bad.close();
+    const std::string yearLong = QDir(dir.path()).filePath("year.csv").toStdString();
+    QFile year(QString::fromStdString(yearLong));
+    year.open(QIODevice::WriteOnly);
+    year.write("ppm_a;ppm_h2o;minutes;flush_before\n" + QByteArray("150;0;14400;0\n").repeated(37));  // ten days each
+    year.close();
     const std::vector<std::string> gases = {"--gas-a", "O2", "--gas-b", "Ar"};
     auto withGases = [&](std::vector<std::string> extra) {
         extra.insert(extra.begin(), gases.begin(), gases.end());
@@ -50,6 +55,8 @@ TEST(CliDryRun, RefusesBadArgumentsBeforeRunning)
         withGases({"--program", existing}),  // empty: no header
         withGases({"--program", QDir(dir.path()).filePath("none.csv").toStdString()}),
         Humidified({"--program", badProgram}),  // a program or one mixture
+        withGases({"--program", yearLong}),     // more than a year
+        Humidified({"--simulate-fault", "mfc-flaky@0"}),
     };
     for (const auto& args : cases) {
         std::string line;
@@ -82,6 +89,16 @@ TEST(CliDryRun, PrintsTheDeliveryAndWritesTheLog)
     EXPECT_TRUE(saved.startsWith("Data starts after *** line\r\n"));
     EXPECT_TRUE(saved.contains("Mixing method     : A (constant) in B/H2O"));
     EXPECT_TRUE(saved.contains("\"H2Opulse\""));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"run.csv"}) << "nothing left beside it";
+
+    // A log that cannot be written is told at once, with the system's
+    // reason, and nothing is simulated.
+    const std::string nowhere = QDir(dir.path()).filePath("gone/run.csv").toStdString();
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunDryRun(ReadDryRunCommand(Humidified({"--log", nowhere})), out2, err2), 1);
+    EXPECT_EQ(out2.str(), "");
+    EXPECT_EQ(err2.str(),
+              "dilutra-cli dry-run: the log cannot be written to " + nowhere + ": No such file or directory\n");
 }
 
 TEST(CliDryRun, RunsAProgramStepByStep)

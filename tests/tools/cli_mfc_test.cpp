@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <sstream>
 
 namespace {
@@ -103,13 +105,20 @@ TEST(CliMfc, AFailedTransactionPrintsItsStatusAndExits1)
          {"gas-table", "--address", "1", "--table", "2"},
          "gas table: Invalid dynamic range\n"},
         {"port unplugged",
-         [](Cli& c) { c.port.Unavailable = true; },
+         [](Cli& c) {
+             c.port.Unavailable = true;
+             c.port.UnavailableBecause.Why = SerialOpenFailure::Reason::Missing;
+         },
          {"setpoint", "--address", "1", "--flow", "0"},
-         "setpoint: Failed to setup Com port, port in use\n"},
+         "setpoint: Controller 1 did not confirm the set-point 0.000: No such port: SIM-MFC\n"},
         {"corrupted replies",
          [](Cli& c) { c.model.faults(1).BadCrc = true; },
          {"totalizers"},
-         "totalizers: Checksum error in response\n"},
+         "totalizers: Controller 1 totalizer not read: Checksum error in response\n"},
+        {"a totalizer that is not a number",
+         [](Cli& c) { c.model.faults(2).TotalizerKg = std::numeric_limits<float>::quiet_NaN(); },
+         {"totalizers"},
+         "totalizers: Controller 2 totalizer not read: invalid reading nan kg\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,8 +1,11 @@
 #include "dry_run.h"
+#include "log_table_model.h"
 #include "simulated_rig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
@@ -69,6 +72,29 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
             EXPECT_EQ(r.GramsA, 0.0);
         }
     }
+}
+
+TEST(DryRun, ADayOfHumidifiedDilutionRidesOutAFlakyControllerLine)
+{
+    TDryRunOptions o;  // 150 ppm oxygen in argon: gas A in pulses
+    o.PpmH2O = 7300;
+    o.Minutes = 24 * 60;
+    o.Faults = {*ParseScheduledFault("mfc-flaky@0:1")};
+    TDryRun run(o);
+    run.Request(o.PpmA, o.PpmH2O);
+    run.StartDilution();
+    run.RunFor(o.Minutes * 60);
+    const TDryRunResult r = run.Result();
+    EXPECT_NEAR(static_cast<double>(r.GarbledReplies) / static_cast<double>(r.Replies), 0.01, 0.001);
+    EXPECT_EQ(r.Alarm, "");
+    EXPECT_TRUE(r.WithinTolerance()) << "gas A " << r.DeliveredPpmA << ", water " << r.DeliveredPpmH2O;
+
+    // No cell of the day's log holds a number that was not read or computed.
+    EXPECT_GT(run.Log().StoredRows(), 86400);
+    for (int i = 0; i < run.Log().DataRows(); ++i)
+        ASSERT_TRUE(std::all_of(std::begin(run.Log().Row(i).Numbers), std::end(run.Log().Row(i).Numbers),
+                                [](double v) { return std::isfinite(v); }))
+            << "row " << i;
 }
 
 // A program stops at a step its controllers cannot deliver, before the step
