@@ -132,6 +132,7 @@ void TMixer::Timer1Timer()
     if (FlushRunning_) {
         ContinueFlush();
         Program_.Tick();
+        FollowDelivery();
         return;
     }
 
@@ -150,6 +151,7 @@ void TMixer::Timer1Timer()
     if (S_.MixerState == acting)
         Supervise(acting);
     Program_.Tick();
+    FollowDelivery();
     if (logFailure)
         std::rethrow_exception(logFailure);
 }

@@ -8,6 +8,7 @@
 #include "readout.h"
 #include "serial_response.h"
 #include "supervisor.h"
+#include "water_limits.h"
 #include "window_state.h"
 
 #include <QString>
@@ -39,9 +40,15 @@ struct TAlarm {
 // or a running flow program (messages to the Debug page).
 enum class TMixtureSource { Operator, Program };
 
+// Whether the operator is still typing the value a request comes from. A
+// typed request is planned as the water limits hold it, but the fields keep
+// what was typed and the operator is told nothing until the entry ends: a
+// correction in the middle of a number would change the digits still to come.
+enum class TMixtureEntry { Ended, Typing };
+
 // A mixture as settled: gas A, gas B (the rest) and water held between its
-// limits, ppm; what the operator was told; whether a plan was made (both
-// gases chosen).
+// limits, ppm; the limits' corrections in the planner's words; whether a plan
+// was made (both gases chosen).
 struct TSettledMixture {
     std::int32_t a = 0;
     std::int32_t b = 0;
@@ -96,9 +103,16 @@ public:
     // A mixture asked for: the bubbler read, the mixer put in Standby, gas B
     // derived as the rest of a million, the water held between its limits
     // (the host shows the three fields, answering `request`), then a plan.
-    TSettledMixture SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request = 0);
+    // While the operator types, a correction waits for EndMixtureEntry.
+    TSettledMixture SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request = 0,
+                               TMixtureEntry entry = TMixtureEntry::Ended);
     // The same without the bubbler read, on the last vapour pressure.
-    TSettledMixture SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request = 0);
+    TSettledMixture SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request = 0,
+                                  TMixtureEntry entry = TMixtureEntry::Ended);
+    // The operator has ended the entry (Enter, Tab, leaving the field): a
+    // correction held back while typing is shown in the fields now, with its
+    // message. The plan already holds it.
+    void EndMixtureEntry();
     // Reads the bubbler: its lines to the Debug page, a sound vapour
     // pressure kept and shown (a failed reading leaves the last).
     void ReadBubbler();
@@ -212,6 +226,26 @@ private:
     void CloseWetPath();
     void StoreH2OPulseRow();
     void StoreRow(const TLogRowValues& values);
+    // Keeps the delivered values of a running dilution, and notes when it
+    // ended, for the readout outside Dilution (readout.cpp).
+    void FollowDelivery();
+
+    // A typed request the water limits changed, not yet shown or told.
+    struct THeldEntry {
+        std::int32_t a = 0;
+        std::int32_t w = 0;
+        TWaterLimits Limits;
+        double pH2O = 0.0;
+        std::uint64_t Request = 0;
+    };
+    // The delivered values at the last tick of a dilution.
+    struct TLastDilution {
+        double StartTime = 0.0;  // DilutionStartTime of that dilution
+        double ElapsedDays = 0.0;
+        std::optional<double> PpmA;
+        std::optional<double> PpmH2O;
+        std::optional<double> EndedWall;  // wall day count; none while it runs
+    };
 
     TWindowState& S_;
     TEquipmentGateway& Gateway_;
@@ -238,4 +272,6 @@ private:
     // This tick's pulse of gas B goes through the bubbler.
     bool WetPulseGiven_ = false;
     TDeliveryRules Rules_;
+    std::optional<THeldEntry> HeldEntry_;
+    std::optional<TLastDilution> LastDilution_;
 };

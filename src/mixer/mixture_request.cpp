@@ -4,6 +4,7 @@
 #include "mixer.h"
 
 #include "equipment_gateway.h"
+#include "limit_messages.h"
 #include "mixer_host.h"
 #include "water_limits.h"
 
@@ -19,7 +20,8 @@ void TMixer::ReadBubbler()
     }
 }
 
-TSettledMixture TMixer::SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request)
+TSettledMixture TMixer::SetMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request,
+                                   TMixtureEntry entry)
 {
     // The operator has taken over from a running program.
     if (source == TMixtureSource::Operator)
@@ -28,10 +30,11 @@ TSettledMixture TMixer::SetMixture(std::int32_t a, std::int32_t w, TMixtureSourc
     // A reading that fails leaves the last sound vapour pressure, and that
     // is what the limits use.
     ReadBubbler();
-    return SettleMixture(a, w, source, request);
+    return SettleMixture(a, w, source, request, entry);
 }
 
-TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request)
+TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request,
+                                      TMixtureEntry entry)
 {
     if (source == TMixtureSource::Operator)
         Program_.Stop(QStringLiteral("a ppm typed"));
@@ -40,21 +43,30 @@ TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSo
     // A running mixture no longer matches the request.
     S_.MixerState = TMixerState::Standby;
     Host_.ShowStatus(QStringLiteral("Standby"));
+    // A newer request replaces one still being typed.
+    HeldEntry_.reset();
 
     TSettledMixture settled;
     S_.Request = {a, 1000000 - a - w, w};
     Host_.ShowMixture({a, S_.Request.b, w, request});
 
+    // The plan always gets the water as the limits hold it; only what the
+    // operator sees and is told waits while the value is being typed.
     const TWaterLimits limits = ApplyWaterLimits(a, w, p);
-    for (const QString& message : limits.Messages) {
-        if (source == TMixtureSource::Operator)
-            Host_.ShowMessage(message);
-        else
-            Trace(message);
-    }
-    if (limits.W != w) {
+    if (limits.W != w)
         S_.Request = {a, limits.B, limits.W};
-        Host_.ShowMixture({a, limits.B, limits.W, request});
+    if (limits.W != w && entry == TMixtureEntry::Typing && source == TMixtureSource::Operator) {
+        HeldEntry_ = THeldEntry{a, w, limits, p, request};
+    } else {
+        if (source == TMixtureSource::Operator) {
+            for (const QString& message : OperatorLimitMessages(a, w, p, limits))
+                Host_.ShowMessage(message);
+        } else {
+            for (const QString& message : limits.Messages)
+                Trace(message);
+        }
+        if (limits.W != w)
+            Host_.ShowMixture({a, limits.B, limits.W, request});
     }
     settled.a = a;
     settled.b = limits.B;
@@ -62,4 +74,15 @@ TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSo
     settled.Messages = limits.Messages;
     settled.Planned = Calculate();
     return settled;
+}
+
+void TMixer::EndMixtureEntry()
+{
+    if (!HeldEntry_)
+        return;
+    const THeldEntry held = *HeldEntry_;
+    HeldEntry_.reset();
+    for (const QString& message : OperatorLimitMessages(held.a, held.w, held.pH2O, held.Limits))
+        Host_.ShowMessage(message);
+    Host_.ShowMixture({held.a, held.Limits.B, held.Limits.W, held.Request});
 }

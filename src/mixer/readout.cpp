@@ -38,35 +38,49 @@ TReadout TMixer::Readout() const
 {
     TReadout r;
     const double now = Clock_.now();
-    if (S_.MixerState == TMixerState::Dilution)
+    const bool diluting = S_.MixerState == TMixerState::Dilution;
+    r.DeliveryLive = diluting;
+    if (diluting) {
         r.ElapsedDays = now - S_.DilutionStartTime;
-
-    // The delivered fractions are the log's own: the row StoreData would
-    // store now. A row that cannot be made leaves them out.
-    try {
-        const TLogRowValues row = PresentRow();
-        if (row.Has(TProperty::ppmA))
-            r.PpmA = Finite(row.Number(TProperty::ppmA));
-        if (row.Has(TProperty::ppmH2O))
-            r.PpmH2O = Finite(row.Number(TProperty::ppmH2O));
-    } catch (const std::exception&) {
+        // The delivered fractions are the log's own: the row StoreData would
+        // store now. A row that cannot be made leaves them out.
+        try {
+            const TLogRowValues row = PresentRow();
+            if (row.Has(TProperty::ppmA))
+                r.PpmA = Finite(row.Number(TProperty::ppmA));
+            if (row.Has(TProperty::ppmH2O))
+                r.PpmH2O = Finite(row.Number(TProperty::ppmH2O));
+        } catch (const std::exception&) {
+        }
+    } else if (LastDilution_) {
+        // Outside Dilution the totalizers count whatever flows now (gas B
+        // alone in Bypass and in the flush): the delivery shown is the last
+        // dilution's, as its last tick saw it.
+        r.ElapsedDays = LastDilution_->ElapsedDays;
+        r.PpmA = LastDilution_->PpmA;
+        r.PpmH2O = LastDilution_->PpmH2O;
+        r.DilutionEndedWall = LastDilution_->EndedWall ? LastDilution_->EndedWall : Clock_.wallNow();
     }
     if (LastPlan_.MixingMethod != TMixingMethod::None) {
         r.PlannedPpmA = LastPlan_.a;
         r.PlannedPpmH2O = LastPlan_.w;
     }
 
-    r.FlowA = RecentFlow(Gateway_, AddressGasA, now);
-    r.FlowB = RecentFlow(Gateway_, AddressGasB, now);
+    // Only Dilution and Bypass read the totalizers: in the other states a
+    // reading still in the history is no flow of now.
+    if (diluting || S_.MixerState == TMixerState::Bypass) {
+        r.FlowA = RecentFlow(Gateway_, AddressGasA, now);
+        r.FlowB = RecentFlow(Gateway_, AddressGasB, now);
+    }
     // A pulsed gas's set-point swings between a pulse and zero: its target
     // is the plan's average flow, which its measured flow is held to.
     const bool pulsedA = GasAPulsed(LastPlan_.MixingMethod);
     const bool pulsedB = GasBPulsed(LastPlan_.MixingMethod);
-    if (pulsedA && S_.MixerState == TMixerState::Dilution)
+    if (pulsedA && diluting)
         r.SetPointA = S_.DesiredFlowAGramsperMinute;
     else if (const auto sp = Gateway_.SetPoint(AddressGasA))
         r.SetPointA = *sp;
-    if (pulsedB && S_.MixerState == TMixerState::Dilution)
+    if (pulsedB && diluting)
         r.SetPointB = S_.DesiredFlowBGramsperMinute;
     else if (const auto sp = Gateway_.SetPoint(AddressGasB))
         r.SetPointB = *sp;
@@ -77,4 +91,19 @@ TReadout TMixer::Readout() const
 
     r.LogRows = Rows_.StoredRows();
     return r;
+}
+
+void TMixer::FollowDelivery()
+{
+    if (S_.MixerState == TMixerState::Dilution) {
+        // A tick whose readings failed (a controller fallen silent just
+        // before the alarm) keeps what this dilution had delivered before.
+        const TReadout live = Readout();
+        const bool same = LastDilution_ && LastDilution_->StartTime == S_.DilutionStartTime;
+        LastDilution_ = TLastDilution{S_.DilutionStartTime, live.ElapsedDays.value_or(0.0),
+                                      live.PpmA || !same ? live.PpmA : LastDilution_->PpmA,
+                                      live.PpmH2O || !same ? live.PpmH2O : LastDilution_->PpmH2O, std::nullopt};
+    } else if (LastDilution_ && !LastDilution_->EndedWall) {
+        LastDilution_->EndedWall = Clock_.wallNow();
+    }
 }

@@ -28,6 +28,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     , RigThread_(services.rigThread)
 {
     BuildLayout();
+    FitToScreen();
     LogTable = new TLogTableModel(this);
     ConnectSetupHandlers();
     ConnectMixtureInputs();
@@ -108,28 +109,56 @@ void TForm1::RefreshSchematic()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The operator closing the window is asked about an unsaved log; at the
+    // The operator closing the window is asked about an unsaved log first,
+    // and may still keep the program, and the rig, running; at the
     // session's end nobody is there to answer.
-    CloseDuties(!qGuiApp->isSavingSession());
+    QString savePath;
+    if (!CloseDutiesDone_ && !qGuiApp->isSavingSession()) {
+        bool close = false;
+        Guarded([&] { close = AskToSaveBeforeClosing(savePath); });
+        if (!close) {
+            event->ignore();
+            return;
+        }
+    }
+    CloseDuties(savePath);
     event->accept();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (Shown_)
+        return;
+    Shown_ = true;
+    // Once on the screen the window's frame is known: the window is fitted
+    // again so that it lies wholly inside the screen's room, before its
+    // first paint and, for a window manager that frames it later, once more
+    // after.
+    FitToScreen();
+    QTimer::singleShot(0, this, [this] { FitToScreen(); });
 }
 
 void TForm1::ShutDown()
 {
-    CloseDuties(false);
+    CloseDuties();
     QCoreApplication::quit();
 }
 
-void TForm1::CloseDuties(bool askToSave)
+void TForm1::CloseDuties(const QString& savePath)
 {
     if (CloseDutiesDone_)
         return;
     CloseDutiesDone_ = true;
     Guarded([this] { FormClose(); });
     MixerWindowClosing();
-    // The equipment is safe before anyone is asked anything.
-    if (askToSave)
-        Guarded([this] { AskToSaveBeforeClosing(); });
+    // Saved once the rig is safe, so the file ends with the rows stored on
+    // the way out.
+    if (!savePath.isEmpty())
+        Guarded([&] {
+            Save(savePath);
+            WaitForSave();
+        });
     Guarded([this] { CloseLogJournal(); });
 }
 

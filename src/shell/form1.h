@@ -34,6 +34,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QTableView;
 class QTableWidget;
@@ -87,10 +88,12 @@ public:
     // asking anything, then the program ends. Runs them once, however many
     // ways of ending arrive.
     void ShutDown();
-    // Asks "Save the log before closing?" while rows were never saved; Yes
-    // opens the save dialog, No closes (form1_journal.cpp). A step of the
-    // operator's close only.
-    void AskToSaveBeforeClosing();
+    // Asks "Save the log before closing?" (Yes, No, Cancel) while rows were
+    // never saved; Yes opens the save dialog (form1_journal.cpp). False when
+    // the operator keeps the program running: Cancel, or no file chosen.
+    // `path` receives the file to save into once the rig is safe (empty: no
+    // save). A step of the operator's close only.
+    bool AskToSaveBeforeClosing(QString& path);
 
     // The mixer (form1_mixer.cpp): the state buttons go to the mixer core as
     // commands; Timer1 ticks the core when it runs on the window's thread.
@@ -136,8 +139,9 @@ public:
     // The three ppm fields' change handler (form1_mixture.cpp); `Sender` is
     // the field whose value changed, if any.
     void RtIntegerEditGasAPPMValueChanged(QObject* Sender = nullptr);
-    // The operator ended an entry in the water field (Enter, focus leaving).
-    void RtIntegerEditH2OppmEditingDone();
+    // The operator ended an entry in the gas A or the water field (Enter,
+    // focus leaving).
+    void RtIntegerEditPpmEditingDone();
 
     // The flow program box (form1_program.cpp): the steps in
     // TableFlowProgram, loaded from and saved to a program file, run by the
@@ -221,6 +225,7 @@ public:
 
     QWidget* TabSheet1 = nullptr;
     QSplitter* Splitter1 = nullptr;
+    QScrollArea* OperationScroll = nullptr;  // scrolls OperationPanel on a small screen
     QWidget* OperationPanel = nullptr;
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo4 = nullptr;
@@ -284,8 +289,15 @@ public:
     QTimer* Timer1 = nullptr;
     TSaveDialogSetup SaveDialog1;
 
+    // Sizes the window to the screen it is on (form1_layout.cpp): the design
+    // size where there is room, the screen's available room otherwise, the
+    // frame included once the window is shown; the plan report gets what
+    // the schematic's panel leaves.
+    void FitToScreen();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildLayout();    // form1_layout.cpp
@@ -297,9 +309,14 @@ private:
     void StartJournal();  // form1_journal.cpp
     void SaveFinished(bool saved, std::uint64_t changes);
     QString ProposedSavePath() const;
-    // Asks where to save the log and starts the save; false when the
-    // operator chose no file. An existing file is refused, not overwritten.
-    bool PromptAndSave();
+    // Widens the log's Method column to the text of a stored row.
+    void WidenMethodColumn(int row);
+    // Asks where to save the log and starts the save. An existing file is
+    // refused, not overwritten.
+    void PromptAndSave();
+    // The save dialog alone: the chosen file, empty when the operator
+    // cancelled; std::runtime_error for an existing file.
+    QString PromptSavePath();
     void ConnectSetupHandlers();    // form1_setup.cpp
     void ConnectMixtureInputs();    // form1_mixture.cpp
     void ConnectProgramHandlers();  // form1_program.cpp
@@ -318,9 +335,9 @@ private:
     // The fields' settled values, unless a newer request has been sent.
     void ShowMixture(const TMixtureFields& fields);
     // The duties of every way the program ends: the equipment made safe,
-    // the mixer told, the operator asked about an unsaved log (when asked
-    // for), the log journal closed.
-    void CloseDuties(bool askToSave);
+    // the mixer told, the log saved into `savePath` (when the operator chose
+    // one), the log journal closed.
+    void CloseDuties(const QString& savePath = {});
     // Waits for a running save, then ends the journal with its closing line
     // (form1_journal.cpp).
     void CloseLogJournal();
@@ -336,8 +353,6 @@ private:
     TRigThread RigThread_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixerService> Service_;
-    // A water value below the minimum was typed and awaits the end of the entry.
-    bool H2OMinimumPending_ = false;
     // The number of the newest mixture request sent to the core.
     std::uint64_t MixtureRequest_ = 0;
     // Setup commands sent and not yet answered; the lists are being filled
@@ -348,5 +363,7 @@ private:
     // The readout of the moment the row being stored describes.
     TReadout RowReadout_;
     bool CloseDutiesDone_ = false;
-    QString ProgramPath_;  // the program file last loaded or saved
+    bool Shown_ = false;    // the window has been shown and fitted to its screen
+    int MethodWidest_ = 0;  // the widest Method text stored so far, pixels
+    QString ProgramPath_;   // the program file last loaded or saved
 };

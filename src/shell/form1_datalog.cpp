@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "clock.h"
+#include "columns.h"
 #include "log_saver.h"
 #include "log_table_model.h"
 #include "mixer_core.h"
@@ -98,6 +99,7 @@ void TForm1::StoreData()
 
 void TForm1::ShowStoredRow(int row)
 {
+    WidenMethodColumn(row);
     // The new row becomes the current one and is scrolled into view, also
     // while the Output page is not shown.
     const QModelIndex current = StringGrid1->currentIndex();
@@ -106,9 +108,28 @@ void TForm1::ShowStoredRow(int row)
     StringGrid1->scrollTo(stored);
 }
 
+void TForm1::WidenMethodColumn(int row)
+{
+    // The Method column widens to a text longer than any before it (an
+    // alarm's cause), up to half the table; a longer one shows whole in its
+    // tooltip. Once widened it stays as the operator drags it.
+    const RColInfo method = At(StandardLogColumns(), TProperty::Method);
+    const int column = method.ColID;
+    const QString text = LogTable->CellText(row, column);
+    if (text.isEmpty())
+        return;
+    const int needed = StringGrid1->fontMetrics().horizontalAdvance(text) + 12;
+    if (needed <= MethodWidest_)
+        return;
+    MethodWidest_ = needed;
+    const int most = std::max(method.ColW, StringGrid1->viewport()->width() / 2);
+    if (needed > StringGrid1->columnWidth(column))
+        StringGrid1->setColumnWidth(column, std::min(needed, most));
+}
+
 QString TForm1::ProposedSavePath() const
 {
-    return QDir(QCoreApplication::applicationDirPath())
+    return QDir(ProposedSaveFolder(QCoreApplication::applicationDirPath()))
         .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()));
 }
 
@@ -123,15 +144,19 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton Button)
     PromptAndSave();
 }
 
-bool TForm1::PromptAndSave()
+void TForm1::PromptAndSave()
+{
+    const QString chosen = PromptSavePath();
+    if (!chosen.isEmpty())
+        Save(chosen);
+}
+
+QString TForm1::PromptSavePath()
 {
     const QString chosen = Dialogs_.PromptSaveFileName(this, SaveDialog1, ProposedSavePath());
-    if (chosen.isEmpty())
-        return false;
-    if (QFileInfo::exists(chosen))
+    if (!chosen.isEmpty() && QFileInfo::exists(chosen))
         throw std::runtime_error("File already exists. Cannot overwrite.");
-    Save(chosen);
-    return true;
+    return chosen;
 }
 
 void TForm1::Save(const QString& Path)

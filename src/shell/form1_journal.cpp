@@ -34,13 +34,21 @@ void TForm1::StartJournal()
     Journal_->Follow(*LogTable);
 }
 
-void TForm1::AskToSaveBeforeClosing()
+bool TForm1::AskToSaveBeforeClosing(QString& path)
 {
     WaitForSave();
-    if (!LogUnsaved() || !Dialogs_.AskYesNo(this, QStringLiteral("Save the log before closing?")))
-        return;
-    if (PromptAndSave())
-        WaitForSave();
+    if (!LogUnsaved())
+        return true;
+    switch (Dialogs_.AskYesNoCancel(this, QStringLiteral("Save the log before closing?"))) {
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+    case TAnswer::Yes: break;
+    }
+    // Cancelling the file dialog, or choosing a file that exists (refused
+    // with its message), keeps the program running rather than closing
+    // without the save the operator asked for.
+    path = PromptSavePath();
+    return !path.isEmpty();
 }
 
 void TForm1::CloseLogJournal()

@@ -6,6 +6,7 @@
 #include "page_control.h"
 #include "plot_page.h"
 #include "rig_setup.h"
+#include "table_cells.h"
 #include "window_state.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
@@ -19,6 +20,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableView>
 #include <QTableWidget>
@@ -29,11 +34,17 @@
 
 namespace {
 
-// The window's width at start: the schematic, the readout and the plan
-// report side by side.
+// The window's size at start where the screen has room: the schematic, the
+// readout and the plan report side by side; taller than the first design by
+// the flow program's table and buttons.
 constexpr int DefaultWidth = 1344;
-// The flow program's table and buttons below the fractions.
 constexpr int FlowProgramExtraHeight = 162;
+constexpr int DefaultHeight = 666 + FlowProgramExtraHeight;
+// The plan report's width beside the schematic at the default size, and the
+// least it narrows to before the schematic's panel scrolls instead.
+constexpr int ReportWidth = 325;
+constexpr int ReportMinimumWidth = 200;
+constexpr int SplitterHandleWidth = 6;
 
 template <class W> W* Make(QWidget* parent, const char* name, int left, int top, int width = -1, int height = -1)
 {
@@ -128,9 +139,7 @@ void TForm1::BuildLayout()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Dilutra"));
     setFont(UiFont());
-    // Wide enough for the whole schematic beside the plan report; taller
-    // than the first design by the flow program's table and buttons.
-    resize(DefaultWidth, 666 + FlowProgramExtraHeight);
+    resize(DefaultWidth, DefaultHeight);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -186,7 +195,9 @@ void TForm1::BuildLayout()
     Label4 = MakeLabel(GroupBox5, "Label4", 11, 93, QStringLiteral("Proceed to Operation tab when all 3 are checked"));
 
     // Operation page: the schematic and the controls on the left, the plan
-    // report on the right behind a splitter.
+    // report on the right behind a splitter. The left panel keeps its
+    // design size and scrolls when the window is smaller; the report takes
+    // the width the panel leaves, down to its least.
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
     PageControl1->addTab(TabSheet1, QStringLiteral("Operation"));
@@ -194,21 +205,25 @@ void TForm1::BuildLayout()
     opLayout->setContentsMargins(0, 0, 0, 0);
     Splitter1 = new QSplitter(Qt::Horizontal, TabSheet1);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setHandleWidth(6);
+    Splitter1->setHandleWidth(SplitterHandleWidth);
     Splitter1->setChildrenCollapsible(false);
     opLayout->addWidget(Splitter1);
 
+    OperationScroll = new QScrollArea;
+    OperationScroll->setObjectName(QStringLiteral("OperationScroll"));
+    OperationScroll->setFrameShape(QFrame::NoFrame);
+    OperationScroll->setWidgetResizable(true);
     OperationPanel = new QWidget;
     OperationPanel->setObjectName(QStringLiteral("OperationPanel"));
-    OperationPanel->setMinimumSize(0, 0);
-    Splitter1->addWidget(OperationPanel);
+    OperationScroll->setWidget(OperationPanel);
+    Splitter1->addWidget(OperationScroll);
     Memo4 = MakeMemo(nullptr, "Memo4");
     Memo4->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo4->setMinimumWidth(ReportMinimumWidth);
     Splitter1->addWidget(Memo4);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-    Splitter1->setSizes({DefaultWidth - 325 - 6, 325});
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
 
     Image1 = Make<QLabel>(OperationPanel, "Image1", 3, 3, 998, 318);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -254,10 +269,15 @@ void TForm1::BuildLayout()
     TableFlowProgram->setSelectionBehavior(QAbstractItemView::SelectRows);
     TableFlowProgram->setSelectionMode(QAbstractItemView::SingleSelection);
     TableFlowProgram->verticalHeader()->setDefaultSectionSize(20);
-    TableFlowProgram->horizontalHeader()->setStretchLastSection(true);
-    TableFlowProgram->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the columns fit
-    for (const auto& [column, width] : {std::pair{0, 76}, {1, 70}, {2, 64}})
-        TableFlowProgram->setColumnWidth(column, width);
+    // The columns share the table's width exactly, whatever the scroll bar
+    // takes: a click into a cell never scrolls the table sideways.
+    TableFlowProgram->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TableFlowProgram->horizontalHeader()->setMinimumSectionSize(40);
+    TableFlowProgram->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    TableFlowProgram->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Fixed);
+    TableFlowProgram->setColumnWidth(3, 44);
+    // A click anywhere in a Flush cell toggles it.
+    TableFlowProgram->setItemDelegateForColumn(3, new TCheckCellDelegate(TableFlowProgram));
     struct ProgramButton {
         QPushButton*& Button;
         const char* Name;
@@ -332,6 +352,10 @@ void TForm1::BuildLayout()
     panelLayout->addWidget(PanelAlarm);
     panelLayout->addStretch();
     PanelAlarm->hide();
+    // The panel's controls sit at their design places: the panel is as large
+    // as they need, the alarm line included.
+    OperationPanel->setMinimumSize(Image1->geometry().right() + 1 + 3,
+                                   GroupBox7->geometry().bottom() + 1 + 6 + PanelAlarm->sizeHint().height() + 6);
 
     // Output page: the log table fills the page.
     TabSheet2 = new QWidget;
@@ -354,6 +378,8 @@ void TForm1::BuildLayout()
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // A cell cut by its column shows its whole text when the pointer rests on it.
+    StringGrid1->setItemDelegate(new TWholeTextDelegate(StringGrid1));
     outLayout->addWidget(StringGrid1);
 
     // Debug page: the diagnostic memo fills the page.
@@ -376,4 +402,31 @@ void TForm1::BuildLayout()
     Plot1 = new TPlotPage(TabSheet4);
     Plot1->setObjectName(QStringLiteral("Plot1"));
     plotLayout->addWidget(Plot1);
+}
+
+void TForm1::FitToScreen()
+{
+    // The design size where the screen has room, otherwise the screen's
+    // room: every page reaches its controls by scrolling or narrowing.
+    const QScreen* onScreen = screen();
+    if (!onScreen)
+        return;
+    const QRect room = onScreen->availableGeometry();
+    // The frame is known once the window is on the screen; before, none.
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    const QSize size(std::min(isVisible() ? width() : DefaultWidth, room.width() - frame.width()),
+                     std::min(isVisible() ? height() : DefaultHeight, room.height() - frame.height()));
+    resize(size);
+    if (isVisible() && !room.contains(frameGeometry()))
+        move(std::clamp(frameGeometry().left(), room.left(), room.right() + 1 - frameGeometry().width()),
+             std::clamp(frameGeometry().top(), room.top(), room.bottom() + 1 - frameGeometry().height()));
+
+    // The report takes what the schematic's panel leaves, within its limits;
+    // the panel needs a vertical scroll bar's width more when it scrolls.
+    const int tabBar = PageControl1->tabBar()->sizeHint().height();
+    const bool scrolls = size.height() - tabBar < OperationPanel->minimumHeight();
+    const int panel
+        = OperationPanel->minimumWidth() + (scrolls ? OperationScroll->verticalScrollBar()->sizeHint().width() : 0);
+    const int report = std::clamp(size.width() - SplitterHandleWidth - panel, ReportMinimumWidth, ReportWidth);
+    Splitter1->setSizes({size.width() - SplitterHandleWidth - report, report});
 }

@@ -4,9 +4,7 @@
 #include "form1.h"
 
 #include "mixer_core.h"
-#include "rt_double_edit.h"
 #include "rt_integer_edit.h"
-#include "water_limits.h"
 
 void TForm1::ConnectMixtureInputs()
 {
@@ -17,17 +15,16 @@ void TForm1::ConnectMixtureInputs()
     RtIntegerEditGasAPPM->OnValueChanged = changed;
     RtIntegerEditGasBPPM->OnValueChanged = changed;
     RtIntegerEditH2Oppm->OnValueChanged = changed;
-    RtIntegerEditH2Oppm->OnEditingDone = [this](QObject*) { Guarded([this] { RtIntegerEditH2OppmEditingDone(); }); };
+    const TNotifyEvent done = [this](QObject*) { Guarded([this] { RtIntegerEditPpmEditingDone(); }); };
+    RtIntegerEditGasAPPM->OnEditingDone = done;
+    RtIntegerEditH2Oppm->OnEditingDone = done;
 }
 
-void TForm1::RtIntegerEditH2OppmEditingDone()
+void TForm1::RtIntegerEditPpmEditingDone()
 {
-    // A water value left below the minimum while it was typed is held to it
-    // now that the operator has finished.
-    if (!H2OMinimumPending_)
-        return;
-    H2OMinimumPending_ = false;
-    RtIntegerEditGasAPPMValueChanged();
+    // A correction held back while the operator typed is shown, and told,
+    // now that the entry has ended.
+    Service_->Post([](TMixerCore& c) { c.Mixer.EndMixtureEntry(); });
 }
 
 void TForm1::RtIntegerEditGasAPPMValueChanged(QObject* Sender)
@@ -38,26 +35,18 @@ void TForm1::RtIntegerEditGasAPPMValueChanged(QObject* Sender)
     const std::int32_t a = RtIntegerEditGasAPPM->Value();
     const std::int32_t w = RtIntegerEditH2Oppm->Value();
 
-    // The first digits of a water value being typed are mostly below the
-    // minimum ("7" on the way to "7300"): while the operator types, such a
-    // value is neither corrected nor planned, and the mixture goes on as it
-    // is. Ending the entry applies the minimum. Too much water is corrected
-    // at once, since more digits only make it more. The operator has taken
-    // over from a running program all the same.
-    if (Sender == RtIntegerEditH2Oppm && RtIntegerEditH2Oppm->Typing()
-        && ApplyWaterLimits(a, w, RtIntegerEditpH2O->Value()).RaisedToMinimum) {
-        H2OMinimumPending_ = true;
-        Service_->Post([](TMixerCore& c) {
-            c.Mixer.Program().Stop(QStringLiteral("a ppm typed"));
-            c.Mixer.ReadBubbler();
-        });
-        return;
-    }
-    H2OMinimumPending_ = false;
+    // Every accepted value is read, stopped and planned at once. While the
+    // operator types, the water limits hold the plan but neither the fields
+    // nor a message box change anything: "1" on the way to "150" must not
+    // become a corrected mixture, nor a box take the keys still to come.
+    // Ending the entry shows the correction, if one is still due.
+    const auto* field = qobject_cast<const TRtEditBase*>(Sender);
+    const TMixtureEntry entry = field && field->Typing() ? TMixtureEntry::Typing : TMixtureEntry::Ended;
 
     // The bubbler read, Standby, gas B derived, the water held between its
-    // limits (modal messages), a plan; the fields show what was settled
-    // unless the operator has typed on meanwhile.
+    // limits, a plan; the fields show what was settled unless the operator
+    // has typed on meanwhile.
     const std::uint64_t request = ++MixtureRequest_;
-    Service_->Post([a, w, request](TMixerCore& c) { c.Mixer.SetMixture(a, w, TMixtureSource::Operator, request); });
+    Service_->Post(
+        [a, w, request, entry](TMixerCore& c) { c.Mixer.SetMixture(a, w, TMixtureSource::Operator, request, entry); });
 }

@@ -47,7 +47,7 @@ void TForm1::PlotMouseDown(Qt::MouseButton Button)
     if (Button != Qt::RightButton)
         return;
     const QString proposed
-        = QDir(QCoreApplication::applicationDirPath())
+        = QDir(ProposedSaveFolder(QCoreApplication::applicationDirPath()))
               .filePath(FormatDayCount(QStringLiteral("yyyy-mm-dd hh_mm"), Clock_.wallNow()) + QStringLiteral(" plot"));
     const QString chosen = Dialogs_.PromptSaveFileName(this, SavePlotDialog, proposed);
     if (chosen.isEmpty())

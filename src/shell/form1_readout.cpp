@@ -1,6 +1,7 @@
 // The readout beside "Operating status": what the mixer delivers, against
 // what was asked for, refreshed at every tick from what the tick read.
 #include "form1.h"
+#include "time_picture.h"
 #include "time_units.h"
 
 #include <QGroupBox>
@@ -21,6 +22,8 @@ constexpr int FirstRowTop = 18;
 constexpr int RowHeight = 18;
 
 const QString Missing = QStringLiteral("\u2013");
+// A flow that is commanded but that this state does not measure.
+const QString NotRead = QStringLiteral("not read");
 
 QString Fixed(double v, int decimals)
 {
@@ -46,6 +49,31 @@ QString Ppm(const std::optional<double>& v)
     if (!v)
         return Missing;
     return Fixed(*v, std::fabs(*v) < 1000.0 ? 1 : 0);
+}
+
+// A value's text and what a screen reader says for it: the description,
+// the number and its unit ("Gas A delivered 150.1 ppm").
+struct TShown {
+    QString Text;
+    bool Number = false;
+};
+
+void Show(QLabel* label, const TShown& shown, const QString& unit, const QString& note = {})
+{
+    label->setText(shown.Text);
+    const QString description = label->property("description").toString();
+    QString spoken = description + QLatin1Char(' ')
+        + (shown.Number                ? shown.Text + (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit)
+               : shown.Text == Missing ? QStringLiteral("none")
+                                       : shown.Text);
+    if (!note.isEmpty())
+        spoken += QStringLiteral(", ") + note;
+    label->setAccessibleName(spoken);
+}
+
+TShown Number(const QString& text)
+{
+    return {text, text != Missing};
 }
 
 // Hours (however many), minutes and seconds.
@@ -79,10 +107,12 @@ void TForm1::BuildReadout()
     auto caption = [&](int row, const QString& text) {
         label(nullptr, CaptionLeft, row, ActualLeft - CaptionLeft, Qt::AlignLeft)->setText(text);
     };
-    auto value = [&](const char* name, int left, int row, const QString& accessible) {
+    // Each value carries its description; its accessible name adds the
+    // number shown.
+    auto value = [&](const char* name, int left, int row, const QString& description) {
         QLabel* l = label(name, left, row, ValueWidth, Qt::AlignRight);
-        l->setAccessibleName(accessible);
-        l->setText(Missing);
+        l->setProperty("description", description);
+        Show(l, {Missing}, {});
         return l;
     };
 
@@ -91,19 +121,19 @@ void TForm1::BuildReadout()
     caption(1, QStringLiteral("Elapsed"));
     LabelElapsed = value("LabelElapsed", ActualLeft, 1, QStringLiteral("Elapsed time of the dilution"));
     caption(2, QStringLiteral("Gas A (ppm)"));
-    LabelPpmA = value("LabelPpmA", ActualLeft, 2, QStringLiteral("Gas A delivered, ppm"));
-    LabelPpmAPlanned = value("LabelPpmAPlanned", TargetLeft, 2, QStringLiteral("Gas A planned, ppm"));
+    LabelPpmA = value("LabelPpmA", ActualLeft, 2, QStringLiteral("Gas A delivered"));
+    LabelPpmAPlanned = value("LabelPpmAPlanned", TargetLeft, 2, QStringLiteral("Gas A planned"));
     caption(3, QStringLiteral("H2O (ppm)"));
-    LabelPpmH2O = value("LabelPpmH2O", ActualLeft, 3, QStringLiteral("Water delivered, ppm"));
-    LabelPpmH2OPlanned = value("LabelPpmH2OPlanned", TargetLeft, 3, QStringLiteral("Water planned, ppm"));
+    LabelPpmH2O = value("LabelPpmH2O", ActualLeft, 3, QStringLiteral("Water delivered"));
+    LabelPpmH2OPlanned = value("LabelPpmH2OPlanned", TargetLeft, 3, QStringLiteral("Water planned"));
     caption(4, QStringLiteral("Flow A (g/min)"));
-    LabelFlowA = value("LabelFlowA", ActualLeft, 4, QStringLiteral("Flow of gas A, g/min"));
-    LabelFlowASetPoint = value("LabelFlowASetPoint", TargetLeft, 4, QStringLiteral("Target flow of gas A, g/min"));
+    LabelFlowA = value("LabelFlowA", ActualLeft, 4, QStringLiteral("Flow of gas A"));
+    LabelFlowASetPoint = value("LabelFlowASetPoint", TargetLeft, 4, QStringLiteral("Set-point of gas A"));
     caption(5, QStringLiteral("Flow B (g/min)"));
-    LabelFlowB = value("LabelFlowB", ActualLeft, 5, QStringLiteral("Flow of gas B, g/min"));
-    LabelFlowBSetPoint = value("LabelFlowBSetPoint", TargetLeft, 5, QStringLiteral("Target flow of gas B, g/min"));
+    LabelFlowB = value("LabelFlowB", ActualLeft, 5, QStringLiteral("Flow of gas B"));
+    LabelFlowBSetPoint = value("LabelFlowBSetPoint", TargetLeft, 5, QStringLiteral("Set-point of gas B"));
     caption(6, QStringLiteral("Bubbler (\u00b0C)"));
-    LabelBubblerC = value("LabelBubblerC", ActualLeft, 6, QStringLiteral("Bubbler temperature, degrees Celsius"));
+    LabelBubblerC = value("LabelBubblerC", ActualLeft, 6, QStringLiteral("Bubbler temperature"));
     caption(7, QStringLiteral("Log rows"));
     LabelLogRows = value("LabelLogRows", ActualLeft, 7, QStringLiteral("Rows in the log"));
 
@@ -123,15 +153,35 @@ void TForm1::BuildReadout()
 
 void TForm1::RefreshReadout(const TReadout& r)
 {
-    LabelElapsed->setText(Elapsed(r.ElapsedDays));
-    LabelPpmA->setText(Ppm(r.PpmA));
-    LabelPpmAPlanned->setText(Ppm(r.PlannedPpmA));
-    LabelPpmH2O->setText(Ppm(r.PpmH2O));
-    LabelPpmH2OPlanned->setText(Ppm(r.PlannedPpmH2O));
-    LabelFlowA->setText(Flow(r.FlowA));
-    LabelFlowASetPoint->setText(Flow(r.SetPointA));
-    LabelFlowB->setText(Flow(r.FlowB));
-    LabelFlowBSetPoint->setText(Flow(r.SetPointB));
-    LabelBubblerC->setText(r.BubblerC ? Fixed(*r.BubblerC, 1) : Missing);
-    LabelLogRows->setText(QString::number(r.LogRows));
+    // Outside a dilution the delivered values are the last one's: greyed,
+    // and the box says when it ended.
+    const bool past = !r.DeliveryLive && r.DilutionEndedWall;
+    const QString note = past
+        ? QStringLiteral("last dilution, ended %1").arg(FormatDayCount(QStringLiteral("hh:nn"), *r.DilutionEndedWall))
+        : QString();
+    GroupBoxReadout->setTitle(past ? QStringLiteral("Delivery \u2013 ") + note : QStringLiteral("Delivery"));
+    // A disabled label draws its text greyed.
+    for (QLabel* delivered : {LabelElapsed, LabelPpmA, LabelPpmH2O})
+        delivered->setEnabled(!past);
+    Show(LabelElapsed, Number(Elapsed(r.ElapsedDays)), {}, note);
+    Show(LabelPpmA, Number(Ppm(r.PpmA)), QStringLiteral("ppm"), note);
+    Show(LabelPpmAPlanned, Number(Ppm(r.PlannedPpmA)), QStringLiteral("ppm"));
+    Show(LabelPpmH2O, Number(Ppm(r.PpmH2O)), QStringLiteral("ppm"), note);
+    Show(LabelPpmH2OPlanned, Number(Ppm(r.PlannedPpmH2O)), QStringLiteral("ppm"));
+
+    // The set-point in every state; beside it the measured flow where the
+    // state reads the totalizers, and never a dash while gas is commanded.
+    const QString gramsPerMinute = QStringLiteral("g/min");
+    auto flow = [&](QLabel* actual, QLabel* target, const std::optional<double>& measured,
+                    const std::optional<double>& setPoint) {
+        const bool commanded = setPoint && *setPoint > 0.0;
+        const bool notRead = !measured && commanded;
+        actual->setEnabled(!notRead);
+        Show(actual, notRead ? TShown{NotRead} : Number(Flow(measured)), gramsPerMinute);
+        Show(target, Number(Flow(setPoint)), gramsPerMinute);
+    };
+    flow(LabelFlowA, LabelFlowASetPoint, r.FlowA, r.SetPointA);
+    flow(LabelFlowB, LabelFlowBSetPoint, r.FlowB, r.SetPointB);
+    Show(LabelBubblerC, Number(r.BubblerC ? Fixed(*r.BubblerC, 1) : Missing), QStringLiteral("degrees Celsius"));
+    Show(LabelLogRows, Number(QString::number(r.LogRows)), {});
 }

@@ -22,12 +22,28 @@ QString FaultKinds()
     return QString::fromStdString(RigFaultForms());
 }
 
+// Whether the command line asks only for the help or the version text.
+bool AsksForTextOnly(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    // The help and the version are printed and the program ends before any
+    // window: they need no display, also on a machine without one.
+    if (AsksForTextOnly(argc, argv))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dilutra"));
+    QApplication::setApplicationVersion(QStringLiteral(DILUTRA_VERSION));
     // The installed menu entry and icon, so the desktop shows the window
     // with them.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.dilutra.Dilutra"));
@@ -36,6 +52,7 @@ int main(int argc, char* argv[])
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Operates a laboratory gas mixer."));
     options.addHelpOption();
+    options.addVersionOption();
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
         QStringLiteral(

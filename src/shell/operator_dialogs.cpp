@@ -1,9 +1,20 @@
 #include "operator_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
+
+QString ProposedSaveFolder(const QString& programFolder)
+{
+    const QFileInfo folder(programFolder);
+    if (folder.isDir() && folder.isWritable())
+        return programFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
 
 void TQtDialogs::ShowMessage(QWidget* parent, const QString& text)
 {
@@ -23,6 +34,19 @@ bool TQtDialogs::AskYesNo(QWidget* parent, const QString& question)
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+TAnswer TQtDialogs::AskYesNoCancel(QWidget* parent, const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return TAnswer::Yes;
+    case QMessageBox::No: return TAnswer::No;
+    default: return TAnswer::Cancel;
+    }
 }
 
 QString TQtDialogs::PromptSaveFileName(QWidget* parent, const TSaveDialogSetup& setup, const QString& proposedPath)

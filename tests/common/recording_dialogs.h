@@ -8,8 +8,8 @@
 
 // Dialogs that record what the operator would have seen and return at once,
 // as if OK had been pressed. Questions are answered QuestionAnswer (No
-// unless told). The save dialog answers SaveAnswer (empty: the operator
-// cancels).
+// unless told), three-way ones ThreeWayAnswer. The save dialog answers
+// SaveAnswer (empty: the operator cancels).
 class RecordingDialogs final : public TOperatorDialogs {
 public:
     void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
@@ -20,6 +20,13 @@ public:
         if (OnQuestion)
             OnQuestion();
         return QuestionAnswer;
+    }
+    TAnswer AskYesNoCancel(QWidget*, const QString& question) override
+    {
+        Questions << question;
+        if (OnQuestion)
+            OnQuestion();
+        return ThreeWayAnswer;
     }
     QString PromptSaveFileName(QWidget*, const TSaveDialogSetup& setup, const QString& proposedPath) override
     {
@@ -33,6 +40,7 @@ public:
     QStringList Errors;
     QStringList Questions;
     bool QuestionAnswer = false;
+    TAnswer ThreeWayAnswer = TAnswer::No;
     std::function<void()> OnQuestion;  // runs while a question is open
     QList<TSaveDialogSetup> SaveSetups;
     QStringList SaveProposals;

@@ -3,15 +3,12 @@
 #include "compounds.h"
 #include "plot_page.h"
 #include "rig_fixture.h"
+#include "time_picture.h"
 #include "time_units.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-namespace {
-
-}  // namespace
 
 TEST(Readout, ShowsWhatTheEquipmentDeliveredDuringATenMinuteDilution)
 {
@@ -58,4 +55,48 @@ TEST(Readout, ShowsWhatTheEquipmentDeliveredDuringATenMinuteDilution)
         moments += f.Cell(row, 0).empty() ? 0 : 1;
     EXPECT_EQ(static_cast<int>(f.form.Plot1->Data().Size()), moments);
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
+}
+
+// Outside Dilution the box shows the last dilution's delivery, greyed and
+// dated, not what the totalizers count now; each flow shows its set-point,
+// measured beside it only where the state reads the totalizers, and no
+// commanded flow shows a dash.
+TEST(Readout, OutsideADilutionTheDeliveryIsTheLastOnesAndNoCommandedFlowLooksStopped)
+{
+    struct Case {
+        QPushButton* TForm1::*button;
+        double seconds;
+        bool gasBMeasured;
+    };
+    for (const Case& c : {Case{&TForm1::ButtonStop, 5, false}, Case{&TForm1::ButtonBypass, 5, true},
+                          Case{&TForm1::ButtonFlush, 3, false}}) {
+        RigFixture f;
+        SCOPED_TRACE((f.form.*c.button)->text().toStdString());
+        f.Request(150, 0);
+        f.form.ButtonDilution->click();
+        f.RunFor(60);
+        const QString ppmA = f.form.LabelPpmA->text();
+        const QString elapsed = f.form.LabelElapsed->text();
+        ASSERT_NEAR(ppmA.toDouble(), 150, 10);
+        ASSERT_EQ(f.form.GroupBoxReadout->title(), "Delivery");
+
+        const QString before = FormatDayCount("hh:nn", f.clock.wallNow());
+        (f.form.*c.button)->click();
+        f.Tick();
+        const QString ended = FormatDayCount("hh:nn", f.clock.wallNow());
+        f.RunFor(c.seconds);
+        EXPECT_EQ(f.form.LabelPpmA->text(), ppmA) << "the last dilution's, whatever flows now";
+        EXPECT_EQ(f.form.LabelElapsed->text(), elapsed);
+        EXPECT_FALSE(f.form.LabelPpmA->isEnabled()) << "greyed";
+        const QString note = f.form.GroupBoxReadout->title().mid(QString("Delivery \u2013 ").size());
+        EXPECT_TRUE(note == "last dilution, ended " + before || note == "last dilution, ended " + ended);
+        EXPECT_EQ(f.form.LabelPpmA->accessibleName(), "Gas A delivered " + ppmA + " ppm, " + note);
+
+        const double setPointB = f.mfc.setPoint(2);
+        EXPECT_NEAR(f.form.LabelFlowBSetPoint->text().toDouble(), setPointB, 0.001 * setPointB + 1e-9);
+        if (c.gasBMeasured)
+            EXPECT_NEAR(f.form.LabelFlowB->text().toDouble(), setPointB, 0.05 * setPointB);
+        else
+            EXPECT_EQ(f.form.LabelFlowB->text(), setPointB > 0 ? "not read" : "\u2013");
+    }
 }

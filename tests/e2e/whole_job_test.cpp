@@ -53,7 +53,8 @@ TEST(WholeJob, FromFindPortsThroughAHumidifiedDilutionToTheSavedLog)
     QTest::keyClick(f.RtIntegerEditH2Oppm, Qt::Key_Return);
     ASSERT_EQ(w.dialogs.Messages.size(), 1);
     const QRegularExpressionMatch least
-        = QRegularExpression("^Minimum water content is (\\d+) ppm$").match(w.dialogs.Messages[0]);
+        = QRegularExpression("^Water: at 150 ppm of gas A the bubbler can give no less than (\\d+) ppm$")
+              .match(w.dialogs.Messages[0]);
     ASSERT_TRUE(least.hasMatch()) << w.dialogs.Messages[0].toStdString();
     const int water = least.captured(1).toInt();
     EXPECT_EQ(f.RtIntegerEditH2Oppm->Value(), water);

@@ -4,6 +4,7 @@
 #include "qt_printers.h"
 #include "rt_double_edit.h"
 #include "rt_integer_edit.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 #include <QTemporaryDir>
 
 namespace {
@@ -116,11 +119,12 @@ TEST(FormLog, StoreDataWritesTheMomentAndMakesItsRowCurrent)
 
     // Rows stored while the table is out of sight: the last one is in view
     // when the operator turns to the Output page, and stays so.
+    f.form.show();
+    QCoreApplication::processEvents();
     for (int i = 0; i < 300; ++i)
         f.form.StoreData();
     QTableView* grid = f.form.StringGrid1;
     f.form.PageControl1->setCurrentWidget(f.form.TabSheet2);
-    f.form.show();
     QCoreApplication::processEvents();
     auto inView = [grid](int row) {
         const QRect r = grid->visualRect(grid->model()->index(row, 0));
@@ -307,21 +311,28 @@ TEST(FormLog, ASavedFileWithTwoPlansCarriesEachReportAtItsMarker)
     EXPECT_TRUE(reports[1].contains("3000 ppm of Oxygen")) << reports[1].toStdString();
 }
 
-// Closing asks for a save while rows were never saved, once the equipment
-// is safe; a save still running is waited for and counts.
+// Closing asks for a save while rows were never saved, before anything is
+// stopped: Cancel, or no file chosen after Yes, keeps the program and the
+// rig running; otherwise the rig is made safe and the file gets the log
+// with the rows stored on the way out. A save still running is waited for
+// and counts.
 TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
 {
     struct Case {
         const char* name;
-        bool store, saveBefore, answer, withoutAsking;
-        bool asked, savedOnClose;
+        bool store, saveBefore;
+        TAnswer answer;
+        bool chooseFile, withoutAsking;
+        bool asked, closes, savedOnClose;
     };
     const Case cases[] = {
-        {"nothing stored", false, false, true, false, false, false},
-        {"saved while closing", true, true, true, false, false, false},
-        {"No closes", true, false, false, false, true, false},
-        {"Yes saves, then closes", true, false, true, false, true, true},
-        {"a close on a signal", true, false, true, true, false, false},
+        {"nothing stored", false, false, TAnswer::Yes, true, false, false, true, false},
+        {"saved while closing", true, true, TAnswer::Yes, true, false, false, true, false},
+        {"No closes", true, false, TAnswer::No, true, false, true, true, false},
+        {"Yes saves, then closes", true, false, TAnswer::Yes, true, false, true, true, true},
+        {"Cancel keeps running", true, false, TAnswer::Cancel, true, false, true, false, false},
+        {"Yes, then no file, keeps running", true, false, TAnswer::Yes, false, false, true, false, false},
+        {"a close on a signal", true, false, TAnswer::Yes, true, true, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -335,22 +346,39 @@ TEST(FormLog, ClosingWithUnsavedRowsOffersASave)
             f.form.StoreData();
         if (c.saveBefore)
             f.form.Save(dir.filePath("before.csv"));
-        f.dialogs.QuestionAnswer = c.answer;
-        f.dialogs.SaveAnswer = dir.filePath("on close.csv");
+        f.dialogs.ThreeWayAnswer = c.answer;
+        f.dialogs.SaveAnswer = c.chooseFile ? dir.filePath("on close.csv") : QString();
         int patternWhenAsked = -1;
         f.dialogs.OnQuestion = [&] { patternWhenAsked = f.relay.pattern(); };
+        f.form.show();
 
         if (c.withoutAsking)
             f.form.ShutDown();
         else
-            f.form.close();
+            EXPECT_EQ(f.form.close(), c.closes);
 
-        EXPECT_EQ(f.relay.pattern(), 0);
         EXPECT_EQ(f.dialogs.Questions, c.asked ? QStringList{"Save the log before closing?"} : QStringList());
         if (c.asked) {
-            EXPECT_EQ(patternWhenAsked, 0) << "all valves closed before the question";
+            EXPECT_EQ(patternWhenAsked, 0b010011) << "nothing is stopped while the operator is asked";
         }
+        EXPECT_EQ(f.relay.pattern(), c.closes ? 0 : 0b010011);
+        EXPECT_EQ(f.form.Timer1->isActive(), !c.closes) << "the mixer goes on ticking when the close is cancelled";
         EXPECT_EQ(QFile::exists(f.dialogs.SaveAnswer), c.savedOnClose);
         EXPECT_EQ(f.form.MemoDevFeedback->toPlainText().endsWith("Saving succeeded\n"), c.saveBefore || c.savedOnClose);
     }
+}
+
+// The save dialogs propose the program's folder where it may be written to,
+// otherwise the user's documents, as for the installed program in /usr/bin.
+TEST(FormLog, TheSaveFolderIsOneTheOperatorMayWriteTo)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(),
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther
+                                          | QFile::ReadGroup | QFile::ExeGroup));
+    EXPECT_EQ(ProposedSaveFolder(QCoreApplication::applicationDirPath()), QCoreApplication::applicationDirPath());
+    const auto proposed = RunUnprivileged([&] { return ProposedSaveFolder(dir.path()).toStdString(); });
+    ASSERT_TRUE(proposed.has_value());
+    EXPECT_NE(*proposed, dir.path().toStdString());
+    EXPECT_EQ(*proposed, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString());
 }

@@ -32,10 +32,11 @@ int ResetMarkers(const TLogTableModel& log)
     return n;
 }
 
-// The number at the end of a limit message ("... is 30174", "... is 87 ppm").
+// The water a limit message names ("Water: at 150 ppm of gas A the bubbler
+// can give no more than 30174 ppm").
 int NumberIn(const QString& message)
 {
-    const QRegularExpressionMatch m = QRegularExpression(" is (\\d+)( ppm)?$").match(message);
+    const QRegularExpressionMatch m = QRegularExpression("^Water: .* (\\d+) ppm$").match(message);
     EXPECT_TRUE(m.hasMatch()) << message.toStdString();
     return m.captured(1).toInt();
 }
@@ -146,7 +147,7 @@ TEST(MixtureInputs, WaterIsHeldBetweenTheLimitsOfTheSimulatedBubbler)
     const double p = f.form.RtIntegerEditpH2O->Value();
     EXPECT_NEAR(p, p0, 0.0005) << "the reading sets the field the limits use";
     ASSERT_EQ(f.dialogs.Messages.size(), 1);
-    EXPECT_TRUE(f.dialogs.Messages[0].startsWith("Maximum possible H2O fraction is "));
+    EXPECT_TRUE(f.dialogs.Messages[0].startsWith("Water: at 150 ppm of gas A the bubbler can give no more than "));
     const int most = NumberIn(f.dialogs.Messages[0]);
     EXPECT_NEAR(most, 964850 * p0, 500);
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), most);
@@ -158,8 +159,7 @@ TEST(MixtureInputs, WaterIsHeldBetweenTheLimitsOfTheSimulatedBubbler)
     f.dialogs.Messages.clear();
     f.form.RtIntegerEditH2Oppm->SetValue(50);
     ASSERT_EQ(f.dialogs.Messages.size(), 1);
-    EXPECT_TRUE(f.dialogs.Messages[0].startsWith("Minimum water content is "));
-    EXPECT_TRUE(f.dialogs.Messages[0].endsWith(" ppm"));
+    EXPECT_TRUE(f.dialogs.Messages[0].startsWith("Water: at 150 ppm of gas A the bubbler can give no less than "));
     const int least = NumberIn(f.dialogs.Messages[0]);
     EXPECT_NEAR(least, 999800 * p0 / 360, 2);
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), least);
@@ -212,7 +212,9 @@ TEST(MixtureInputs, WithoutAnyReadingNoWaterIsPossible)
     MixtureFixture f(25.0, false);
     f.relay.Faults.Silent = true;
     f.form.RtIntegerEditH2Oppm->SetValue(2000);
-    EXPECT_EQ(f.dialogs.Messages, QStringList{"Maximum possible H2O fraction is 0"});
+    EXPECT_EQ(f.dialogs.Messages,
+              QStringList{"Water: the bubbler's temperature has not been read, so no water "
+                          "can be given; it is 0 ppm"});
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), 0);
     EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 999850);
 
@@ -223,7 +225,8 @@ TEST(MixtureInputs, WithoutAnyReadingNoWaterIsPossible)
     f.form.RtIntegerEditH2Oppm->SetValue(30000);
     f.form.ppmUpdating = false;
     f.form.RtIntegerEditGasAPPM->SetValue(970000);
-    EXPECT_EQ(f.dialogs.Messages, QStringList{"Maximum possible H2O fraction is 0"});
+    EXPECT_EQ(f.dialogs.Messages,
+              QStringList{"Water: at 970000 ppm of gas A no gas B is left to carry water, so it is 0 ppm"});
     EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), 0);
     EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 30000);
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
@@ -254,45 +257,55 @@ TEST(MixtureInputs, TheGuardIsClearedWhenTheHandlerFails)
     EXPECT_EQ(dialogs.Errors.size(), 1);
 }
 
-TEST(MixtureInputs, WaterTypedKeyByKeyIsHeldToItsMinimumOnlyWhenTheEntryEnds)
+// While the operator types, no correction touches the digits still to come
+// and no box takes the keys: each accepted value stops the mixer and is
+// planned as the limits hold it, and the correction, named and explained,
+// comes when the entry ends.
+TEST(MixtureInputs, ATypedValueIsCorrectedOnlyWhenTheEntryEnds)
 {
     struct Case {
+        const char* name;
+        TRtIntegerEdit* TForm1::*field;
         QString typed;
         Qt::Key end;
-        QStringList whileTyping;  // message beginnings
-        QStringList atTheEnd;
-        int value;  // 0: the limit the last message names
+        QString told;  // what the end of the entry tells; empty: nothing
+        int gasA, water;
     };
-    const QString least = "Minimum water content is ";
-    const QString most = "Maximum possible H2O fraction is ";
     const Case cases[] = {
-        {"7300", Qt::Key_Tab, {}, {}, 7300},       {"7300", Qt::Key_Return, {}, {}, 7300},
-        {"7", Qt::Key_Return, {}, {least}, 0},     {"73", Qt::Key_Tab, {}, {least}, 0},
-        {"35000", Qt::Key_Tab, {most}, {most}, 0},  // too much is said at once
+        // From 10000 ppm of gas A with 72 ppm of water, "1" and "15" on the
+        // way to "150" need more water than 72; so does 150 itself.
+        {"gas A 150", &TForm1::RtIntegerEditGasAPPM, "150", Qt::Key_Tab,
+         "Water: at 150 ppm of gas A the bubbler can give no less than 73 ppm", 150, 73},
+        {"gas A 9000", &TForm1::RtIntegerEditGasAPPM, "9000", Qt::Key_Return, "", 9000, 72},
+        {"water 7300", &TForm1::RtIntegerEditH2Oppm, "7300", Qt::Key_Tab, "", 10000, 7300},
+        {"water 7", &TForm1::RtIntegerEditH2Oppm, "7", Qt::Key_Return,
+         "Water: at 10000 ppm of gas A the bubbler can give no less than 72 ppm", 10000, 72},
+        {"water 35000", &TForm1::RtIntegerEditH2Oppm, "35000", Qt::Key_Tab,
+         "Water: at 10000 ppm of gas A the bubbler can give no more than 24960 ppm", 10000, 24960},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed.toStdString());
-        MixtureFixture f(25.0);
-        TRtIntegerEdit* water = f.form.RtIntegerEditH2Oppm;
+        SCOPED_TRACE(c.name);
+        MixtureFixture f(22.0);
+        f.form.RtIntegerEditGasAPPM->SetValue(10000);
+        f.form.RtIntegerEditH2Oppm->SetValue(72);
+        ASSERT_TRUE(f.dialogs.Messages.isEmpty()) << f.dialogs.Messages.join('|').toStdString();
         f.form.Core().State.MixerState = TMixerState::Dilution;
-        auto said = [&] {
-            QStringList beginnings;
-            for (const QString& m : f.dialogs.Messages)
-                beginnings << m.left(m.indexOf(" is ") + 4);
-            return beginnings;
-        };
+        TRtIntegerEdit* field = f.form.*c.field;
 
-        f.Type(water, c.typed.left(1));
-        EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Dilution) << "a first digit changes nothing yet";
-        EXPECT_EQ(f.form.Core().Mixer.LastPlan().w, 0);
-        QTest::keyClicks(water, c.typed.mid(1));
-        EXPECT_EQ(said(), c.whileTyping);
-        QTest::keyClick(water, c.end);
-        EXPECT_EQ(said(), c.atTheEnd);
-        const int value = c.value ? c.value : NumberIn(f.dialogs.Messages.last());
-        EXPECT_EQ(water->Value(), value);
-        EXPECT_EQ(f.form.Core().Mixer.LastPlan().w, value) << "the plan has the value the field shows";
-        EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 1000000 - 150 - value);
+        f.Type(field, c.typed.left(1));
+        EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Standby) << "the first digit stops the mixer";
+        QTest::keyClicks(field, c.typed.mid(1));
+        EXPECT_TRUE(f.dialogs.Messages.isEmpty()) << "nothing is said while the operator types";
+        EXPECT_EQ(field->text(), c.typed) << "no keystroke is lost";
+        const TMixRequest planned = f.form.Core().State.Request;
+        EXPECT_EQ(planned.w, c.water) << "each value is planned as the limits hold it";
+
+        QTest::keyClick(field, c.end);
+        EXPECT_EQ(f.dialogs.Messages, c.told.isEmpty() ? QStringList() : QStringList{c.told});
+        EXPECT_EQ(f.form.RtIntegerEditGasAPPM->Value(), c.gasA);
+        EXPECT_EQ(f.form.RtIntegerEditH2Oppm->Value(), c.water);
+        EXPECT_EQ(f.form.RtIntegerEditGasBPPM->Value(), 1000000 - c.gasA - c.water);
+        EXPECT_EQ(f.form.Core().Mixer.LastPlan().w, c.water) << "the plan has the value the field shows";
         EXPECT_EQ(f.form.Core().State.MixerState, TMixerState::Standby);
     }
 }

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
 
 TEST(OperationFields, ConcentrationFieldsCarryTheirLimitsAndStartValues)
 {
@@ -71,4 +75,34 @@ TEST(OperationFields, VapourPressureFieldShowsNumbersAndCannotBeTypedInto)
     EXPECT_LT(e->text().size(), full.size());
     EXPECT_LE(e->fontMetrics().horizontalAdvance(e->text()), e->WinWidth() + 2);
     EXPECT_EQ(e->Value(), v);
+}
+
+// The program's table: a click anywhere in a Flush cell toggles it, and no
+// click scrolls the table sideways or hides a digit, also with enough steps
+// for a vertical scroll bar.
+TEST(OperationFields, AClickAnywhereInAFlushCellTogglesItAndNothingScrolls)
+{
+    FormFixture f;
+    f.form.show();
+    f.form.PageControl1->setCurrentIndex(1);
+    QTableWidget* table = f.form.TableFlowProgram;
+    f.form.ShowProgram(TFlowProgram(9, TProgramStep{1000000, 35000, 600.0, false}));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(table->verticalScrollBar()->isVisible());
+
+    const double across[] = {0.04, 0.5, 0.96, 0.5};  // the last click takes back the one before
+    const bool after[] = {true, false, true, false};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const QRect cell = table->visualRect(table->model()->index(0, 3));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                          QPoint(cell.left() + static_cast<int>(across[i] * cell.width()), cell.center().y()));
+        EXPECT_EQ(table->item(0, 3)->checkState() == Qt::Checked, after[i]);
+        EXPECT_EQ(f.form.TableProgram()[0].FlushBefore, after[i]);
+        EXPECT_EQ(table->horizontalScrollBar()->value(), 0);
+        EXPECT_LE(table->visualRect(table->model()->index(0, 3)).right(), table->viewport()->width());
+        const QRect first = table->visualRect(table->model()->index(0, 0));
+        EXPECT_GE(first.left(), 0);
+        EXPECT_GE(first.width(), table->fontMetrics().horizontalAdvance("1000000") + 6) << "every digit shows";
+    }
 }
