@@ -94,8 +94,15 @@ std::string Since(const TDeviceHealth& h)
 std::optional<std::string> TSupervisor::DeviceLost() const
 {
     for (TDevice device : {TDevice::RelayBoard, TDevice::Controller1, TDevice::Controller2}) {
-        if (const TDeviceHealth* h = Silent(device))
-            return DeviceLabel(device) + " not answering" + Since(*h);
+        const TDeviceHealth* h = Silent(device);
+        if (!h)
+            continue;
+        // The controllers share a port: when it is lost both fail, and the
+        // first of them is named, whichever fell silent a moment earlier.
+        const TDeviceHealth& first = Gateway_.Health(TDevice::Controller1);
+        if (device == TDevice::Controller2 && first.ConsecutiveFailures >= 2)
+            return DeviceLabel(TDevice::Controller1) + " not answering" + Since(first);
+        return DeviceLabel(device) + " not answering" + Since(*h);
     }
     return std::nullopt;
 }
