@@ -20,12 +20,12 @@ enum class TAveraging : std::uint8_t {
 // was due. Only pulsed plans are judged; a plan that needs longer than
 // LongestAveragingMinutes is not deliverable.
 struct TPlanFeasibility {
-    bool Pulsed = false;       // the plan doses gas A or gas B in pulses
-    bool PulsedA = false;      // gas A, else gas B
-    float PulseSetPoint = 0;   // g/min
-    double PulseGrams = 0;     // the smallest pulse
-    double GasAMinutes = 0;    // until gas A averages within tolerance
-    double WaterMinutes = 0;   // until the water does (water carried by pulses of gas B)
+    bool Pulsed = false;      // the plan doses gas A or gas B in pulses
+    bool PulsedA = false;     // gas A, else gas B
+    float PulseSetPoint = 0;  // g/min
+    double PulseGrams = 0;    // the smallest pulse
+    double GasAMinutes = 0;   // until gas A averages within tolerance
+    double WaterMinutes = 0;  // until the water does (water carried by pulses of gas B)
     TAveraging Limit = TAveraging::Sound;
     bool Deliverable = true;
 

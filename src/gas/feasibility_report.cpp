@@ -12,7 +12,7 @@ const QString Tenths = QStringLiteral("0.0");
 QString Tolerance(std::int32_t ppm)
 {
     return ppm * DeliveryRelativeTolerance >= DeliveryAbsoluteTolerancePpm ? QStringLiteral("1 %")
-                                                                          : QStringLiteral("1 ppm");
+                                                                           : QStringLiteral("1 ppm");
 }
 
 }  // namespace

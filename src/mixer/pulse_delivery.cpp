@@ -137,9 +137,9 @@ void TMixer::Pulse(const TPulsedGas& gas)
     Trace(QLatin1String(gas.IsLabel) + FormatFloat(MassPicture, gas.Totalizer.Value) + QStringLiteral(" g"));
     // How long the set-point would stay up if held now: until the next
     // decision, a tick from now.
-    const double ahead = ledger.LastDecision < 0.0 ? DaysFromMs(TickMs)
-                                                   : std::clamp(now - ledger.LastDecision, DaysFromMs(PulseLengthMs),
-                                                                DaysFromSeconds(LongestHoldSeconds));
+    const double ahead = ledger.LastDecision < 0.0
+        ? DaysFromMs(TickMs)
+        : std::clamp(now - ledger.LastDecision, DaysFromMs(PulseLengthMs), DaysFromSeconds(LongestHoldSeconds));
     ledger.LastDecision = now;
 
     if (!readOk) {

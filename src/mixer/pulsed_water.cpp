@@ -182,7 +182,8 @@ void TMixer::SendH2OByGasB(double share)
         return;
     Trace(QString());
     Trace(QStringLiteral("Total elapsed time ") + FormatDayCount(DurationPicture, now - S_.DilutionStartTime));
-    Trace(QStringLiteral("Required B in H2O  ") + FormatFloat(MassPicture, share * GasBDue(now)) + QStringLiteral(" g"));
+    Trace(QStringLiteral("Required B in H2O  ") + FormatFloat(MassPicture, share * GasBDue(now))
+          + QStringLiteral(" g"));
     Trace(QStringLiteral("Ratio              ") + FormatFloat(QStringLiteral("0.000"), share));
     Trace(QStringLiteral("B in H2O actual    ") + FormatFloat(MassPicture, S_.H2OGramsB) + QStringLiteral(" g"));
     StoreH2OPulseRow();

@@ -19,12 +19,12 @@ TEST(PulseLedger, WhatIsOnItsWayIsAskedForButNotCountedWithinTheLastSeconds)
         double seconds, counted, onItsWay;
     };
     const Case cases[] = {
-        {1.0, 0.0, 0.001},        // the first pulse, none of it counted yet
-        {1.5, 0.0004, 0.0006},    // partly counted
-        {2.0, 0.0012, 0.0},       // the controller gave more than asked
-        {5.0, 0.0005, 0.0},       // long ago: what was not counted did not come
-        {11.0, 0.001, 0.001},     // the second pulse, still on, a second of it
-        {14.0, 0.0011, 0.002},    // on for four seconds: only the last two count
+        {1.0, 0.0, 0.001},      // the first pulse, none of it counted yet
+        {1.5, 0.0004, 0.0006},  // partly counted
+        {2.0, 0.0012, 0.0},     // the controller gave more than asked
+        {5.0, 0.0005, 0.0},     // long ago: what was not counted did not come
+        {11.0, 0.001, 0.001},   // the second pulse, still on, a second of it
+        {14.0, 0.0011, 0.002},  // on for four seconds: only the last two count
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seconds);

@@ -132,7 +132,8 @@ TEST(CliDryRun, RefusesAPlanItsControllersCannotDeliverBeforeSimulating)
         const char* line;
     };
     const Case cases[] = {
-        {{"--ppm-a", "150", "--max-a", "6", "--dyn-a", "50", "--max-b", "0.25", "--dyn-b", "50"}, 1,
+        {{"--ppm-a", "150", "--max-a", "6", "--dyn-a", "50", "--max-b", "0.25", "--dyn-b", "50"},
+         1,
          "Method          : A (pulse) in B\nDeliverable     : no, gas A in pulses of 0.000 252 000 g averages within "
          "1 % only after "},
         {{"--ppm-a", "10000"}, 0, "H2O             :            0.0             0.0"},

@@ -48,9 +48,9 @@ void Sweep(const TGrid& grid)
                     run.Request(a, w);
                     const TPlanResult& plan = run.Mixer().LastPlan();
                     methods.insert(plan.MixingMethod);
-                    SCOPED_TRACE(testing::Message() << a << " ppm " << gasA << ", " << plan.w << " ppm water in "
-                                                    << gasB << ", controllers " << ranges.Name << ": "
-                                                    << MixingMethodName(plan.MixingMethod));
+                    SCOPED_TRACE(testing::Message()
+                                 << a << " ppm " << gasA << ", " << plan.w << " ppm water in " << gasB
+                                 << ", controllers " << ranges.Name << ": " << MixingMethodName(plan.MixingMethod));
                     if (!run.Refusal().empty()) {
                         ++refused;
                         run.StartDilution();
@@ -66,8 +66,8 @@ void Sweep(const TGrid& grid)
                     run.RunFor(300);
                     const TDryRunResult r = run.Result();
                     EXPECT_EQ(r.Alarm, "");
-                    EXPECT_TRUE(r.WithinTolerance()) << r.DeliveredPpmA << " ppm gas A, " << r.DeliveredPpmH2O
-                                                     << " ppm water";
+                    EXPECT_TRUE(r.WithinTolerance())
+                        << r.DeliveredPpmA << " ppm gas A, " << r.DeliveredPpmH2O << " ppm water";
                     // A constant gas B doses water in stretches of one relay
                     // exchange (30 ms) at least: below a few hundred ppm that
                     // is more than two minutes' tolerance.
