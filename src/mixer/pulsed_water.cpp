@@ -12,9 +12,7 @@
 #include "clock.h"
 #include "equipment_gateway.h"
 #include "mfc_registers.h"
-#include "mixer_host.h"
 #include "number_picture.h"
-#include "relay_commands.h"
 #include "time_picture.h"
 #include "time_units.h"
 
