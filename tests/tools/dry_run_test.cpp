@@ -74,23 +74,26 @@ TEST(DryRun, EveryMethodDeliversItsPlanOnStrictControllers)
     }
 }
 
-TEST(DryRun, ADayOfHumidifiedDilutionRidesOutAFlakyControllerLine)
+TEST(DryRun, HoursOfHumidifiedDilutionRideOutAFlakyControllerLine)
 {
+    // Three hours with 3 % of the replies garbled hold more replies garbled
+    // twice in a row (the retry garbled too) than a day at 1 % (the day
+    // itself is `dilutra-cli dry-run ... --simulate-fault mfc-flaky@0:1`).
     TDryRunOptions o;  // 150 ppm oxygen in argon: gas A in pulses
     o.PpmH2O = 7300;
-    o.Minutes = 24 * 60;
-    o.Faults = {*ParseScheduledFault("mfc-flaky@0:1")};
+    o.Minutes = 3 * 60;
+    o.Faults = {*ParseScheduledFault("mfc-flaky@0:3")};
     TDryRun run(o);
     run.Request(o.PpmA, o.PpmH2O);
     run.StartDilution();
     run.RunFor(o.Minutes * 60);
     const TDryRunResult r = run.Result();
-    EXPECT_NEAR(static_cast<double>(r.GarbledReplies) / static_cast<double>(r.Replies), 0.01, 0.001);
+    EXPECT_NEAR(static_cast<double>(r.GarbledReplies) / static_cast<double>(r.Replies), 0.03, 0.003);
     EXPECT_EQ(r.Alarm, "");
     EXPECT_TRUE(r.WithinTolerance()) << "gas A " << r.DeliveredPpmA << ", water " << r.DeliveredPpmH2O;
 
-    // No cell of the day's log holds a number that was not read or computed.
-    EXPECT_GT(run.Log().StoredRows(), 86400);
+    // No cell of the log holds a number that was not read or computed.
+    EXPECT_GT(run.Log().StoredRows(), 3 * 3600);
     for (int i = 0; i < run.Log().DataRows(); ++i)
         ASSERT_TRUE(std::all_of(std::begin(run.Log().Row(i).Numbers), std::end(run.Log().Row(i).Numbers),
                                 [](double v) { return std::isfinite(v); }))
