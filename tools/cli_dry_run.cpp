@@ -2,8 +2,8 @@
 
 #include "cli_arguments.h"
 #include "dry_run.h"
+#include "feasibility_report.h"
 #include "pending_file.h"
-#include "time_units.h"
 #include "time_units.h"
 
 #include <QFileInfo>
@@ -17,7 +17,7 @@
 #include <stdexcept>
 
 const char* const DryRunSynopsis
-    = "dry-run --gas-a NAME --gas-b NAME --ppm-a N --ppm-h2o N --minutes M [--bubbler-temp C]\n"
+    = "dry-run --gas-a NAME --gas-b NAME --ppm-a N [--ppm-h2o N] --minutes M [--bubbler-temp C]\n"
       "          [--max-a G --dyn-a N --max-b G --dyn-b N] [--log FILE] [--simulate-fault KIND@S[:ARG]]\n"
       "  dry-run --gas-a NAME --gas-b NAME --program FILE [--bubbler-temp C] [...]";
 
@@ -110,7 +110,12 @@ std::string Percent(double relative)
 {
     if (!std::isfinite(relative))
         return "-";
-    return (relative >= 0 ? "+" : "") + Fixed(100.0 * relative, 3) + " %";
+    // Appended piece by piece: GCC 12's -O3 misreads the concatenation of a
+    // conditional literal as an overlapping copy (-Wrestrict).
+    std::string text(relative >= 0 ? "+" : "");
+    text += Fixed(100.0 * relative, 3);
+    text += " %";
+    return text;
 }
 
 }  // namespace
@@ -141,7 +146,7 @@ TDryRunCommand ReadDryRunCommand(const CliCommandLine& line)
                            + " days; a run of more than a year is not simulated");
     } else {
         o.PpmA = static_cast<std::int32_t>(line.Whole(PpmA(), 0, CliRange::PpmMax));
-        o.PpmH2O = static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax));
+        o.PpmH2O = line.Has(PpmH2O()) ? static_cast<std::int32_t>(line.Whole(PpmH2O(), 0, CliRange::WaterPpmMax)) : 0;
         o.Minutes
             = line.Number(Minutes(), NumberRange{0.0, 10.0 * MinutesPerDay, "minutes above 0, up to ten days", true});
     }
@@ -216,6 +221,18 @@ int RunMixtureDryRun(const TDryRunCommand& command, TDryRun& run, std::ostream& 
     const QStringList notes = run.Request(command.Options.PpmA, command.Options.PpmH2O);
     for (const QString& note : notes)
         err << "note: " << Encoded(note) << '\n';
+    // A plan the controllers cannot deliver is refused before any gas flows.
+    const TPlanResult& plan = run.Mixer().LastPlan();
+    if (!plan.Feasibility.Deliverable) {
+        out << "Method          : " << MixingMethodName(plan.MixingMethod) << '\n'
+            << "Deliverable     : no, " << Encoded(UndeliverableReason(plan)) << '\n';
+        const TPlanFeasibility& f = plan.Feasibility;
+        out << "Gas A possible  : " << Encoded(PossibleRange(f.LowestA, f.HighestA)) << '\n';
+        if (f.WaterRangeKnown)
+            out << "H2O possible    : " << Encoded(PossibleRange(f.LowestW, f.HighestW)) << '\n';
+        out.flush();
+        return ExitFailed;
+    }
     run.StartDilution();
     run.RunFor(command.Options.Minutes * 60.0);
     const TDryRunResult r = run.Result();

@@ -78,6 +78,7 @@ TPlanRequest ReadPlanRequest(const CliCommandLine& line, std::vector<std::string
         notes.push_back(Encoded(message));
     request.w = limits.W;
     request.b = limits.B;
+    request.pH2O = p;
     return request;
 }
 

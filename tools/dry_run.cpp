@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "compounds.h"
 #include "equipment_gateway.h"
+#include "feasibility_report.h"
 #include "log_file.h"
 #include "log_table_model.h"
 #include "mfc_services.h"
@@ -249,10 +250,23 @@ TDryRunResult TDryRun::TParts::Between(const TRecord& from, const TRecord& to, s
     return r;
 }
 
+std::string TDryRun::Refusal() const
+{
+    const TPlanResult& plan = P_->Mixer.LastPlan();
+    if (plan.Feasibility.Deliverable)
+        return {};
+    return UndeliverableReason(plan).toStdString();
+}
+
 TDryRunResult TDryRun::Run(const TDryRunOptions& options)
 {
     TDryRun run(options);
     run.Request(options.PpmA, options.PpmH2O);
+    if (const std::string why = run.Refusal(); !why.empty()) {
+        TDryRunResult refused = run.Result();
+        refused.Refused = why;
+        return refused;
+    }
     run.StartDilution();
     run.RunFor(options.Minutes * 60.0);
     return run.Result();

@@ -24,8 +24,8 @@ class SimulatedRig;
 
 // A delivered concentration is within tolerance when it is off by no more
 // than 1 % of the requested ppm or 1 ppm, whichever is larger.
-inline constexpr double DryRunRelativeTolerance = 0.01;
-inline constexpr double DryRunAbsoluteTolerancePpm = 1.0;
+inline constexpr double DryRunRelativeTolerance = DeliveryRelativeTolerance;
+inline constexpr double DryRunAbsoluteTolerancePpm = DeliveryAbsoluteTolerancePpm;
 double DryRunTolerancePpm(double requestedPpm);
 
 // A controller's gas table as a dry run sets it: full scale (g/min) and
@@ -60,7 +60,8 @@ struct TDryRunOptions {
 // mole fractions against the request (after the water limits).
 struct TDryRunResult {
     std::string Method;
-    std::string Alarm;  // the newest alarm the supervision raised, if any
+    std::string Alarm;    // the newest alarm the supervision raised, if any
+    std::string Refused;  // why the plan is not deliverable (then nothing ran)
     double Minutes = 0.0;
     std::int32_t RequestedPpmA = 0;
     std::int32_t RequestedPpmH2O = 0;
@@ -129,6 +130,9 @@ public:
     // held between its limits; returns what the page would tell the operator.
     // The mixer goes to Standby and plans, as after a typed value.
     QStringList Request(std::int32_t ppmA, std::int32_t ppmH2O);
+    // Why the plan of the request is not deliverable with these controllers
+    // (the Dilution button would refuse it); empty when it is.
+    std::string Refusal() const;
     // The Dilution button; what is delivered counts from here.
     void StartDilution();
     // Ticks for `seconds` of simulated time, every 250 ms or at once after
@@ -137,7 +141,8 @@ public:
     // What was delivered since the dilution started.
     TDryRunResult Result();
 
-    // The whole run of the options: request, dilution, ticks, result.
+    // The whole run of the options: request, dilution, ticks, result; a
+    // plan that is not deliverable is refused before the dilution.
     static TDryRunResult Run(const TDryRunOptions& options);
 
     // Runs a flow program through the mixer's runner to its end (or until it

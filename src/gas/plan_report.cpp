@@ -1,5 +1,6 @@
 #include "plan_report.h"
 
+#include "feasibility_report.h"
 #include "number_picture.h"
 #include "rounding.h"
 
@@ -137,6 +138,8 @@ QStringList PlanReportLines(const TPlanResult& p)
     lines << QStringLiteral("  Resulting flow    : ") + F("0.0", ml) + QStringLiteral(" ml/min  (25\u00BAC)");
     lines << QStringLiteral("  Resulting flow    : ") + F("0.0", ml / 24.0L * 22.4L)
             + QStringLiteral(" mln/min (0\u00BAC)");
+    // A plan its controllers cannot deliver says so below the conclusion.
+    lines << FeasibilityLines(p);
     return lines;
 }
 

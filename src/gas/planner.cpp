@@ -65,7 +65,7 @@ std::int32_t RoundToInteger(Extended x)
 
 }  // namespace
 
-TPlanResult CalculatePlan(const TPlanRequest& request)
+TPlanResult CalculatePlanFlows(const TPlanRequest& request)
 {
     TPlanResult p;
     p.a = request.a;
@@ -182,5 +182,12 @@ TPlanResult CalculatePlan(const TPlanRequest& request)
 
     p.mlA = static_cast<float>(CheckedDivide(Extended(p.TimeScaleA) * flowA, p.A.MolarMass) * 24.0L * 1000);
     p.mlB = static_cast<float>(CheckedDivide(Extended(p.TimeScaleB) * p.TotalFlowB, p.B.MolarMass) * 24.0L * 1000);
+    return p;
+}
+
+TPlanResult CalculatePlan(const TPlanRequest& request)
+{
+    TPlanResult p = CalculatePlanFlows(request);
+    p.Feasibility = AssessFeasibility(request, p);
     return p;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compounds.h"
+#include "feasibility.h"
 #include "flow_info.h"
 #include "mixing_method.h"
 
@@ -9,7 +10,9 @@
 #include <vector>
 
 // What the planner is asked: the requested ppm of gas A (a), gas B (b) and
-// water (w), the two gases by table name, and the controllers' ranges.
+// water (w), the two gases by table name, and the controllers' ranges; the
+// water vapour pressure at the bubbler (atm), for judging water carried by
+// pulses of gas B (0 when not known: that water is not judged).
 struct TPlanRequest {
     std::int32_t a = 0;
     std::int32_t b = 0;
@@ -18,6 +21,7 @@ struct TPlanRequest {
     std::string GasB;
     TFlowInfo FIA;
     TFlowInfo FIB;
+    double pH2O = 0;
 };
 
 // One listed component of a mixture gas: its partial pressure in ppm and its
@@ -64,12 +68,18 @@ struct TPlanResult {
     double DesiredFlowAGramsperMinute = 0;
     double DesiredFlowBGramsperMinute = 0;
     double H2OFractioninB = 0;
+
+    // Whether the controllers can deliver the plan within tolerance.
+    TPlanFeasibility Feasibility;
 };
 
 // Chooses the mixing method and the two flows. The gas that dominates by mass
 // runs at its controller's maximum and the other gets the flow of the wanted
 // mass ratio; above its controller's maximum both are scaled down
-// ("limited"), below its minimum it is pulsed ("pulse"). Raises
+// ("limited"), below its minimum it is pulsed ("pulse"); a pulsed plan is
+// judged for how long its pulses need to average within tolerance. Raises
 // CompoundLookupError for a name not in the table and FloatingPointError
 // where a controller range of 0 would divide by zero.
 TPlanResult CalculatePlan(const TPlanRequest& request);
+// The method and the flows alone, not judged.
+TPlanResult CalculatePlanFlows(const TPlanRequest& request);

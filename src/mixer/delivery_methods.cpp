@@ -1,6 +1,7 @@
 // The delivery routines of a dilution tick: the delivery path with the
-// planned set-points, a gas planned below its controller's minimum in
-// pulses, and water by routing gas B through the bubbler for a share of it.
+// planned set-points, and water by routing gas B through the bubbler for a
+// share of it. A gas planned below its controller's minimum goes in pulses
+// (pulse_delivery.cpp).
 #include "mixer.h"
 
 #include "clock.h"
@@ -18,33 +19,9 @@
 
 namespace {
 
-constexpr unsigned PauseAfterTotalizerMs = 50;
-constexpr unsigned PauseAfterPulseMs = 50;
-// Longest time a water pulse holds the wet path open within a tick; a
-// larger lag keeps it open into the next tick.
-constexpr unsigned MaxWaterHoldMs = 200;
-constexpr double MsPerMinute = 60000.0;
-
 const QString DurationPicture = QStringLiteral("hh:nn:ss.zzz");
-const QString MassPicture = QStringLiteral("0.000 000 000");
 
 }  // namespace
-
-// What a pulse routine doses: the controller, its totalizer, the planned
-// average flow it meters against, the controller's minimum, its pulse count
-// and its trace labels (padded to one width).
-struct TMixer::TPulsedGas {
-    std::uint32_t Address;
-    TTotalizer& Totalizer;
-    double DesiredFlow;
-    float Minimum;
-    std::int32_t& Counter;
-    const char* ShouldBeLabel;
-    const char* IsLabel;
-    const char* SendLabel;
-    const char* StopLabel;
-    const char* Name;
-};
 
 void TMixer::Trace(const QString& line)
 {
@@ -53,10 +30,7 @@ void TMixer::Trace(const QString& line)
 
 void TMixer::ConstantFlow()
 {
-    if (S_.H2OPathHeld)
-        Gateway_.SetValves(ValvesWetPath);
-    else
-        Gateway_.SetValves(ValvesDryPath);
+    SetValvesTimed(S_.H2OPathHeld ? ValvesWetPath : ValvesDryPath);
     // A set-point counts as sent only when its write went out; otherwise the
     // next tick tries again rather than leave the controller at its old
     // set-point for the whole dilution.
@@ -64,74 +38,6 @@ void TMixer::ConstantFlow()
         S_.FlowASetToConstant = Gateway_.SetMFCFlow(AddressGasA, S_.DesiredFlowAGramsperMinute).Status.empty();
     if (!S_.FlowBSetToConstant)
         S_.FlowBSetToConstant = Gateway_.SetMFCFlow(AddressGasB, S_.DesiredFlowBGramsperMinute).Status.empty();
-}
-
-void TMixer::AinBPulse()
-{
-    Pulse(TPulsedGas{AddressGasA, S_.TotalizerA, S_.DesiredFlowAGramsperMinute, S_.FIA.Min, S_.Counter,
-                     "Flow should be by now :", "Flow is by now        :", "Send more flow ", "Stop flow", "A"});
-}
-
-void TMixer::BinAPulse()
-{
-    Pulse(TPulsedGas{AddressGasB, S_.TotalizerB, S_.DesiredFlowBGramsperMinute, S_.FIB.Min, S_.CounterB,
-                     "Gas B should be by now:", "Gas B is by now       :", "Send more gas B ", "Stop gas B", "B"});
-}
-
-// PulseFlow, unless the controller's minimum is higher: below it the
-// controller delivers nothing.
-float TMixer::PulseSetPoint(const TPulsedGas& gas)
-{
-    if (!(gas.Minimum > PulseFlow))
-        return PulseFlow;
-    bool& reported = PulseFloorReported_[gas.Address == AddressGasA ? 0 : 1];
-    if (!reported)
-        Trace(QStringLiteral("Pulse set-point of gas ") + QLatin1String(gas.Name) + QStringLiteral(" is its minimum :")
-              + FormatFloat(QStringLiteral("0.000 000"), gas.Minimum) + QStringLiteral(" g/min"));
-    reported = true;
-    return gas.Minimum;
-}
-
-void TMixer::Pulse(const TPulsedGas& gas)
-{
-    const TSerialResponse read = Gateway_.ReadTotalizer(gas.Address, gas.Totalizer);
-    Clock_.sleepMs(PauseAfterTotalizerMs);
-
-    const double ElapsedTime = (Clock_.now() - gas.Totalizer.StartTime) * MinutesPerDay;
-    const double shouldBe = ElapsedTime * gas.DesiredFlow;
-    Trace(QStringLiteral("Elapsed time          :") + FormatFloat(QStringLiteral("0"), ElapsedTime * 60)
-          + QStringLiteral(" s"));
-    Trace(QLatin1String(gas.ShouldBeLabel) + FormatFloat(MassPicture, shouldBe) + QStringLiteral(" g"));
-    Trace(QLatin1String(gas.IsLabel) + FormatFloat(MassPicture, gas.Totalizer.Value) + QStringLiteral(" g"));
-
-    if (!read.Status.empty() || !std::isfinite(gas.Totalizer.Value)) {
-        // Without the delivered mass there is no lag to make up: the gas
-        // stays off until a reading succeeds.
-        Trace(QLatin1String(gas.StopLabel) + QStringLiteral(" (totalizer not read)"));
-        Gateway_.WriteSetPoint(gas.Address, 0.0f);
-        Clock_.sleepMs(PauseAfterPulseMs);
-        return;
-    }
-    if (shouldBe > gas.Totalizer.Value) {
-        const float flow = PulseSetPoint(gas);
-        ++gas.Counter;
-        Trace(QLatin1String(gas.SendLabel) + QString::number(gas.Counter));
-        Gateway_.WriteSetPoint(gas.Address, flow);
-        Clock_.sleepMs(PulseLengthMs);
-        // A lag larger than this pulse makes up keeps the set-point on into
-        // the next tick, which decides afresh: pulses of one length a tick
-        // could not keep up with a planned flow above a quarter or so of the
-        // pulse flow.
-        const double pulseGrams = flow * PulseLengthMs / MsPerMinute;
-        if (shouldBe - gas.Totalizer.Value > pulseGrams)
-            return;
-        Gateway_.WriteSetPoint(gas.Address, 0.0f);
-        Clock_.sleepMs(PauseAfterPulseMs);
-        return;
-    }
-    Trace(QLatin1String(gas.StopLabel));
-    Gateway_.WriteSetPoint(gas.Address, 0.0f);
-    Clock_.sleepMs(PauseAfterPulseMs);
 }
 
 double TMixer::WaterShare(double pH2O) const
@@ -143,6 +49,24 @@ double TMixer::WaterShare(double pH2O) const
     if (Rules_.SaturatedStream)
         return S_.H2OFractionOfB * (1.0 - pH2O) / pH2O;
     return S_.H2OFractioninB / pH2O;
+}
+
+// Sends a valve pattern and times the board's exchange.
+TSerialResponse TMixer::SetValvesTimed(std::uint8_t pattern)
+{
+    const double start = Clock_.now();
+    TSerialResponse r = Gateway_.SetValves(pattern);
+    if (r.Status.empty())
+        RelayExchangeDays_ = Clock_.now() - start;
+    return r;
+}
+
+std::optional<double> TMixer::WaterShareNow() const
+{
+    const double pH2O = S_.pH2O;
+    if (!(S_.H2OFractioninB > 0.0) || !(std::isfinite(pH2O) && pH2O > 0.0))
+        return std::nullopt;
+    return WaterShare(pH2O);
 }
 
 void TMixer::SendH2O()
@@ -174,7 +98,7 @@ void TMixer::SendH2O()
 std::string TMixer::SetWetPath(bool wet)
 {
     if (wet) {
-        const TSerialResponse r = Gateway_.SetValves(ValvesWetPath);
+        const TSerialResponse r = SetValvesTimed(ValvesWetPath);
         if (r.Status.empty()) {
             S_.H2OHeldSince = Clock_.now();
             S_.H2OPathHeld = true;
@@ -185,7 +109,7 @@ std::string TMixer::SetWetPath(bool wet)
         S_.H2OPathHeld = false;
         return r.Status;
     }
-    const TSerialResponse r = Gateway_.SetValves(ValvesDryPath);
+    const TSerialResponse r = SetValvesTimed(ValvesDryPath);
     if (S_.H2OPathHeld && r.Status.empty())
         S_.H2OTime = S_.H2OTime + (Clock_.now() - S_.H2OHeldSince);
     S_.H2OPathHeld = false;
@@ -214,7 +138,12 @@ void TMixer::SendH2OByTime(double share)
     }
     const double elapsed = Clock_.now() - S_.DilutionStartTime;
     const double Req = elapsed * share;
-    if (!(Req > S_.H2OTime)) {
+    // Closing the wet path takes one exchange of the relay board, and that
+    // time is credited: it is the smallest water pulse. A pulse is given
+    // when the bubbler lags by half of one at least, and closes that much
+    // early, so the water keeps within half a pulse of the plan.
+    const double closing = RelayExchangeDays_;
+    if (!(Req - S_.H2OTime >= closing / 2)) {
         CloseWetPath();
         return;
     }
@@ -231,11 +160,11 @@ void TMixer::SendH2OByTime(double share)
     std::string failure;
     if (!S_.H2OPathHeld)
         failure = SetWetPath(true);
-    const double lagMs = (Req - S_.H2OTime) * MsPerDay;
-    if (failure.empty() && !(lagMs > MaxWaterHoldMs)) {
-        const auto hold = static_cast<unsigned>(std::max(lagMs, 0.0));
+    const double holdMs = MsFromDays(Req - S_.H2OTime - closing);
+    if (failure.empty() && !(holdMs > MaxWaterHoldMs)) {
+        const long hold = std::lround(std::max(holdMs, 0.0));
         if (hold > 0)
-            Clock_.sleepMs(hold);
+            Clock_.sleepMs(static_cast<unsigned>(hold));
         failure = SetWetPath(false);
     }
     if (failure.empty())
@@ -243,72 +172,6 @@ void TMixer::SendH2OByTime(double share)
     else
         Trace(QStringLiteral("H2O not credited   ") + QString::fromStdString(failure));
     StoreH2OPulseRow();
-}
-
-// Pulsed gas B flows only now and then: the bubbler gets its share of the
-// grams of gas B delivered, counted by controller 2's totalizer. The path
-// is chosen once a tick, right after that reading, and held until the next
-// one; the gas B counted between two readings passed the path held between
-// them.
-void TMixer::SendH2OByGasB(double share)
-{
-    const TSerialResponse read = Gateway_.ReadTotalizer(AddressGasB, S_.TotalizerB);
-    if (!read.Status.empty() || !std::isfinite(S_.TotalizerB.Value)) {
-        // Where the gas B since the last reading went cannot be told: none
-        // of it is credited, and the path stays dry until a reading succeeds.
-        S_.H2OLastTotalizerBValid = false;
-        CloseWetPath();
-        return;
-    }
-    const double grams = S_.TotalizerB.Value;
-    if (S_.H2OPathHeld) {
-        if (S_.H2OLastTotalizerBValid)
-            S_.H2OGramsB += grams - S_.H2OLastTotalizerB;
-        const double now = Clock_.now();
-        S_.H2OTime = S_.H2OTime + (now - S_.H2OHeldSince);
-        S_.H2OHeldSince = now;
-    }
-    S_.H2OLastTotalizerB = grams;
-    S_.H2OLastTotalizerBValid = true;
-
-    const double required = grams * share;
-    if (!(required > S_.H2OGramsB)) {
-        if (S_.H2OPathHeld)
-            SwitchWetPathByGasB(false);
-        return;
-    }
-    Trace(QString());
-    Trace(QStringLiteral("Total elapsed time ") + FormatDayCount(DurationPicture, Clock_.now() - S_.DilutionStartTime));
-    Trace(QStringLiteral("Required B in H2O  ") + FormatFloat(MassPicture, required) + QStringLiteral(" g"));
-    Trace(QStringLiteral("Ratio              ") + FormatFloat(QStringLiteral("0.000"), share));
-    Trace(QStringLiteral("B in H2O actual    ") + FormatFloat(MassPicture, S_.H2OGramsB) + QStringLiteral(" g"));
-    if (!S_.H2OPathHeld)
-        SwitchWetPathByGasB(true);
-    StoreH2OPulseRow();
-}
-
-// The gas B counted between the readings just before and just after the
-// switch passed the old path for about half of that time and the new one
-// for the rest. A switch the board did not confirm, or no reading after
-// it, leaves nothing to split: the count starts afresh at the next reading.
-void TMixer::SwitchWetPathByGasB(bool wet)
-{
-    const bool wasWet = S_.H2OPathHeld;
-    const std::string failure = SetWetPath(wet);
-    S_.H2OLastTotalizerBValid = false;
-    if (!failure.empty()) {
-        Trace(QStringLiteral("H2O not credited   ") + QString::fromStdString(failure));
-        return;
-    }
-    TTotalizer after = S_.TotalizerB;
-    const TSerialResponse read = Gateway_.ReadTotalizer(AddressGasB, after);
-    if (!read.Status.empty() || !std::isfinite(after.Value))
-        return;
-    const double middle = (S_.H2OLastTotalizerB + after.Value) / 2;
-    if (wasWet)
-        S_.H2OGramsB += middle - S_.H2OLastTotalizerB;
-    S_.H2OLastTotalizerB = middle;
-    S_.H2OLastTotalizerBValid = true;
 }
 
 void TMixer::StoreH2OPulseRow()

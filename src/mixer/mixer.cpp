@@ -5,6 +5,7 @@
 #include "failure_reason.h"
 #include "log_row.h"
 #include "mixer_host.h"
+#include "feasibility_report.h"
 #include "mixing_methods.h"
 #include "relay_commands.h"
 #include "time_picture.h"
@@ -114,7 +115,14 @@ void TMixer::StartDilution()
     NoWaterReported_ = false;
     Host_.ShowStatus(QStringLiteral("Dilution"));
     S_.MixerState = TMixerState::Dilution;
-    Calculate();
+    if (Calculate() && !LastPlan_.Feasibility.Deliverable) {
+        // Refused before any gas flows: the pulses could not deliver it.
+        const QString why = NotDeliverableMessage(LastPlan_);
+        Trace(why);
+        EnterStandby();
+        Host_.ShowMessage(why);
+        return;
+    }
     Gateway_.ResetRetrieveTotalizers(S_.TotalizerA, S_.TotalizerB);
     // The water time counts from here, once the plan and the totalizer
     // reset are done.

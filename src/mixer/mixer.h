@@ -6,6 +6,7 @@
 #include "planner.h"
 #include "program_runner.h"
 #include "readout.h"
+#include "serial_response.h"
 #include "supervisor.h"
 #include "water_limits.h"
 #include "window_state.h"
@@ -21,6 +22,11 @@ class Clock;
 class TEquipmentGateway;
 class TMixerHost;
 struct TSetupState;
+
+// When a flow controller takes a set-point written from `writeStart`, and
+// reads the totalizer asked for from `readStart` (day counts).
+double SetPointTakenAt(double writeStart);
+double TotalizerReadAt(double readStart);
 
 // An alarm the operator has not acknowledged yet.
 struct TAlarm {
@@ -201,13 +207,29 @@ private:
     struct TPulsedGas;
     void Pulse(const TPulsedGas& gas);
     float PulseSetPoint(const TPulsedGas& gas);
-    // The share of gas B the bubbler must carry for the water asked for.
+    bool WritePulseSetPoint(const TPulsedGas& gas, float flow);
+    void StopPulse(const TPulsedGas& gas);
+    // Water with pulsed gas B (pulsed_water.cpp).
+    double WetShareSinceReading(double at) const;
+    void CreditWetGramsB(double counted, double at);
+    void LoseWetGramsB();
+    bool SwitchWetPathB(bool wet, double accountAt);
+    bool ReadGasBForWater(bool pause);
+    double GasBDue(double at) const;
+    bool ShareHeldGasB(double share);
+    // Longest time a water pulse holds the wet path open within a tick; a
+    // larger lag keeps it open into the next tick.
+    static constexpr unsigned MaxWaterHoldMs = 200;
+    bool ChooseWetPath(double onItsWay, double nextGrams, bool flowing);
+    // The share of gas B the bubbler must carry for the water asked for;
+    // none without water or a sound vapour pressure.
     double WaterShare(double pH2O) const;
+    std::optional<double> WaterShareNow() const;
     void SendH2OByTime(double share);
     void SendH2OByGasB(double share);
+    TSerialResponse SetValvesTimed(std::uint8_t pattern);
     std::string SetWetPath(bool wet);
     void CloseWetPath();
-    void SwitchWetPathByGasB(bool wet);
     void StoreH2OPulseRow();
     void StoreRow(const TLogRowValues& values);
     // Keeps the delivered values of a running dilution, and notes when it
@@ -251,6 +273,10 @@ private:
     // A pulse set-point raised to its controller's minimum has been reported
     // in this plan, for gas A and gas B.
     bool PulseFloorReported_[2] = {false, false};
+    // How long the relay board's last valve exchange took (day count).
+    double RelayExchangeDays_ = 0.0;
+    // This tick's pulse of gas B goes through the bubbler.
+    bool WetPulseGiven_ = false;
     TDeliveryRules Rules_;
     std::optional<THeldEntry> HeldEntry_;
     std::optional<TLastDilution> LastDilution_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixing_method.h"
+#include "pulse_dosing.h"
 
 // What a dilution tick does for a mixing method. Every method reads the
 // totalizers, holds the delivery path with the planned set-points and doses
@@ -29,12 +30,6 @@ inline bool Pulsed(const TMethodSteps& steps, unsigned Address)
 {
     return Address == 1 ? steps.PulseGasA : steps.PulseGasB;
 }
-
-// A gas pulse: the set-point it opens the controller to (g/min, the same in
-// every plan and for every gas, unless the controller's minimum is higher:
-// then that minimum) and how long it is held at least.
-inline constexpr float PulseFlow = 0.015f;
-inline constexpr unsigned PulseLengthMs = 100;
 
 // The steps for one of the planner's fourteen methods; None is not
 // supported.

@@ -15,9 +15,13 @@ bool TMixer::Calculate()
     Host_.ShowPlanReport(QString());
     S_.Counter = 0;
     S_.CounterB = 0;
+    S_.PulsesA.Clear();
+    S_.PulsesB.Clear();
+    WetPulseGiven_ = false;
     S_.H2OTime = 0;
     S_.H2OPathHeld = false;
     S_.H2OGramsB = 0;
+    S_.H2OWetSinceReading = 0;
     S_.H2OLastTotalizerBValid = false;
     S_.FlowASetToConstant = false;
     S_.FlowBSetToConstant = false;
@@ -38,6 +42,7 @@ bool TMixer::Calculate()
     request.w = S_.Request.w;
     request.FIA = S_.FIA;
     request.FIB = S_.FIB;
+    request.pH2O = S_.pH2O;
 
     const TPlanResult plan = CalculatePlan(request);
     LastPlan_ = plan;

@@ -4,6 +4,7 @@
 #include "program_runner.h"
 
 #include "clock.h"
+#include "feasibility_report.h"
 #include "mixer.h"
 #include "mixer_host.h"
 #include "window_state.h"
@@ -82,6 +83,10 @@ void TProgramRunner::BeginStep()
     Host_.ShowProgramStep(Step_, step);
     if (!settled.Planned) {
         Stop(QStringLiteral("no plan without both gases chosen"));
+        return;
+    }
+    if (!Mixer_.LastPlan().Feasibility.Deliverable) {
+        Stop(NotDeliverableMessage(Mixer_.LastPlan()));
         return;
     }
     if (step.FlushBefore) {

@@ -5,6 +5,7 @@
 #include "failure_reason.h"
 #include "mfc_registers.h"
 #include "number_picture.h"
+#include "pulse_dosing.h"
 #include "time_picture.h"
 #include "window_state.h"
 #include "time_units.h"
@@ -14,11 +15,6 @@
 
 namespace {
 
-// Pulsed dosing delivers its gas in portions of one pulse (the pulse's flow
-// for its length and the controller's settling after it); a difference of
-// two pulses is the method's own graininess, not a fault.
-constexpr double PulseGrams = PulseFlow * (PulseLengthMs / 1000.0 + 0.05) / 60.0;
-constexpr double PulsedSlackGrams = 2.0 * PulseGrams;
 // The flow an alarm reports is measured over the newest readings this long
 // (the sign of life reads a controller once a second).
 constexpr double RecentFlowSeconds = 2.0;
@@ -98,8 +94,15 @@ std::string Since(const TDeviceHealth& h)
 std::optional<std::string> TSupervisor::DeviceLost() const
 {
     for (TDevice device : {TDevice::RelayBoard, TDevice::Controller1, TDevice::Controller2}) {
-        if (const TDeviceHealth* h = Silent(device))
-            return DeviceLabel(device) + " not answering" + Since(*h);
+        const TDeviceHealth* h = Silent(device);
+        if (!h)
+            continue;
+        // The controllers share a port: when it is lost both fail, and the
+        // first of them is named, whichever fell silent a moment earlier.
+        const TDeviceHealth& first = Gateway_.Health(TDevice::Controller1);
+        if (device == TDevice::Controller2 && first.ConsecutiveFailures >= 2)
+            return DeviceLabel(TDevice::Controller1) + " not answering" + Since(first);
+        return DeviceLabel(device) + " not answering" + Since(*h);
     }
     return std::nullopt;
 }
@@ -152,19 +155,28 @@ std::optional<std::string> TSupervisor::MassOffDue(std::uint32_t Address) const
 {
     const bool gasA = Address == AddressGasA;
     const TTotalizer& totalizer = gasA ? S_.TotalizerA : S_.TotalizerB;
+    const TPulseLedger& pulses = gasA ? S_.PulsesA : S_.PulsesB;
     const double planned = gasA ? S_.DesiredFlowAGramsperMinute : S_.DesiredFlowBGramsperMinute;
     const auto& history = Gateway_.TotalizerHistory(Address);
     if (history.empty() || !(planned > 0.0))
         return std::nullopt;
 
-    // Judged once the dosing has had a whole window to settle.
+    // Judged once the dosing has had a whole window to settle, at the pace
+    // of the dosing: what was counted and what the controller still
+    // delivers of the pulses asked for (no more than the last seconds'
+    // pulses: a gas that does not come falls behind) against what is due.
+    // The dosing keeps within half a pulse of the plan; one whole pulse is
+    // its graininess, not a fault.
     const TTotalizerSample& newest = history.back();
-    const double minutes = (newest.At - totalizer.StartTime) * MinutesPerDay;
+    const double now = Clock_.now();
+    const double minutes = (now - totalizer.StartTime) * MinutesPerDay;
     if (minutes * 60.0 < FlowWindowSeconds)
         return std::nullopt;
     const double due = minutes * planned;
     const double delivered = newest.Grams;
-    if (std::abs(delivered - due) <= std::max(FlowTolerance * due, PulsedSlackGrams))
+    const double coming = delivered + pulses.OnItsWay(now, delivered);
+    const double pulse = SmallestPulseGrams(PulseSetPointOf(gasA ? S_.FIA : S_.FIB));
+    if (std::abs(coming - due) <= std::max(FlowTolerance * due, pulse))
         return std::nullopt;
     const QString mass = QStringLiteral("0.000 000");
     return std::string(GasName(Address)) + " delivered " + Text(FormatFloat(mass, delivered)) + " g against "

@@ -5,6 +5,7 @@
 #include "flow_info.h"
 #include "mixing_method.h"
 #include "mixer_state.h"
+#include "pulse_ledger.h"
 #include "totalizer.h"
 
 #include <cstdint>
@@ -51,6 +52,9 @@ struct TWindowState {
     double H2OFractionOfB = 0.0;  // water per gas B asked for, w / b
     std::int32_t Counter = 0;     // gas A pulses in this plan
     std::int32_t CounterB = 0;    // gas B pulses in this plan
+    // The pulses each gas was given since its totalizer was zeroed.
+    TPulseLedger PulsesA;
+    TPulseLedger PulsesB;
 
     // The water bookkeeping of a plan, cleared by the planner: the wet path
     // held open from one tick into the next and since when its time was
@@ -60,6 +64,13 @@ struct TWindowState {
     double H2OHeldSince = 0.0;
     double H2OGramsB = 0.0;
     double H2OLastTotalizerB = 0.0;
+    double H2OLastTotalizerBAt = 0.0;  // day count of that reading
+    // By the response of controller 2 to its set-points (grams): what it
+    // gave up to that reading, through the wet path since then, and up to
+    // the start of the open stretch.
+    double H2OLastDeliveredB = 0.0;
+    double H2OWetSinceReading = 0.0;
+    double H2OWetFrom = 0.0;
     bool H2OLastTotalizerBValid = false;
 
     bool V1O = false;

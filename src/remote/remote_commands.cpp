@@ -1,5 +1,6 @@
 #include "remote_commands.h"
 
+#include "feasibility_report.h"
 #include "limit_messages.h"
 #include "mixer_core.h"
 #include "mixer_host.h"
@@ -86,7 +87,12 @@ void StateButton(TMixerCore& c, int choice, TRemoteOutcome& out)
     switch (choice) {
     case 1: c.Mixer.ButtonFlushClick(); break;
     case 2: c.Mixer.ButtonBypassClick(); break;
-    default: c.Mixer.ButtonDilutionClick(); break;
+    default:
+        c.Mixer.ButtonDilutionClick();
+        // A plan the pulses cannot deliver is refused before any gas flows.
+        if (!c.Mixer.LastPlan().Feasibility.Deliverable)
+            Refuse(out, NotDeliverableMessage(c.Mixer.LastPlan()));
+        break;
     }
 }
 
@@ -98,7 +104,11 @@ void StartProgram(TMixerCore& c, const TFlowProgram& program, TRemoteOutcome& ou
         Refuse(out, *refusal);
         return;
     }
-    c.Mixer.StartProgram(program);
+    // A first step the pulses cannot deliver stops the program at once.
+    if (!c.Mixer.StartProgram(program))
+        Refuse(out,
+               c.Mixer.LastPlan().Feasibility.Deliverable ? QStringLiteral("The program stopped at its first step")
+                                                          : NotDeliverableMessage(c.Mixer.LastPlan()));
 }
 
 // PROGram:STEP:ADD: the ranges of a program file's step.

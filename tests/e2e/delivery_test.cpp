@@ -232,7 +232,7 @@ TEST(Delivery, NoGasAPulseWhenItsTotalizerCannotBeRead)
     EXPECT_EQ(f.mfc.setPoint(1), 0.0f);
 
     f.mfc.faults(1).BadCrc = false;
-    f.clock.Fake.advanceMs(250);
+    f.clock.Fake.advanceMs(2000);  // half a pulse is due
     f.Tick();
     EXPECT_EQ(f.DevLines()[f.DevLines().size() - 2], "Send more flow 1");
     EXPECT_EQ(CountPulses(f), 1);

@@ -2,6 +2,7 @@
 // thread, on the simulated rig and the fake clock; and the server itself
 // with real sockets on the loopback.
 #include "clock.h"
+#include "mfc_services.h"
 #include "mixer_core.h"
 #include "mixer_host.h"
 #include "mixer_service.h"
@@ -142,6 +143,21 @@ TEST_F(RemoteRig, AnAlarmRefusesWhatItRefusesTheOperatorAndStaysThroughRst)
     EXPECT_EQ(Host.Messages.size(), messages) << "a refusal to a client raises no box in the window";
     EXPECT_EQ(Say("*RST;:MIX:STAT?;:ALAR?"), "Standby;\"" + Core().Mixer.Alarm()->Cause + "\"\n");
     EXPECT_EQ(Say("ALAR:ACK;:ALAR?"), "\"\"\n");
+}
+
+TEST_F(RemoteRig, APlanThePulsesCannotDeliverIsRefusedBeforeAnyGasFlows)
+{
+    // A controller of gas A far too large for 150 ppm.
+    for (const auto& [address, max] : {std::pair{1, 6.0f}, std::pair{2, 0.25f}}) {
+        MfcGasTable table = *Rig.mfc.gasTable(address, GasTableNumber(0));
+        table.FullScale = max;
+        table.DynamicRange = 50;
+        Rig.mfc.setGasTable(address, table);
+    }
+    SetUpTheRig();
+    const std::string refused = "-221,\"Settings conflict;Not deliverable with these controllers: gas A in pulses of";
+    EXPECT_EQ(Say("SOUR:GASA:CONC 150;:MIX:STAT DIL;STAT?;:SYST:ERR?").rfind("Standby;" + refused, 0), 0u);
+    EXPECT_EQ(Say("PROG:STEP:ADD 150,0,1,0;:PROG:STAR;STAT?;:SYST:ERR?").rfind("IDLE;" + refused, 0), 0u);
 }
 
 TEST_F(RemoteRig, JunkAndOverlongLinesAreErrorsAndTheNextLineIsServed)

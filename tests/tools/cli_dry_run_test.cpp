@@ -120,3 +120,30 @@ TEST(CliDryRun, RunsAProgramStepByStep)
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     EXPECT_EQ(text.find("no\n"), std::string::npos) << text;
 }
+
+TEST(CliDryRun, RefusesAPlanItsControllersCannotDeliverBeforeSimulating)
+{
+    // A 6 g/min gas A controller pulses at its 0.12 g/min minimum: each pulse
+    // is hours of 150 ppm in 0.25 g/min of argon. Water is optional.
+    const std::vector<std::string> gases = {"--gas-a", "O2", "--gas-b", "Ar", "--minutes", "1"};
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        const char* line;
+    };
+    const Case cases[] = {
+        {{"--ppm-a", "150", "--max-a", "6", "--dyn-a", "50", "--max-b", "0.25", "--dyn-b", "50"},
+         1,
+         "Method          : A (pulse) in B\nDeliverable     : no, gas A in pulses of 0.000 252 000 g averages within "
+         "1 % only after "},
+        {{"--ppm-a", "10000"}, 0, "H2O             :            0.0             0.0"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = gases;
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::ostringstream out, err;
+        EXPECT_EQ(RunDryRun(ReadDryRunCommand(args), out, err), c.exit) << out.str();
+        EXPECT_NE(out.str().find(c.line), std::string::npos) << out.str();
+        EXPECT_EQ(out.str().find("Simulated") == std::string::npos, c.exit == 1) << out.str();
+    }
+}

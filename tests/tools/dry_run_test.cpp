@@ -1,5 +1,6 @@
 #include "dry_run.h"
 #include "log_table_model.h"
+#include "simulated_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -97,4 +98,37 @@ TEST(DryRun, HoursOfHumidifiedDilutionRideOutAFlakyControllerLine)
         ASSERT_TRUE(std::all_of(std::begin(run.Log().Row(i).Numbers), std::end(run.Log().Row(i).Numbers),
                                 [](double v) { return std::isfinite(v); }))
             << "row " << i;
+}
+
+// A program stops at a step its controllers cannot deliver, before the step
+// sends any gas; a pulsed gas that does not come raises the alarm all the
+// same.
+TEST(DryRun, AProgramStopsAtAStepItCannotDeliverAndAPulsedGasThatDoesNotComeIsFound)
+{
+    TDryRunOptions o;
+    o.RangeA = TDryRunRange{6.0f, 50};
+    o.RangeB = TDryRunRange{0.25f, 50};
+    TDryRun program(o);
+    const TDryRunProgramResult r = program.RunProgram({{100000, 0, 1, false}, {150, 0, 1, false}});
+    ASSERT_EQ(r.Steps.size(), 2u);
+    EXPECT_TRUE(r.Steps[0].Completed);
+    EXPECT_FALSE(r.Steps[1].Completed);
+    EXPECT_EQ(r.Steps[1].Hold.Minutes, 0.0) << "its dilution never began";
+    EXPECT_EQ(program.State().MixerState, TMixerState::Standby);
+    EXPECT_NE(r.Stopped.find("Not deliverable with these controllers: gas A in pulses of"), std::string::npos)
+        << r.Stopped;
+
+    struct Case {
+        std::int32_t a;
+        int address;
+        const char* alarm;
+    };
+    for (const Case& c : {Case{150, 1, "Gas A delivered "}, Case{800000, 2, "Gas B delivered "}}) {
+        TDryRun run(TDryRunOptions{});
+        run.Request(c.a, 0);
+        run.Rig().mfc.faults(c.address).NoGas = true;
+        run.StartDilution();
+        run.RunFor(60);
+        EXPECT_NE(run.Result().Alarm.find(c.alarm), std::string::npos) << c.a << ": " << run.Result().Alarm;
+    }
 }
