@@ -142,6 +142,12 @@ void CliCommandLine::Add(const QCommandLineOption& option)
     options_.push_back(option);
 }
 
+void CliCommandLine::AddRepeatable(const QCommandLineOption& option)
+{
+    // Known to the parser, not to the check against giving an option twice.
+    parser_.addOption(option);
+}
+
 void CliCommandLine::AddPositional(const QString& name, const QString& description, const QString& syntax)
 {
     parser_.addPositionalArgument(name, description, syntax);

@@ -82,6 +82,8 @@ public:
     CliCommandLine(std::string command, const std::string& description);
 
     void Add(const QCommandLineOption& option);
+    // An option that may be given more than once (Values).
+    void AddRepeatable(const QCommandLineOption& option);
     void AddPositional(const QString& name, const QString& description, const QString& syntax = {});
 
     // Reads `args` (the words after the command's name). Returns the exit

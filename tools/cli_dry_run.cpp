@@ -87,8 +87,9 @@ void AddDryRunOptions(CliCommandLine& line)
 {
     using namespace CliOption;
     for (const QCommandLineOption* o : {&GasA(), &GasB(), &PpmA(), &PpmH2O(), &Minutes(), &Program(), &BubblerTemp(),
-                                        &MaxA(), &DynA(), &MaxB(), &DynB(), &Log(), &SimulateFault()})
+                                        &MaxA(), &DynA(), &MaxB(), &DynB(), &Log()})
         line.Add(*o);
+    line.AddRepeatable(SimulateFault());
 }
 
 std::string Encoded(const QString& line)

@@ -82,3 +82,10 @@ TLogRowValues AlarmRow(double time, const std::string& cause)
     row.Written = PropertyBit(TProperty::Time) | PropertyBit(TProperty::Mode) | PropertyBit(TProperty::Method);
     return row;
 }
+
+TLogRowValues MarkRow(double time, const std::string& text)
+{
+    TLogRowValues row = AlarmRow(time, text);
+    row.Mode = "Mark";
+    return row;
+}

@@ -75,3 +75,7 @@ TLogRowValues ResetMarkerRow();
 // The row an alarm leaves: its time, "Alarm" in the Mode cell and the cause
 // in the Method cell.
 TLogRowValues AlarmRow(double time, const std::string& cause);
+
+// The row a mark leaves (an acquisition lined up with the mixture): its
+// time, "Mark" in the Mode cell and the text in the Method cell.
+TLogRowValues MarkRow(double time, const std::string& text);

@@ -63,12 +63,19 @@ void TMixer::EnterStandby()
         EndFlush();
 }
 
-bool TMixer::RefusedByAlarm()
+std::optional<QString> TMixer::ButtonRefusal() const
 {
     if (!Alarm_)
-        return false;
-    Host_.ShowMessage(QStringLiteral("Acknowledge the alarm before Flush, Bypass or Dilution"));
-    return true;
+        return std::nullopt;
+    return QStringLiteral("Acknowledge the alarm before Flush, Bypass or Dilution");
+}
+
+bool TMixer::RefusedByAlarm()
+{
+    const std::optional<QString> refusal = ButtonRefusal();
+    if (refusal)
+        Host_.ShowMessage(*refusal);
+    return refusal.has_value();
 }
 
 void TMixer::ButtonFlushClick()

@@ -79,6 +79,8 @@ public:
     void ButtonFlushClick();
     void ButtonBypassClick();
     void ButtonDilutionClick();
+    // Why Flush, Bypass and Dilution would be refused now, if they would.
+    std::optional<QString> ButtonRefusal() const;
 
     // One tick: a log row at a change of state (or once a second while
     // flushing or diluting), then what the state asks of the equipment; in
@@ -133,6 +135,10 @@ public:
     TLogRowValues PresentRow() const;
     // Appends one log row describing the present moment.
     void StoreData();
+    // Appends a "Mark" row with `text` (a client lining its acquisition up
+    // with the mixture); line breaks and other control characters become
+    // spaces and semicolons commas, as in an alarm's row.
+    void MarkLog(const std::string& text);
     // What that row is computed from; a readout of the delivery uses the
     // same arithmetic.
     TLogRowInputs LogRowInputs() const;

@@ -187,12 +187,44 @@ void TMixerService::RunOnWorker(const TCommand& command)
     } catch (...) {
         QueuedHost_->ShowError(QStringLiteral("Unknown error"));
     }
+    Observed();
+}
+
+void TMixerService::Observed()
+{
+    if (!Observer_)
+        return;
+    // A client's copy that cannot be made never stops the rig.
+    TMixerHost& host = QueuedHost_ ? static_cast<TMixerHost&>(*QueuedHost_) : *Host_;
+    try {
+        Observer_(*Core_);
+    } catch (const std::exception& e) {
+        host.ShowError(QString::fromStdString(e.what()));
+    } catch (...) {
+        host.ShowError(QStringLiteral("Unknown error"));
+    }
+}
+
+void TMixerService::Observe(std::function<void(const TMixerCore&)> observer)
+{
+    if (!Thread_) {
+        Observer_ = std::move(observer);
+        return;
+    }
+    if (!Stopped_)
+        WorkerQueue_->Post([this, observer = std::move(observer)] { Observer_ = observer; });
 }
 
 void TMixerService::Post(TCommand command, std::function<void()> done)
 {
     if (!Thread_) {
-        command(*Core_);
+        try {
+            command(*Core_);
+        } catch (...) {
+            Observed();
+            throw;
+        }
+        Observed();
         if (done)
             done();
         return;
@@ -214,8 +246,15 @@ void TMixerService::Start()
 
 void TMixerService::Tick()
 {
-    if (!Thread_)
-        Core_->Tick();
+    if (!Thread_) {
+        try {
+            Core_->Tick();
+        } catch (...) {
+            Observed();
+            throw;
+        }
+        Observed();
+    }
 }
 
 void TMixerService::TickSoon()

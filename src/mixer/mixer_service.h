@@ -40,6 +40,12 @@ public:
     // worker an error is reported to the host (ShowError).
     void Post(TCommand command, std::function<void()> done = {});
 
+    // Runs `observer` on the core's thread after every tick and every
+    // command from now on, so that a client can keep a copy of what it
+    // answers questions from without waiting for the rig. One observer: a
+    // new one replaces it, an empty one ends it.
+    void Observe(std::function<void(const TMixerCore&)> observer);
+
     // Starts the worker's tick; nothing on the caller's thread.
     void Start();
     // One tick now, on the caller's thread (its owner's timer); nothing on
@@ -66,6 +72,7 @@ public:
 private:
     class TQueuedHost;
     void RunOnWorker(const TCommand& command);
+    void Observed();
 
     TMixerHost* Host_;
     // Lives on the owner's thread: reports and `done` are queued to it.
@@ -76,4 +83,5 @@ private:
     TThreadQueue* WorkerQueue_ = nullptr;  // lives on the worker thread: commands are queued to it
     QTimer* Ticker_ = nullptr;             // the worker's 250 ms tick
     bool Stopped_ = false;
+    std::function<void(const TMixerCore&)> Observer_;  // touched on the core's thread only
 };

@@ -70,6 +70,18 @@ void TMixer::StoreData()
     StoreRow(PresentRow());
 }
 
+void TMixer::MarkLog(const std::string& text)
+{
+    std::string cell = text;
+    for (char& c : cell) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+        else if (c == ';')
+            c = ',';
+    }
+    StoreRow(MarkRow(Clock_.wallNow(), cell));
+}
+
 void TMixer::StoreRow(const TLogRowValues& values)
 {
     Rows_.Store(values);

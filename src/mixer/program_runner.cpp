@@ -15,9 +15,15 @@
 namespace {
 
 // "12:30" (minutes and seconds), or "1:02:30" from an hour on.
+// Seconds, a started one counted whole.
+long long WholeSeconds(double days)
+{
+    return std::max(0LL, static_cast<long long>(std::ceil(days * SecondsPerDay - 1e-6)));
+}
+
 QString TimeLeft(double days)
 {
-    const long long seconds = std::max(0LL, static_cast<long long>(std::ceil(days * SecondsPerDay - 1e-6)));
+    const long long seconds = WholeSeconds(days);
     const long long h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
     if (h > 0)
         return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
@@ -34,18 +40,21 @@ TProgramRunner::TProgramRunner(TMixer& mixer, TWindowState& state, TMixerHost& h
 {
 }
 
+std::optional<QString> TProgramRunner::Refusal(const TFlowProgram& program) const
+{
+    if (Mixer_.Alarm())
+        return QStringLiteral("Acknowledge the alarm before starting a program");
+    if (Mixer_.FlushRunning())
+        return QStringLiteral("Start the program when the flush has ended");
+    if (program.empty())
+        return QStringLiteral("The program has no step");
+    return std::nullopt;
+}
+
 bool TProgramRunner::Start(const TFlowProgram& program)
 {
-    if (Mixer_.Alarm()) {
-        Host_.ShowMessage(QStringLiteral("Acknowledge the alarm before starting a program"));
-        return false;
-    }
-    if (Mixer_.FlushRunning()) {
-        Host_.ShowMessage(QStringLiteral("Start the program when the flush has ended"));
-        return false;
-    }
-    if (program.empty()) {
-        Host_.ShowMessage(QStringLiteral("The program has no step"));
+    if (const std::optional<QString> refusal = Refusal(program)) {
+        Host_.ShowMessage(*refusal);
         return false;
     }
     Stop(QStringLiteral("started again"));
@@ -148,9 +157,18 @@ QString TProgramRunner::Progress() const
 {
     if (!Running())
         return {};
+    return QStringLiteral("Step %1 of %2, %3 left").arg(Step_ + 1).arg(Program_.size()).arg(TimeLeft(DaysLeft()));
+}
+
+double TProgramRunner::DaysLeft() const
+{
     const TProgramStep& step = Program_[static_cast<std::size_t>(Step_)];
-    const double left = Stage_ == TStage::Holding ? HoldEnd_ - Clock_.now() : step.Minutes / MinutesPerDay;
-    return QStringLiteral("Step %1 of %2, %3 left").arg(Step_ + 1).arg(Program_.size()).arg(TimeLeft(left));
+    return Stage_ == TStage::Holding ? HoldEnd_ - Clock_.now() : step.Minutes / MinutesPerDay;
+}
+
+long long TProgramRunner::SecondsLeft() const
+{
+    return Running() ? WholeSeconds(DaysLeft()) : 0;
 }
 
 void TProgramRunner::Finish()

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class Clock;
 class TMixer;
@@ -29,6 +30,8 @@ public:
     // operator, while an alarm waits, while a flush runs, or for an empty
     // program; a running program is replaced.
     bool Start(const TFlowProgram& program);
+    // Why Start would refuse `program` now, if it would.
+    std::optional<QString> Refusal(const TFlowProgram& program) const;
     // Ends the running program (nothing when none runs) and says why; the
     // mixer is left as it is.
     void Stop(const QString& why);
@@ -43,6 +46,9 @@ public:
     const TFlowProgram& Program() const { return Program_; }
     // "Step 2 of 5, 12:30 left" while a program runs.
     QString Progress() const;
+    // The seconds of the running step that are left, as Progress counts
+    // them (the whole hold until it has begun); 0 when none runs.
+    long long SecondsLeft() const;
 
     // For a record of each step (a dry run keeps the equipment's record):
     // the step begins (before its plan and flush), its hold begins (the
@@ -64,6 +70,7 @@ private:
     void BeginHold();
     void Finish();
     void Report(const QString& text);
+    double DaysLeft() const;
 
     TMixer& Mixer_;
     TWindowState& S_;

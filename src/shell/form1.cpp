@@ -4,6 +4,7 @@
 #include "list_selection.h"
 #include "log_table_model.h"
 #include "operator_dialogs.h"
+#include "remote_server.h"
 #include "schematic.h"
 
 #include <QCheckBox>
@@ -42,6 +43,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     connect(ButtonSetupValidate, &QPushButton::clicked, this,
             [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
     SetUpMixer();
+    BuildRemote();
     ConnectProgramHandlers();
     SetUpPlot();
 
@@ -79,8 +81,10 @@ void TForm1::FormClose()
     // program has gone; the results are not examined, the close is never
     // refused. Equipment commanded in this run is made safe even when a
     // later failed check cleared its mark or another port is selected now.
-    // The core finishes what it is doing, makes the rig safe and stops; the
-    // window waits for it, but not for ever.
+    // No remote client acts any more. The core finishes what it is doing,
+    // makes the rig safe and stops; the window waits for it, but not for
+    // ever.
+    StopRemote();
     Service_->Stop([](TMixerCore& c) { c.Close(); }, CloseTimeoutMs);
     // The rows the core stored on its way out reach the table and the
     // journal.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "list_box.h"
+#include "listen_address.h"
 #include "mixer_host.h"
 #include "mixer_service.h"
 #include "operator_dialogs.h"
@@ -25,6 +26,7 @@ class TLogTableModel;
 class TMixerCore;
 class TOperatorDialogs;
 class TPlotPage;
+class TRemoteServer;
 class TRtDoubleEdit;
 class TRtIntegerEdit;
 class QCheckBox;
@@ -110,6 +112,13 @@ public:
     // thread is reached only by commands).
     TMixerService& Service() { return *Service_; }
     TMixerCore& Core();
+
+    // Remote control (form1_remote.cpp): the SCPI command server on the
+    // window's mixer service, listening at `where` while CheckBoxRemote is
+    // ticked; the Debug page and the log say where it listens.
+    void StartRemote(const TListenAddress& where);
+    void StopRemote();
+    TRemoteServer* Remote() { return Remote_.get(); }
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
@@ -222,6 +231,7 @@ public:
     QCheckBox* CheckBoxMFCOK = nullptr;
     QCheckBox* CheckBoxGasesSelected = nullptr;
     QLabel* Label4 = nullptr;
+    QCheckBox* CheckBoxRemote = nullptr;
 
     QWidget* TabSheet1 = nullptr;
     QSplitter* Splitter1 = nullptr;
@@ -247,6 +257,7 @@ public:
     QPushButton* ButtonFlush = nullptr;
     QPushButton* ButtonBypass = nullptr;
     QPushButton* ButtonDilution = nullptr;
+    QLabel* LabelRemote = nullptr;   // "Remote: 1 client(s) from 127.0.0.1"
     QLabel* LabelProgram = nullptr;  // a running program's progress
     QTableWidget* TableFlowProgram = nullptr;
     QPushButton* ButtonProgramLoad = nullptr;
@@ -353,6 +364,11 @@ private:
     TRigThread RigThread_;
     std::unique_ptr<TMixerHost> MixerHost_;
     std::unique_ptr<TMixerService> Service_;
+    // After the service: it goes first.
+    std::unique_ptr<TRemoteServer> Remote_;
+    TListenAddress RemoteAddress_;
+    void BuildRemote();
+    void ShowRemote();
     // The number of the newest mixture request sent to the core.
     std::uint64_t MixtureRequest_ = 0;
     // Setup commands sent and not yet answered; the lists are being filled

@@ -1,6 +1,7 @@
 #include "clock.h"
 #include "form1.h"
 #include "journal.h"
+#include "listen_address.h"
 #include "operator_dialogs.h"
 #include "rig_faults.h"
 #include "shutdown_signals.h"
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -66,7 +68,30 @@ int main(int argc, char* argv[])
             .arg(FaultKinds()),
         QStringLiteral("KIND@S[:ARG]"));
     options.addOption(simulateFault);
-    options.process(app);
+    const QCommandLineOption remote(
+        QStringLiteral("remote"),
+        QStringLiteral("Lets scripts drive the mixer with SCPI commands over TCP, on 127.0.0.1:5025 or on ADDR:PORT."),
+        QStringLiteral("ADDR:PORT"));
+    options.addOption(remote);
+    // --remote may stand alone: it then listens where it does by default.
+    QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--remote")
+            && (i + 1 == arguments.size() || arguments[i + 1].startsWith(QLatin1Char('-'))))
+            arguments[i] = QStringLiteral("--remote=") + ListenAddressText(DefaultListenAddress());
+    }
+    options.process(arguments);
+    std::optional<TListenAddress> remoteAddress;
+    if (options.isSet(remote)) {
+        remoteAddress = ParseListenAddress(options.value(remote));
+        if (!remoteAddress) {
+            std::fprintf(stderr,
+                         "dilutra: --remote %s: expected ADDR:PORT (an IP address, [an IPv6 address] or "
+                         "localhost)\n",
+                         qPrintable(options.value(remote)));
+            return 2;
+        }
+    }
 
     std::vector<TScheduledFault> faults;
     for (const QString& value : options.values(simulateFault)) {
@@ -106,6 +131,8 @@ int main(int argc, char* argv[])
     // ends the journal with its closing line.
     InstallShutdownSignals(app, [&form] { form.ShutDown(); });
     form.show();
+    if (remoteAddress)
+        form.StartRemote(*remoteAddress);
     const int code = QApplication::exec();
     journal.Close();  // closed with the window already; also when the program ends otherwise
     return code;
