@@ -35,10 +35,12 @@ struct TAlarm {
     double AtWall = 0.0;  // the same moment on the wall clock
 };
 
-// Who asks for a mixture: the operator (typing into the Operation page's
-// fields, or a remote command: messages to show; a running program stops),
-// or a running flow program (messages to the Debug page).
-enum class TMixtureSource { Operator, Program };
+// Who asks for a mixture: the operator typing into the Operation page's
+// fields (messages to show; a running program stops), a remote client (a
+// running program stops; the messages, in the operator's words, go to the
+// Debug page: the client hears of them in its own way), or a running flow
+// program (messages to the Debug page).
+enum class TMixtureSource { Operator, Remote, Program };
 
 // Whether the operator is still typing the value a request comes from. A
 // typed request is planned as the water limits hold it, but the fields keep

@@ -24,8 +24,9 @@ TSettledMixture TMixer::SetMixture(std::int32_t a, std::int32_t w, TMixtureSourc
                                    TMixtureEntry entry)
 {
     // The operator has taken over from a running program.
-    if (source == TMixtureSource::Operator)
-        Program_.Stop(QStringLiteral("a ppm typed"));
+    if (source != TMixtureSource::Program)
+        Program_.Stop(source == TMixtureSource::Remote ? QStringLiteral("a ppm asked remotely")
+                                                       : QStringLiteral("a ppm typed"));
 
     // A reading that fails leaves the last sound vapour pressure, and that
     // is what the limits use.
@@ -36,8 +37,9 @@ TSettledMixture TMixer::SetMixture(std::int32_t a, std::int32_t w, TMixtureSourc
 TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSource source, std::uint64_t request,
                                       TMixtureEntry entry)
 {
-    if (source == TMixtureSource::Operator)
-        Program_.Stop(QStringLiteral("a ppm typed"));
+    if (source != TMixtureSource::Program)
+        Program_.Stop(source == TMixtureSource::Remote ? QStringLiteral("a ppm asked remotely")
+                                                       : QStringLiteral("a ppm typed"));
     const double p = S_.pH2O;
 
     // A running mixture no longer matches the request.
@@ -61,6 +63,9 @@ TSettledMixture TMixer::SettleMixture(std::int32_t a, std::int32_t w, TMixtureSo
         if (source == TMixtureSource::Operator) {
             for (const QString& message : OperatorLimitMessages(a, w, p, limits))
                 Host_.ShowMessage(message);
+        } else if (source == TMixtureSource::Remote) {
+            for (const QString& message : OperatorLimitMessages(a, w, p, limits))
+                Trace(message);
         } else {
             for (const QString& message : limits.Messages)
                 Trace(message);

@@ -49,7 +49,7 @@ void SetMixture(TMixerCore& c, std::int32_t a, std::int32_t w, TRemoteOutcome& o
 {
     if (!SetUp(c, out))
         return;
-    c.Mixer.SetMixture(a, w, TMixtureSource::Operator, 0);
+    c.Mixer.SetMixture(a, w, TMixtureSource::Remote, 0);
     // A correction of the water, numbered, in the words the window tells it
     // (the limits are those the request was just held to, at the vapour
     // pressure just read).

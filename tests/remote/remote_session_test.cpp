@@ -106,7 +106,9 @@ TEST_F(RemoteRig, CommandsDoWhatTheWindowDoesAndAnswerInOrder)
     const std::string told = "Water: at 150 ppm of gas A the bubbler can give no less than " + w + " ppm";
     EXPECT_GT(Core().State.Request.w, 50);
     EXPECT_EQ(reply, w + ";102,\"" + told + "\";0,\"No error\"\n");
-    EXPECT_TRUE(Host.Messages.contains(QString::fromStdString(told)));
+    EXPECT_TRUE(Host.Debug.contains(QString::fromStdString(told))
+                && !Host.Messages.contains(QString::fromStdString(told)))
+        << "told on the Debug page, no box in the window";
     EXPECT_TRUE(Host.Debug.contains("Remote 127.0.0.1:4242: SOUR:GASA:CONC 150"));
 
     EXPECT_EQ(Say("SOUR:WAT:CONC 7300;:MIX:STAT DIL;STAT?;METH?"), "Dilution;\"A (pulse) in B/H2O\"\n");
