@@ -5,6 +5,7 @@
 #include "cli_mfc.h"
 #include "cli_plan.h"
 #include "cli_ports.h"
+#include "cli_records.h"
 #include "cli_relay.h"
 #include "cli_serve.h"
 
@@ -27,6 +28,7 @@ const std::vector<CliCommand>& CliCommands()
          "export JOURNAL [--output FILE]                   a journal as a tidy CSV (ISO times, plain numbers)",
          ExportCommand},
         {"serve", ServeSynopsis, ServeCommand},
+        {"records", RecordsSynopsis, RecordsCommand},
         {"relay",
          "relay --port P check                             board check: \"board: OK\" or \"board: NOT OK\"\n"
          "  relay --port P valves B1..B6                     set the six valves, V1 first (110010)\n"

@@ -4,6 +4,7 @@
 #include "journal.h"
 #include "mixer_core.h"
 #include "mixer_service.h"
+#include "record_store.h"
 #include "remote_server.h"
 #include "serve_host.h"
 #include "simulated_rig.h"
@@ -83,6 +84,12 @@ int TServe::Run()
     p.Server = std::make_unique<TRemoteServer>(*p.Service);
     QObject::connect(p.Server.get(), &TRemoteServer::ClientEvent, [&p](const QString& line) { p.Host.Print(line); });
     p.Service->Start();
+    // The lab's records, which the plans' uncertainty rests on; a record
+    // that cannot be used is told and left out.
+    const TRecordsLoad records = TRecordStore().Load();
+    for (const std::string& problem : records.Problems)
+        p.Host.Print(QStringLiteral("records: ") + Text(problem));
+    p.Service->Post([r = records.Records](TMixerCore& c) { c.Mixer.SetRecords(r); });
     SetUp();
     const int code = QCoreApplication::exec();
     return code_ != 0 ? code_ : code;
