@@ -7,11 +7,13 @@
 #include "operator_dialogs.h"
 #include "page_control.h"
 #include "readout.h"
+#include "records.h"
 #include "rig_setup.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -119,6 +121,10 @@ public:
     void StartRemote(const TListenAddress& where);
     void StopRemote();
     TRemoteServer* Remote() { return Remote_.get(); }
+
+    // Writes the records the operator changed on the Setup page (a record
+    // refused says why in the feedback) and hands them to the core.
+    void ButtonRecordsSaveClick();
 
     // Puts the current schematic picture into Image1.
     void RefreshSchematic();
@@ -232,6 +238,12 @@ public:
     QCheckBox* CheckBoxGasesSelected = nullptr;
     QLabel* Label4 = nullptr;
     QCheckBox* CheckBoxRemote = nullptr;
+    // The lab's records (form1_records.cpp): a row for the source of each
+    // chosen gas, each identified controller and the bubbler, its fields
+    // named EditRecord<Row><Field> and its mark CheckRecord<Row>Confirmed.
+    QGroupBox* GroupBoxRecords = nullptr;
+    QPushButton* ButtonRecordsSave = nullptr;
+    QLabel* LabelRecords = nullptr;
 
     QWidget* TabSheet1 = nullptr;
     QSplitter* Splitter1 = nullptr;
@@ -328,6 +340,13 @@ private:
     // The save dialog alone: the chosen file, empty when the operator
     // cancelled; std::runtime_error for an existing file.
     QString PromptSavePath();
+    // The Records box (form1_records.cpp): built with the Setup page, the
+    // file read once the core is there, the rows following the core's gases
+    // and identified controllers.
+    void BuildRecords();
+    void LoadRecords();
+    void ReadRecordsSetup();
+    void ShowRecords();
     void ConnectSetupHandlers();    // form1_setup.cpp
     void ConnectMixtureInputs();    // form1_mixture.cpp
     void ConnectProgramHandlers();  // form1_program.cpp
@@ -382,4 +401,9 @@ private:
     bool Shown_ = false;    // the window has been shown and fitted to its screen
     int MethodWidest_ = 0;  // the widest Method text stored so far, pixels
     QString ProgramPath_;   // the program file last loaded or saved
+    // The records as last read or written, and the gases and controller
+    // serials the Records box shows ("" for none).
+    TRecords Records_;
+    std::array<std::string, 2> RecordGases_;
+    std::array<std::string, 2> RecordSerials_;
 };

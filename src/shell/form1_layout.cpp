@@ -193,6 +193,7 @@ void TForm1::BuildLayout()
     CheckBoxMFCOK = MakeMark(GroupBox5, "CheckBoxMFCOK", 16, 47, QStringLiteral("MFC control is OK"));
     CheckBoxGasesSelected = MakeMark(GroupBox5, "CheckBoxGasesSelected", 16, 70, QStringLiteral("Gases are selected"));
     Label4 = MakeLabel(GroupBox5, "Label4", 11, 93, QStringLiteral("Proceed to Operation tab when all 3 are checked"));
+    BuildRecords();  // form1_records.cpp
 
     // Operation page: the schematic and the controls on the left, the plan
     // report on the right behind a splitter. The left panel keeps its
