@@ -247,7 +247,8 @@ void MfcBusModel::Advance(Controller& c, double at)
         const double decay = tau > 0.0 ? std::exp(-minutes / tau) : 0.0;
         const double grams = (target * minutes + (c.Flow - target) * tau * (1.0 - decay)) * ReadingFactor(c, period);
         c.TotalKg += grams / 1000.0;
-        c.DeliveredGrams += grams;
+        const double offset = target > 0.0 ? c.Faults.CalibrationOffset * minutes : 0.0;
+        c.DeliveredGrams += std::max(0.0, grams * (1.0 + c.Faults.CalibrationShare) + offset);
         c.Flow = target + (c.Flow - target) * decay;
         from = to;
     }

@@ -48,6 +48,11 @@ struct MfcFaults {
     bool KeepsGasTable = false;                 // acknowledges a gas-table switch but keeps its table
     std::optional<float> TotalizerKg;           // the totalizer reads this, whatever flows
     double CorruptPercent = 0.0;                // this share of the replies has a byte garbled on the line
+    // An error of calibration: the gas that truly flows is (1 + this share)
+    // times what the controller measures (and shows, and totalizes), plus
+    // CalibrationOffset (g/min) while it controls a flow.
+    double CalibrationShare = 0.0;
+    double CalibrationOffset = 0.0;
 };
 
 // A frame as the bus carried it to the controllers.
@@ -109,7 +114,9 @@ public:
     std::uint16_t gasTableShown(int address) const;
     const MfcGasTable* gasTable(int address, std::uint16_t number) const;
     // The flow delivered now (g/min), the totalizer (which the program may
-    // zero) and every gram delivered since the model was made.
+    // zero) and every gram delivered since the model was made (the gas that
+    // truly flowed, which an error of calibration sets apart from what the
+    // controller measures).
     double flow(int address, double at);
     double totalizerKg(int address, double at);
     double deliveredGrams(int address, double at);

@@ -37,7 +37,7 @@ RelayBoardModel::RelayBoardModel() = default;
 
 std::uint16_t RelayBoardModel::AnalogueCount() const
 {
-    return Faults.AnalogueCount ? *Faults.AnalogueCount : ThermistorCountAt(BubblerTemperatureC);
+    return Faults.AnalogueCount ? *Faults.AnalogueCount : ThermistorCountAt(BubblerTemperatureC + ThermistorErrorC);
 }
 
 void RelayBoardModel::clearRecords()

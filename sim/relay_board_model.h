@@ -48,6 +48,8 @@ public:
 
     // The bubbler's temperature, degrees Celsius (22 unless set).
     double BubblerTemperatureC = 22.0;
+    // The thermistor reads as if the bubbler were this much warmer.
+    double ThermistorErrorC = 0.0;
     // The converter's count for the bubbler temperature.
     std::uint16_t AnalogueCount() const;
 

@@ -8,6 +8,7 @@
 #include "readout.h"
 #include "serial_response.h"
 #include "supervisor.h"
+#include "uncertainty.h"
 #include "water_limits.h"
 #include "window_state.h"
 
@@ -149,6 +150,13 @@ public:
     TReadout Readout() const;
     // The newest plan that got past the gas check.
     const TPlanResult& LastPlan() const { return LastPlan_; }
+    // The lab's records the plans' uncertainty rests on, from the next plan.
+    void SetRecords(const TRecords& records);
+    // What the last plan is expected to deliver, and how well; none for a
+    // plan not deliverable or not made.
+    const std::optional<TPlanUncertainty>& LastUncertainty() const { return LastUncertainty_; }
+    // The records and the bubbler reading the next plan's uncertainty rests on.
+    TUncertaintyInputs UncertaintyInputs() const;
 
     // The delivery steps of a dilution tick (delivery_methods.cpp).
     // Holds the delivery path (the dry one, or the wet one while the water
@@ -263,6 +271,7 @@ private:
     Clock& Clock_;
     TSupervisor Supervisor_;
     TPlanResult LastPlan_;
+    std::optional<TPlanUncertainty> LastUncertainty_;
     std::optional<TAlarm> Alarm_;
     TProgramRunner Program_;
     bool FlushRunning_ = false;

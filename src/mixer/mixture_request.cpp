@@ -6,6 +6,7 @@
 #include "equipment_gateway.h"
 #include "limit_messages.h"
 #include "mixer_host.h"
+#include "thermistor.h"
 #include "water_limits.h"
 
 void TMixer::ReadBubbler()
@@ -16,6 +17,10 @@ void TMixer::ReadBubbler()
     // A failed or impossible reading leaves the last sound vapour pressure.
     if (reading.PressureATM) {
         S_.pH2O = *reading.PressureATM;
+        if (reading.Thermistor) {
+            S_.BubblerC = reading.Thermistor->TemperatureC;
+            S_.BubblerStepC = ConverterStepC(reading.Thermistor->Dac);
+        }
         Host_.ShowpH2O(S_.pH2O);
     }
 }
@@ -90,4 +95,9 @@ void TMixer::EndMixtureEntry()
     for (const QString& message : OperatorLimitMessages(held.a, held.w, held.pH2O, held.Limits))
         Host_.ShowMessage(message);
     Host_.ShowMixture({held.a, held.Limits.B, held.Limits.W, held.Request});
+}
+
+void TMixer::SetRecords(const TRecords& records)
+{
+    S_.Records = records;
 }

@@ -8,6 +8,7 @@
 #include "rig_setup.h"
 #include "mixer_host.h"
 #include "plan_report.h"
+#include "uncertainty.h"
 
 bool TMixer::Calculate()
 {
@@ -52,12 +53,30 @@ bool TMixer::Calculate()
     S_.H2OFractioninB = plan.H2OFractioninB;
     S_.H2OFractionOfB = plan.H2OFractionOfB;
 
-    const QString report = PlanReportLines(plan).join(QLatin1Char('\n')) + QLatin1Char('\n');
+    const TUncertaintyInputs inputs = UncertaintyInputs();
+    LastUncertainty_ = PlanUncertainty(plan, inputs);
+    QStringList lines = PlanReportLines(plan);
+    if (LastUncertainty_)
+        lines << QStringLiteral("    ") << UncertaintyLines(*LastUncertainty_, inputs, Clock_.wallNow());
+    const QString report = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     Host_.ShowPlanReport(report);
     // The report stays with its marker: the saved file and the journal put
     // it where the plan was made.
     Host_.AttachPlanReport(report);
     return true;
+}
+
+TUncertaintyInputs TMixer::UncertaintyInputs() const
+{
+    TUncertaintyInputs in;
+    const TRecords& r = S_.Records;
+    in.SourceA = r.Source(Setup_.GasAName());
+    in.ControllerA = r.Controller(Setup_.Identification[0]);
+    in.ControllerB = r.Controller(Setup_.Identification[1]);
+    in.Bubbler = r.Bubbler;
+    in.BubblerC = S_.BubblerC;
+    in.BubblerStepC = S_.BubblerStepC;
+    return in;
 }
 
 TLogRowValues TMixer::PresentRow() const

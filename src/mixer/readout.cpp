@@ -65,6 +65,11 @@ TReadout TMixer::Readout() const
         r.PlannedPpmA = LastPlan_.a;
         r.PlannedPpmH2O = LastPlan_.w;
     }
+    if (LastUncertainty_) {
+        r.PlannedUncertaintyA = LastUncertainty_->GasA.ExpandedPpm;
+        if (LastUncertainty_->Water)
+            r.PlannedUncertaintyH2O = LastUncertainty_->Water->ExpandedPpm;
+    }
 
     // Only Dilution and Bypass read the totalizers: in the other states a
     // reading still in the history is no flow of now.

@@ -16,6 +16,9 @@ struct TReadout {
     std::optional<double> PpmH2O;             // water delivered since the start, ppm
     std::optional<double> PlannedPpmA;        // as the plan asks
     std::optional<double> PlannedPpmH2O;
+    // The expanded uncertainty (k = 2, ppm) of what the plan delivers.
+    std::optional<double> PlannedUncertaintyA;
+    std::optional<double> PlannedUncertaintyH2O;
     std::optional<double> FlowA;  // g/min, from the totalizer readings where the state reads them
     std::optional<double> FlowB;
     std::optional<double> SetPointA;  // g/min, as last sent; a pulsed gas's plan average

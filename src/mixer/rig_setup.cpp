@@ -101,8 +101,12 @@ void TRigSetup::Validate()
             feedback(line);
         State_.SolenoidOK = check.Ok;
     }
-    if (!State_.MfcPort.empty())
-        State_.MFCOK = ReportIdentification(Gateway_.IdentifyMFCs(), feedback);
+    if (!State_.MfcPort.empty()) {
+        const MfcIdentification identification = Gateway_.IdentifyMFCs();
+        State_.Identification = {identification.Controller1.Status.empty() ? identification.Controller1.AsString : "",
+                                 identification.Controller2.Status.empty() ? identification.Controller2.AsString : ""};
+        State_.MFCOK = ReportIdentification(identification, feedback);
+    }
     Show();
 }
 

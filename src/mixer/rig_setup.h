@@ -31,6 +31,9 @@ struct TSetupState {
     bool GasesSelected = false;
     int GasA = -1;
     int GasB = -1;
+    // What controllers 1 and 2 answered to their identification (their
+    // serial), "" until identified.
+    std::array<std::string, 2> Identification;
 
     // All three marks: operation may begin.
     bool Complete() const { return SolenoidOK && MFCOK && GasesSelected; }

@@ -6,6 +6,7 @@
 #include "mixing_method.h"
 #include "mixer_state.h"
 #include "pulse_ledger.h"
+#include "records.h"
 #include "totalizer.h"
 
 #include <cstdint>
@@ -82,6 +83,13 @@ struct TWindowState {
 
     TMixRequest Request;
     double pH2O = 0.0;  // atm, from the newest sound bubbler reading
+    // That reading's temperature (degrees C) and the temperature one step
+    // of the converter spans there; 0 before the first sound reading.
+    double BubblerC = 0.0;
+    double BubblerStepC = 0.0;
+    // The lab's records of its sources, controllers and bubbler, used from
+    // the next plan on.
+    TRecords Records;
 
     TColumnTable P;  // the 17 log column descriptions
 };

@@ -51,6 +51,14 @@ QString Ppm(const std::optional<double>& v)
     return Fixed(*v, std::fabs(*v) < 1000.0 ? 1 : 0);
 }
 
+// A planned value with the expanded uncertainty of its delivery, when known.
+QString PlannedPpm(const std::optional<double>& v, const std::optional<double>& expanded)
+{
+    if (!v || !expanded)
+        return Ppm(v);
+    return Ppm(v) + QStringLiteral(" \u00b1 ") + Ppm(expanded);
+}
+
 // A value's text and what a screen reader says for it: the description,
 // the number and its unit ("Gas A delivered 150.1 ppm").
 struct TShown {
@@ -165,9 +173,9 @@ void TForm1::RefreshReadout(const TReadout& r)
         delivered->setEnabled(!past);
     Show(LabelElapsed, Number(Elapsed(r.ElapsedDays)), {}, note);
     Show(LabelPpmA, Number(Ppm(r.PpmA)), QStringLiteral("ppm"), note);
-    Show(LabelPpmAPlanned, Number(Ppm(r.PlannedPpmA)), QStringLiteral("ppm"));
+    Show(LabelPpmAPlanned, Number(PlannedPpm(r.PlannedPpmA, r.PlannedUncertaintyA)), QStringLiteral("ppm"));
     Show(LabelPpmH2O, Number(Ppm(r.PpmH2O)), QStringLiteral("ppm"), note);
-    Show(LabelPpmH2OPlanned, Number(Ppm(r.PlannedPpmH2O)), QStringLiteral("ppm"));
+    Show(LabelPpmH2OPlanned, Number(PlannedPpm(r.PlannedPpmH2O, r.PlannedUncertaintyH2O)), QStringLiteral("ppm"));
 
     // The set-point in every state; beside it the measured flow where the
     // state reads the totalizers, and never a dash while gas is commanded.

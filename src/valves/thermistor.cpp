@@ -1,5 +1,6 @@
 #include "thermistor.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -33,4 +34,16 @@ std::optional<TThermistorReading> ThermistorFromDac(int dac)
     if (!(r.TemperatureC > 0.0 && r.TemperatureC < 100.0))
         return std::nullopt;
     return r;
+}
+
+double ConverterStepC(int dac)
+{
+    const std::optional<TThermistorReading> here = ThermistorFromDac(dac);
+    if (!here)
+        return 0.0;
+    double step = 0.0;
+    for (const int next : {dac - 1, dac + 1})
+        if (const std::optional<TThermistorReading> there = ThermistorFromDac(next))
+            step = std::max(step, std::fabs(there->TemperatureC - here->TemperatureC));
+    return step;
 }

@@ -25,3 +25,7 @@ std::optional<TThermistorReading> ThermistorFromDac(int dac);
 
 // The temperature for a resistance, without any range check.
 double ThermistorTemperatureC(double ohm);
+
+// The temperature one step of the converter spans at `dac` (degrees C, the
+// larger of the steps to either side); 0 where no neighbour reads.
+double ConverterStepC(int dac);

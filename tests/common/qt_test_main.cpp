@@ -1,6 +1,7 @@
 // Test entry: makes the Qt application object the tests need (none, Core,
 // Gui or Widgets, chosen at build time), fixes the locale so number texts
-// do not depend on the machine, and runs GoogleTest.
+// do not depend on the machine, keeps the user's own records out of reach,
+// and runs GoogleTest.
 #include <gtest/gtest.h>
 
 #include <QLocale>
@@ -20,6 +21,10 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A window or a server under test reads no records but those a test
+    // writes: the defaults, unless a test names a file of its own.
+    if (qEnvironmentVariableIsEmpty("DILUTRA_RECORDS"))
+        qputenv("DILUTRA_RECORDS", "/nonexistent/dilutra-test-records.ini");
     TestApp app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ::testing::InitGoogleTest(&argc, argv);

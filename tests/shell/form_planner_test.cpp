@@ -40,7 +40,10 @@ TEST(FormPlanner, CalculatePlansFromTheFieldsAndShowsTheReport)
     EXPECT_FALSE(s.FlowASetToConstant);
     EXPECT_FALSE(s.FlowBSetToConstant);
     const QStringList memo = f.form.Memo4->toPlainText().split('\n');
-    EXPECT_EQ(memo.mid(0, memo.size() - 1), PlanReportLines(CalculatePlan({150, 999850, 0, "O2", "Ar", s.FIA, s.FIB})));
+    // The documented lines as they stand, then the expected delivery.
+    const QStringList report = PlanReportLines(CalculatePlan({150, 999850, 0, "O2", "Ar", s.FIA, s.FIB}));
+    EXPECT_EQ(memo.mid(0, report.size()), report);
+    EXPECT_EQ(memo.mid(report.size(), 2), QStringList({"    ", "Expected delivery (k = 2)"}));
     EXPECT_EQ(memo.last(), "") << "the report ends with a line break";
     EXPECT_EQ(f.form.LogTable->CellText(0, 1), "Reset");
     EXPECT_TRUE(f.dialogs.Errors.isEmpty());
