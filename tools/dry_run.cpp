@@ -99,6 +99,27 @@ bool TDryRunResult::AWithinTolerance() const
     return std::fabs(DeliveredPpmA - RequestedPpmA) <= DryRunTolerancePpm(RequestedPpmA);
 }
 
+namespace {
+
+std::optional<bool> Within(double delivered, const std::optional<TDeliveryUncertainty>& expected)
+{
+    if (!expected)
+        return std::nullopt;
+    return std::fabs(delivered - expected->ExpectedPpm) <= expected->ExpandedPpm;
+}
+
+}  // namespace
+
+std::optional<bool> TDryRunResult::AWithinUncertainty() const
+{
+    return Within(DeliveredPpmA, ExpectedA);
+}
+
+std::optional<bool> TDryRunResult::H2OWithinUncertainty() const
+{
+    return Within(DeliveredPpmH2O, ExpectedH2O);
+}
+
 bool TDryRunResult::H2OWithinTolerance() const
 {
     return std::fabs(DeliveredPpmH2O - RequestedPpmH2O) <= DryRunTolerancePpm(RequestedPpmH2O);
@@ -168,6 +189,7 @@ TDryRun::TDryRun(const TDryRunOptions& options)
 
     p.Host.Log.SetColumns(StandardLogColumns());
     p.Mixer.SetDeliveryRules(options.Rules);
+    p.Mixer.SetRecords(options.Records);
 
     // The Setup page's steps: the ports, both devices validated, then each
     // gas chosen.
@@ -203,6 +225,11 @@ void TDryRun::StartDilution()
     TParts& p = *P_;
     p.Mixer.ButtonDilutionClick();
     p.Start = p.RecordNow();
+}
+
+void TDryRun::CountFromNow()
+{
+    P_->Start = P_->RecordNow();
 }
 
 void TDryRun::RunFor(double seconds)
@@ -244,8 +271,15 @@ TDryRunResult TDryRun::TParts::Between(const TRecord& from, const TRecord& to, s
     const double molesB = r.GramsB * GetMolesPerGram(Options.GasB);
     const double total = molesA + molesB + waterMoles;
     if (total > 0.0) {
-        r.DeliveredPpmA = molesA / total * 1e6;
+        const TCompound a = GetCompound(Options.GasA);
+        const double nominal = a.Mixture ? a.C1VFraction : 1.0;
+        const double fraction = Options.SourceFraction.value_or(Options.Records.Source(Options.GasA).Fraction);
+        r.DeliveredPpmA = molesA / total * 1e6 * fraction / nominal;
         r.DeliveredPpmH2O = waterMoles / total * 1e6;
+    }
+    if (const std::optional<TPlanUncertainty>& u = Mixer.LastUncertainty()) {
+        r.ExpectedA = u->GasA;
+        r.ExpectedH2O = u->Water;
     }
     return r;
 }

@@ -53,6 +53,11 @@ struct TDryRunOptions {
     // Faults of the simulated rig, their seconds counted from the end of the
     // setup (the equipment validated and the gases chosen).
     std::vector<TScheduledFault> Faults;
+    // The lab's records the plans' uncertainty rests on, and the fraction
+    // of gas A's active component its cylinder truly holds (the certified
+    // one when not given).
+    TRecords Records;
+    std::optional<double> SourceFraction;
 };
 
 // What a dilution delivered, from the simulated equipment's own record:
@@ -65,8 +70,14 @@ struct TDryRunResult {
     double Minutes = 0.0;
     std::int32_t RequestedPpmA = 0;
     std::int32_t RequestedPpmH2O = 0;
+    // Gas A as its active component, in ppm of gas A of the nominal
+    // fraction (the cylinder's true fraction against the nominal one).
     double DeliveredPpmA = 0.0;
     double DeliveredPpmH2O = 0.0;
+    // What the plan is expected to deliver and the expanded uncertainty
+    // (k = 2) of that, when known.
+    std::optional<TDeliveryUncertainty> ExpectedA;
+    std::optional<TDeliveryUncertainty> ExpectedH2O;
     double GramsA = 0.0;
     double GramsB = 0.0;
     double GramsH2O = 0.0;
@@ -80,6 +91,10 @@ struct TDryRunResult {
     bool AWithinTolerance() const;
     bool H2OWithinTolerance() const;
     bool WithinTolerance() const { return AWithinTolerance() && H2OWithinTolerance(); }
+    // Whether the delivered value lies within the expanded uncertainty of
+    // the value expected; none where no uncertainty is known.
+    std::optional<bool> AWithinUncertainty() const;
+    std::optional<bool> H2OWithinUncertainty() const;
 };
 
 // One step of a program as a dry run ran it: the step (its water as the
@@ -135,6 +150,8 @@ public:
     std::string Refusal() const;
     // The Dilution button; what is delivered counts from here.
     void StartDilution();
+    // What is delivered counts from now on (a dilution settled first).
+    void CountFromNow();
     // Ticks for `seconds` of simulated time, every 250 ms or at once after
     // a longer tick.
     void RunFor(double seconds);
