@@ -252,21 +252,21 @@ QString ValueWithUncertainty(double ppm, double expandedPpm)
     return Ppm(ppm) + QStringLiteral(" \u00b1 ") + Ppm(expandedPpm);
 }
 
-QStringList ExpiredRecords(const TUncertaintyInputs& in, double today)
+QStringList ExpiredRecords(const TSourceRecord& source, const TControllerRecord& controller, char gas, double today)
 {
     QStringList warnings;
     const auto past = [today](const std::string& date) {
         const std::optional<double> day = DayCountOfDate(date);
         return day && *day < std::floor(today);
     };
-    if (past(in.SourceA.Expiry))
-        warnings << QStringLiteral("The certificate of the gas A source (") + Text(in.SourceA.Gas)
-                + QStringLiteral(", lot ") + Text(in.SourceA.Lot) + QStringLiteral(") expired on ")
-                + Text(in.SourceA.Expiry);
-    for (const auto& [name, r] : {std::pair{"A", &in.ControllerA}, std::pair{"B", &in.ControllerB}})
-        if (past(r->CalibrationDue))
-            warnings << QStringLiteral("The calibration of controller ") + QLatin1String(name) + QStringLiteral(" (")
-                    + Text(r->Serial) + QStringLiteral(") was due on ") + Text(r->CalibrationDue);
+    const QString name(QLatin1Char{gas});
+    if (past(source.Expiry))
+        warnings << QStringLiteral("The certificate of the gas ") + name + QStringLiteral(" cylinder (")
+                + Text(source.Gas) + QStringLiteral(", lot ") + Text(source.Lot) + QStringLiteral(") expired on ")
+                + Text(source.Expiry);
+    if (past(controller.CalibrationDue))
+        warnings << QStringLiteral("The calibration of controller ") + name + QStringLiteral(" (")
+                + Text(controller.Serial) + QStringLiteral(") was due on ") + Text(controller.CalibrationDue);
     return warnings;
 }
 
@@ -301,7 +301,8 @@ QStringList UncertaintyLines(const TPlanUncertainty& un, const TUncertaintyInput
             + QStringLiteral(" \u00b1 ") + FormatFloat(QStringLiteral("0.000"), b.EfficiencyUncertainty)
             + QStringLiteral(" (k = 2)") + Default(b.Confirmed);
     if (today)
-        for (const QString& warning : ExpiredRecords(in, *today))
+        for (const QString& warning : ExpiredRecords(in.SourceA, in.ControllerA, 'A', *today)
+                 + ExpiredRecords(in.SourceB, in.ControllerB, 'B', *today))
             lines << QStringLiteral("  WARNING: ") + warning;
     return lines;
 }

@@ -15,6 +15,7 @@
 // no reading was sound).
 struct TUncertaintyInputs {
     TSourceRecord SourceA;
+    TSourceRecord SourceB;  // its certificate's date only
     TControllerRecord ControllerA;
     TControllerRecord ControllerB;
     TBubblerRecord Bubbler;
@@ -71,9 +72,10 @@ std::optional<TPlanUncertainty> PlanUncertainty(const TPlanResult& plan, const T
 QStringList UncertaintyLines(const TPlanUncertainty& uncertainty, const TUncertaintyInputs& inputs,
                              std::optional<double> today);
 
-// Warnings for records out of date on `today` (day count): an expired
-// certificate or a calibration past its due date; empty when none.
-QStringList ExpiredRecords(const TUncertaintyInputs& inputs, double today);
+// Warnings for the records of gas `gas` ('A' or 'B') out of date on `today`
+// (a day count): its cylinder's certificate expired, its controller's
+// calibration past due; empty when none.
+QStringList ExpiredRecords(const TSourceRecord& source, const TControllerRecord& controller, char gas, double today);
 
 // "150.0 ± 2.4": a value and its expanded uncertainty, one decimal.
 QString ValueWithUncertainty(double ppm, double expandedPpm);

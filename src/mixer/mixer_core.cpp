@@ -2,7 +2,9 @@
 
 #include "columns.h"
 #include "compounds.h"
+#include "clock.h"
 #include "mixer_host.h"
+#include "uncertainty.h"
 
 TMixerCore::TMixerCore(SerialLines& lines, Clock& clock, TMixerHost& host)
     : Host(host)
@@ -11,6 +13,17 @@ TMixerCore::TMixerCore(SerialLines& lines, Clock& clock, TMixerHost& host)
     , Setup(State, Gateway, lines, host)
     , Mixer(State, Gateway, Setup.State(), host, clock)
 {
+    // A cylinder whose certificate has expired, or a controller whose
+    // calibration is past due, is told when its gas is chosen.
+    Setup.GasChosen = [this, &clock](std::uint32_t address) {
+        const bool gasA = address == 1;
+        const TRecords& r = State.Records;
+        const QStringList warnings = ExpiredRecords(
+            r.Source(gasA ? Setup.State().GasAName() : Setup.State().GasBName()),
+            r.Controller(Setup.State().Identification[gasA ? 0 : 1]), gasA ? 'A' : 'B', clock.wallNow());
+        if (!warnings.isEmpty())
+            Host.ShowMessage(warnings.join(QLatin1Char('\n')));
+    };
     State.P = StandardLogColumns();
     State.H2OC = GetCompound("H2O");
     // The valve flags and the schematic follow the board: they change only

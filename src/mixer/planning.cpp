@@ -71,6 +71,7 @@ TUncertaintyInputs TMixer::UncertaintyInputs() const
     TUncertaintyInputs in;
     const TRecords& r = S_.Records;
     in.SourceA = r.Source(Setup_.GasAName());
+    in.SourceB = r.Source(Setup_.GasBName());
     in.ControllerA = r.Controller(Setup_.Identification[0]);
     in.ControllerB = r.Controller(Setup_.Identification[1]);
     in.Bubbler = r.Bubbler;

@@ -141,6 +141,8 @@ bool TRigSetup::SelectGas(std::uint32_t Address, int position)
         }
     }
     CheckContinue();
+    if (taken && GasChosen)
+        GasChosen(Address);
     return taken;
 }
 

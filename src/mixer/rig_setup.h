@@ -78,6 +78,8 @@ public:
     // Runs before a controller is switched to another gas: a mixture
     // running on meanwhile would be metered with the wrong gas.
     std::function<void()> BeforeGasSwitch;
+    // Runs when controller `Address`'s gas has been chosen.
+    std::function<void(std::uint32_t Address)> GasChosen;
 
 private:
     void Show();
