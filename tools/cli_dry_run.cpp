@@ -237,10 +237,20 @@ int RunMixtureDryRun(const TDryRunCommand& command, TDryRun& run, std::ostream& 
     run.RunFor(command.Options.Minutes * 60.0);
     const TDryRunResult r = run.Result();
 
-    auto row = [&](const char* label, double requested, double delivered, double error, bool within) {
-        char text[160];
-        std::snprintf(text, sizeof text, "%-16s: %14.1f %15.1f %11s%s\n", label, requested, delivered,
-                      Percent(error).c_str(), within ? "" : "  outside tolerance");
+    // Each value with what the plan is expected to deliver and its expanded
+    // uncertainty, and whether the delivered value lies within it.
+    bool withinUncertainty = true;
+    auto row = [&](const char* label, double requested, double delivered, double error, bool within,
+                   const std::optional<TDeliveryUncertainty>& expected, std::optional<bool> inside) {
+        char text[200];
+        std::string expectation = "-";
+        if (expected)
+            expectation = Encoded(ValueWithUncertainty(expected->ExpectedPpm, expected->ExpandedPpm))
+                + (inside && *inside ? "" : " (outside)");
+        if (inside && !*inside)
+            withinUncertainty = false;
+        std::snprintf(text, sizeof text, "%-16s: %14.1f %15.1f %11s   %s%s\n", label, requested, delivered,
+                      Percent(error).c_str(), expectation.c_str(), within ? "" : "  outside tolerance");
         out << text;
     };
     out << "Method          : " << r.Method << '\n';
@@ -248,13 +258,16 @@ int RunMixtureDryRun(const TDryRunCommand& command, TDryRun& run, std::ostream& 
         out << "Alarm           : " << r.Alarm << '\n';
     out << "Simulated       : " << Fixed(r.Minutes, 1) << " min, bubbler at " << Fixed(command.Options.BubblerTempC, 1)
         << " C, pH2O " << Fixed(run.pH2O(), 6) << " atm\n"
-        << "                    requested ppm   delivered ppm       error\n";
-    row("Gas A", r.RequestedPpmA, r.DeliveredPpmA, r.ErrorA(), r.AWithinTolerance());
-    row("H2O", r.RequestedPpmH2O, r.DeliveredPpmH2O, r.ErrorH2O(), r.H2OWithinTolerance());
+        << "                    requested ppm   delivered ppm       error   expected (k = 2)\n";
+    row("Gas A", r.RequestedPpmA, r.DeliveredPpmA, r.ErrorA(), r.AWithinTolerance(), r.ExpectedA,
+        r.AWithinUncertainty());
+    row("H2O", r.RequestedPpmH2O, r.DeliveredPpmH2O, r.ErrorH2O(), r.H2OWithinTolerance(), r.ExpectedH2O,
+        r.H2OWithinUncertainty());
     out << "Gas A used (g)  : " << Fixed(r.GramsA, 6) << '\n'
         << "Gas B used (g)  : " << Fixed(r.GramsB, 6) << '\n'
         << "H2O used (g)    : " << Fixed(r.GramsH2O, 6) << '\n'
-        << "Within tolerance: " << (r.WithinTolerance() ? "yes" : "no") << '\n';
+        << "Within tolerance: " << (r.WithinTolerance() ? "yes" : "no") << '\n'
+        << "Within \u00b1 (k = 2): " << (withinUncertainty ? "yes" : "no") << '\n';
     if (r.GarbledReplies > 0)
         out << "Garbled replies : " << r.GarbledReplies << " of " << r.Replies << " from the controllers\n";
     out.flush();

@@ -1,10 +1,15 @@
 #include "cli_plan.h"
 
 #include "cli_arguments.h"
+#include "day_count.h"
 #include "compounds.h"
 #include "plan_report.h"
+#include "record_store.h"
+#include "thermistor.h"
+#include "uncertainty.h"
 #include "water_limits.h"
 
+#include <QDateTime>
 #include <QStringEncoder>
 
 #include <iostream>
@@ -40,6 +45,64 @@ std::string Encoded(const QString& line)
     QStringEncoder encoder(QStringConverter::System);
     const QByteArray bytes = encoder.encode(line);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+const QCommandLineOption& RecordsFile()
+{
+    static const QCommandLineOption o(QStringLiteral("records"),
+                                      QStringLiteral("The lab's records file the uncertainty rests on (default: the "
+                                                     "user's, or $DILUTRA_RECORDS)."),
+                                      QStringLiteral("PATH"));
+    return o;
+}
+
+const QCommandLineOption& Serial(bool gasA)
+{
+    static const QCommandLineOption a(QStringLiteral("serial-a"),
+                                      QStringLiteral("Serial of controller 1 (gas A), for its record."),
+                                      QStringLiteral("ID"));
+    static const QCommandLineOption b(QStringLiteral("serial-b"),
+                                      QStringLiteral("Serial of controller 2 (gas B), for its record."),
+                                      QStringLiteral("ID"));
+    return gasA ? a : b;
+}
+
+// The temperature of saturated water vapour at `atm`: the vapour pressure
+// curve turned round by halving, between 0 and 100 degrees C.
+double SaturationTemperatureC(double atm)
+{
+    double lo = 0.0;
+    double hi = 100.0;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (lo + hi) / 2;
+        (GetH2OPressureATM(static_cast<float>(mid)) < atm ? lo : hi) = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+// The records, the controllers' serials and the bubbler's temperature the
+// plan's uncertainty rests on; a records file that cannot be read gives the
+// defaults, and its problems are noted.
+TUncertaintyInputs UncertaintyInputsOf(const CliCommandLine& line, const TPlanRequest& request,
+                                       std::vector<std::string>& notes)
+{
+    const TRecordStore store
+        = line.Has(RecordsFile()) ? TRecordStore(QString::fromStdString(line.Text(RecordsFile()))) : TRecordStore();
+    const TRecordsLoad load = store.Load();
+    for (const std::string& problem : load.Problems)
+        notes.push_back("records: " + problem);
+    TUncertaintyInputs in;
+    in.SourceA = load.Records.Source(request.GasA);
+    in.SourceB = load.Records.Source(request.GasB);
+    in.ControllerA = load.Records.Controller(line.TextOr(Serial(true), ""));
+    in.ControllerB = load.Records.Controller(line.TextOr(Serial(false), ""));
+    in.Bubbler = load.Records.Bubbler;
+    if (request.pH2O > 0 && request.pH2O < 1) {
+        in.BubblerC = line.Has(CliOption::BubblerTemp()) ? line.Number(CliOption::BubblerTemp(), CliRange::BubblerC)
+                                                         : SaturationTemperatureC(request.pH2O);
+        in.BubblerStepC = ConverterStepAtC(in.BubblerC);
+    }
+    return in;
 }
 
 }  // namespace
@@ -84,8 +147,12 @@ TPlanRequest ReadPlanRequest(const CliCommandLine& line, std::vector<std::string
 
 int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    CliCommandLine line("plan", "Plans a mixture as the Operation page does and prints the plan report.");
+    CliCommandLine line("plan",
+                        "Plans a mixture as the Operation page does and prints the plan report, with what it "
+                        "is expected to deliver and how well.");
     AddPlanOptions(line);
+    for (const QCommandLineOption* o : {&RecordsFile(), &Serial(true), &Serial(false)})
+        line.Add(*o);
     if (const auto exit = line.Parse(args, out, err))
         return *exit;
     try {
@@ -93,9 +160,15 @@ int RunPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             throw CliError("unexpected argument '" + line.Positional().front() + "'");
         std::vector<std::string> notes;
         const TPlanRequest request = ReadPlanRequest(line, notes);
+        const TUncertaintyInputs inputs = UncertaintyInputsOf(line, request, notes);
         for (const std::string& note : notes)
             err << "note: " << note << '\n';
-        for (const QString& reportLine : PlanReportLines(CalculatePlan(request)))
+        const TPlanResult plan = CalculatePlan(request);
+        QStringList lines = PlanReportLines(plan);
+        if (const std::optional<TPlanUncertainty> u = PlanUncertainty(plan, inputs))
+            lines << QStringLiteral("    ")
+                  << UncertaintyLines(*u, inputs, DateTimeToDayCount(QDateTime::currentDateTime()));
+        for (const QString& reportLine : lines)
             out << Encoded(reportLine) << '\n';
         out.flush();
         return ExitDone;

@@ -136,10 +136,15 @@ QString Default(bool confirmed)
     return confirmed ? QString() : QStringLiteral(" (default)");
 }
 
-// The value's decimals: one below 1000 ppm, none above.
+// A value's decimals: one below 1000 ppm, none above; `like` gives them.
+QString Ppm(double ppm, double like)
+{
+    return FormatFloat(like < 1000.0 ? QStringLiteral("0.0") : QStringLiteral("0"), ppm);
+}
+
 QString Ppm(double ppm)
 {
-    return FormatFloat(ppm < 1000.0 ? QStringLiteral("0.0") : QStringLiteral("0"), ppm);
+    return Ppm(ppm, ppm);
 }
 
 void AddDelivery(QStringList& lines, const QString& what, const TDeliveryUncertainty& d)
@@ -152,7 +157,7 @@ void AddDelivery(QStringList& lines, const QString& what, const TDeliveryUncerta
     for (std::size_t i = 0; i < d.Contributions.size() && i < 3; ++i)
         largest << QString::fromStdString(d.Contributions[i].Name) + QStringLiteral(" ") + Ppm(d.Contributions[i].Ppm);
     if (!largest.isEmpty())
-        lines << QStringLiteral("      largest: ") + largest.join(QStringLiteral(", "));
+        lines << QStringLiteral("      largest (standard, ppm): ") + largest.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -249,7 +254,7 @@ std::optional<TPlanUncertainty> PlanUncertainty(const TPlanResult& plan, const T
 
 QString ValueWithUncertainty(double ppm, double expandedPpm)
 {
-    return Ppm(ppm) + QStringLiteral(" \u00b1 ") + Ppm(expandedPpm);
+    return Ppm(ppm) + QStringLiteral(" \u00b1 ") + Ppm(expandedPpm, ppm);
 }
 
 QStringList ExpiredRecords(const TSourceRecord& source, const TControllerRecord& controller, char gas, double today)

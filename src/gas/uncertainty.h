@@ -57,6 +57,9 @@ struct TPlanUncertainty {
 // or as long as a pulsed plan needs to average within tolerance when that
 // is longer.
 inline constexpr double AveragingWindowMinutes = 1.0;
+// The values hold once the flows and the pulses have settled, this long
+// after the dilution began.
+inline constexpr int SettledSeconds = 10;
 // The rig decides on pulses and on the wet path at its ticks.
 inline constexpr double RigTickSeconds = 0.25;
 

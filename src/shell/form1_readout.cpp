@@ -1,6 +1,7 @@
 // The readout beside "Operating status": what the mixer delivers, against
 // what was asked for, refreshed at every tick from what the tick read.
 #include "form1.h"
+#include "uncertainty.h"
 #include "time_picture.h"
 #include "time_units.h"
 
@@ -56,7 +57,7 @@ QString PlannedPpm(const std::optional<double>& v, const std::optional<double>& 
 {
     if (!v || !expanded)
         return Ppm(v);
-    return Ppm(v) + QStringLiteral(" \u00b1 ") + Ppm(expanded);
+    return ValueWithUncertainty(*v, *expanded);
 }
 
 // A value's text and what a screen reader says for it: the description,

@@ -47,3 +47,18 @@ double ConverterStepC(int dac)
             step = std::max(step, std::fabs(there->TemperatureC - here->TemperatureC));
     return step;
 }
+
+double ConverterStepAtC(double celsius)
+{
+    int nearest = -1;
+    double best = 0.0;
+    for (int dac = 0; dac < 1024; ++dac)
+        if (const std::optional<TThermistorReading> r = ThermistorFromDac(dac)) {
+            const double off = std::fabs(r->TemperatureC - celsius);
+            if (nearest < 0 || off < best) {
+                nearest = dac;
+                best = off;
+            }
+        }
+    return nearest < 0 ? 0.0 : ConverterStepC(nearest);
+}

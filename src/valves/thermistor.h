@@ -29,3 +29,5 @@ double ThermistorTemperatureC(double ohm);
 // The temperature one step of the converter spans at `dac` (degrees C, the
 // larger of the steps to either side); 0 where no neighbour reads.
 double ConverterStepC(int dac);
+// The step at the count that reads nearest to `celsius`; 0 when none does.
+double ConverterStepAtC(double celsius);

@@ -80,7 +80,7 @@ TEST(Uncertainty, DrawnErrorsLieWithinTheStatedUncertaintyNineteenTimesInTwenty)
             // Counted once the flows have settled, pulses anywhere in their
             // rhythm.
             const bool pulsed = run.Mixer().LastPlan().Feasibility.Pulsed;
-            run.RunFor(pulsed ? between(10.0, 13.0) : 3.0);
+            run.RunFor(pulsed ? between(SettledSeconds, SettledSeconds + 3.0) : 3.0);
             run.CountFromNow();
             // Short holds, pulses held as long as they need to average,
             // ending anywhere in a pulse's rhythm; the uncertainty stated
