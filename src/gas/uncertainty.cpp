@@ -153,11 +153,10 @@ void AddDelivery(QStringList& lines, const QString& what, const TDeliveryUncerta
             + (d.ExpectedPpm > 0.0
                    ? QStringLiteral("  (") + Percent(d.ExpandedPpm / d.ExpectedPpm, "0.0") + QStringLiteral(")")
                    : QString());
-    QStringList largest;
+    // The largest contributions, each the standard uncertainty it brings.
     for (std::size_t i = 0; i < d.Contributions.size() && i < 3; ++i)
-        largest << QString::fromStdString(d.Contributions[i].Name) + QStringLiteral(" ") + Ppm(d.Contributions[i].Ppm);
-    if (!largest.isEmpty())
-        lines << QStringLiteral("      largest (standard, ppm): ") + largest.join(QStringLiteral(", "));
+        lines << QStringLiteral("      ") + Ppm(d.Contributions[i].Ppm, d.ExpectedPpm) + QStringLiteral(" ppm from ")
+                + QString::fromStdString(d.Contributions[i].Name);
 }
 
 }  // namespace
@@ -283,28 +282,32 @@ QStringList UncertaintyLines(const TPlanUncertainty& un, const TUncertaintyInput
     if (un.Water)
         AddDelivery(lines, QStringLiteral("H2O   : "), *un.Water);
     lines << QStringLiteral("  Averaged over any ") + FormatFloat(QStringLiteral("0.0"), un.AveragingMinutes)
-            + QStringLiteral(" min of the dilution or longer");
+            + QStringLiteral(" min or longer, once the dilution has run ") + QString::number(SettledSeconds)
+            + QStringLiteral(" s");
     lines << QStringLiteral("  ");
     lines << QStringLiteral("Records");
+    const QString indent = QStringLiteral("                  ");
     const TSourceRecord& s = in.SourceA;
-    lines << QStringLiteral("  Gas A source  : ") + Text(s.Gas) + QStringLiteral(", ") + Percent(s.Fraction, "0.000")
-            + QStringLiteral(" \u00b1 ") + Percent(s.FractionUncertainty, "0.000") + QStringLiteral(" (k = 2), lot ")
-            + Text(s.Lot) + QStringLiteral(", expires ") + Text(s.Expiry) + Default(s.Confirmed);
+    lines << QStringLiteral("  Gas A source  : ") + Text(s.Gas) + QStringLiteral(", lot ") + Text(s.Lot)
+            + QStringLiteral(", expires ") + Text(s.Expiry) + Default(s.Confirmed)
+          << indent + Percent(s.Fraction, "0.000") + QStringLiteral(" \u00b1 ")
+            + Percent(s.FractionUncertainty, "0.000") + QStringLiteral(" (k = 2)");
     for (const auto& [name, r] : {std::pair{"A", &in.ControllerA}, std::pair{"B", &in.ControllerB}})
         lines << QStringLiteral("  Controller ") + QLatin1String(name) + QStringLiteral("  : ") + Text(r->Serial)
-                + QStringLiteral(", ") + Percent(r->ReadingShare) + QStringLiteral(" of reading + ")
-                + Percent(r->FullScaleShare) + QStringLiteral(" of full scale, repeatability ")
-                + Percent(r->Repeatability) + QStringLiteral(", calibrated ") + Text(r->Calibrated)
-                + QStringLiteral(", due ") + Text(r->CalibrationDue) + Default(r->Confirmed);
+                + QStringLiteral(", calibrated ") + Text(r->Calibrated) + QStringLiteral(", due ")
+                + Text(r->CalibrationDue) + Default(r->Confirmed)
+              << indent + Percent(r->ReadingShare) + QStringLiteral(" of reading + ") + Percent(r->FullScaleShare)
+                + QStringLiteral(" of full scale, repeatability ") + Percent(r->Repeatability);
     const TBubblerRecord& b = in.Bubbler;
-    const QString reading = in.BubblerC > 0.0 ? QStringLiteral(" \u00baC, converter step ")
-            + FormatFloat(QStringLiteral("0.000"), in.BubblerStepC) + QStringLiteral(" \u00baC at ")
-            + FormatFloat(QStringLiteral("0.0"), in.BubblerC) + QStringLiteral(" \u00baC")
-                                              : QStringLiteral(" \u00baC, not read yet");
+    const QString reading = in.BubblerC > 0.0 ? QStringLiteral("read at ")
+            + FormatFloat(QStringLiteral("0.0"), in.BubblerC) + QStringLiteral(" \u00baC, converter step ")
+            + FormatFloat(QStringLiteral("0.000"), in.BubblerStepC) + QStringLiteral(" \u00baC")
+                                              : QStringLiteral("not read yet");
     lines << QStringLiteral("  Bubbler       : \u00b1") + FormatFloat(QStringLiteral("0.00"), b.TemperatureAccuracyC)
-            + reading + QStringLiteral(", saturation ") + FormatFloat(QStringLiteral("0.000"), b.Efficiency)
+            + QStringLiteral(" \u00baC, saturation ") + FormatFloat(QStringLiteral("0.000"), b.Efficiency)
             + QStringLiteral(" \u00b1 ") + FormatFloat(QStringLiteral("0.000"), b.EfficiencyUncertainty)
-            + QStringLiteral(" (k = 2)") + Default(b.Confirmed);
+            + QStringLiteral(" (k = 2)") + Default(b.Confirmed)
+          << indent + reading;
     if (today)
         for (const QString& warning : ExpiredRecords(in.SourceA, in.ControllerA, 'A', *today)
                  + ExpiredRecords(in.SourceB, in.ControllerB, 'B', *today))

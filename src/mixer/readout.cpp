@@ -65,10 +65,15 @@ TReadout TMixer::Readout() const
         r.PlannedPpmA = LastPlan_.a;
         r.PlannedPpmH2O = LastPlan_.w;
     }
-    if (LastUncertainty_) {
-        r.PlannedUncertaintyA = LastUncertainty_->GasA.ExpandedPpm;
+    // The target's uncertainty as the same share of it as of what is
+    // expected (which differs from the target where the cylinder's
+    // certificate does from its nominal fraction).
+    if (LastUncertainty_ && r.PlannedPpmA) {
+        const auto share
+            = [](const TDeliveryUncertainty& d) { return d.ExpectedPpm > 0.0 ? d.ExpandedPpm / d.ExpectedPpm : 0.0; };
+        r.PlannedUncertaintyA = share(LastUncertainty_->GasA) * *r.PlannedPpmA;
         if (LastUncertainty_->Water)
-            r.PlannedUncertaintyH2O = LastUncertainty_->Water->ExpandedPpm;
+            r.PlannedUncertaintyH2O = share(*LastUncertainty_->Water) * *r.PlannedPpmH2O;
     }
 
     // Only Dilution and Bypass read the totalizers: in the other states a

@@ -43,6 +43,7 @@ TForm1::TForm1(TFormServices services, QWidget* parent)
     connect(ButtonSetupValidate, &QPushButton::clicked, this,
             [this] { Guarded([this] { ButtonSetupValidateClick(); }); });
     SetUpMixer();
+    LoadRecords();
     BuildRemote();
     ConnectProgramHandlers();
     SetUpPlot();

@@ -345,7 +345,7 @@ private:
     // and identified controllers.
     void BuildRecords();
     void LoadRecords();
-    void ReadRecordsSetup();
+    void FollowSetupInRecords(const TSetupState& setup);
     void ShowRecords();
     void ConnectSetupHandlers();    // form1_setup.cpp
     void ConnectMixtureInputs();    // form1_mixture.cpp

@@ -16,10 +16,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cmath>
-#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -112,15 +110,6 @@ void TForm1::BuildRecords()
     grid->setColumnMinimumWidth(5, 72);
 
     connect(ButtonRecordsSave, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonRecordsSaveClick(); }); });
-    // The rows follow the gases chosen and the controllers identified, as
-    // the core holds them once it has answered the operator's step.
-    auto follow = [this] { Guarded([this] { ReadRecordsSetup(); }); };
-    connect(ListBoxSetupGas1, &QListWidget::currentRowChanged, this, follow, Qt::QueuedConnection);
-    connect(ListBoxSetupGas2, &QListWidget::currentRowChanged, this, follow, Qt::QueuedConnection);
-    connect(CheckBoxMFCOK, &QCheckBox::toggled, this, follow, Qt::QueuedConnection);
-    connect(ButtonSetupValidate, &QPushButton::clicked, this, follow, Qt::QueuedConnection);
-    // The core exists once the window is built.
-    QTimer::singleShot(0, this, [this] { Guarded([this] { LoadRecords(); }); });
     ShowRecords();
 }
 
@@ -134,25 +123,16 @@ void TForm1::LoadRecords()
     ShowRecords();
 }
 
-void TForm1::ReadRecordsSetup()
+void TForm1::FollowSetupInRecords(const TSetupState& setup)
 {
-    auto seen = std::make_shared<std::array<std::string, 4>>();
-    Service_->Post(
-        [seen](TMixerCore& c) {
-            const TSetupState& s = c.Setup.State();
-            auto name = [](const auto& list, int at) {
-                return at >= 0 && at < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(at)] : "";
-            };
-            (*seen)[0] = name(GasListA, s.GasA);
-            (*seen)[1] = name(GasListB, s.GasB);
-            (*seen)[2] = s.Identification[0];
-            (*seen)[3] = s.Identification[1];
-        },
-        [this, seen] {
-            RecordGases_ = {(*seen)[0], (*seen)[1]};
-            RecordSerials_ = {(*seen)[2], (*seen)[3]};
-            ShowRecords();
-        });
+    // The rows follow the gases chosen and the controllers identified; an
+    // unchanged setup leaves what the operator is typing alone.
+    const std::array<std::string, 2> gases = {setup.GasAName(), setup.GasBName()};
+    if (gases == RecordGases_ && setup.Identification == RecordSerials_)
+        return;
+    RecordGases_ = gases;
+    RecordSerials_ = setup.Identification;
+    ShowRecords();
 }
 
 void TForm1::ShowRecords()

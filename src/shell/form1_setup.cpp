@@ -95,6 +95,7 @@ void TForm1::ShowSetup(const TSetupState& setup)
     CheckBoxSolenoidOK->setChecked(setup.SolenoidOK);
     CheckBoxMFCOK->setChecked(setup.MFCOK);
     CheckBoxGasesSelected->setChecked(setup.GasesSelected);
+    FollowSetupInRecords(setup);
     ShowingSetup_ = false;
 }
 

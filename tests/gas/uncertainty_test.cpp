@@ -77,7 +77,8 @@ TEST(Uncertainty, TheReportBlockTellsDefaultsAndWarnsOfRecordsOutOfDate)
     const double today = *DayCountOfDate("2026-12-10");
     const QStringList lines = UncertaintyLines(*u, in, today);
     EXPECT_EQ(lines.front(), "Expected delivery (k = 2)");
-    EXPECT_TRUE(lines.filter("Gas A source  : 5%H2,95%Ar, 4.950 % \u00b1 0.050 % (k = 2), lot L42").size() == 1);
+    EXPECT_EQ(lines.filter("Gas A source  : 5%H2,95%Ar, lot L42, expires 2026-06-30").size(), 1);
+    EXPECT_EQ(lines.filter("4.950 % \u00b1 0.050 % (k = 2)").size(), 1);
     EXPECT_EQ(lines.filter("(default)").size(), 3) << lines.join('\n').toStdString();
     EXPECT_EQ(lines.filter("WARNING").size(), 1);
     EXPECT_TRUE(lines.last().contains("expired on 2026-06-30"));

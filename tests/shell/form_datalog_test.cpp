@@ -195,7 +195,7 @@ TEST(FormLog, ARightClickSavesTheTableWithTheReport)
     EXPECT_EQ(lines[stars - 1], "") << "the report ends with a line break";
     EXPECT_TRUE(lines.contains("  Resulting flow    : 560.8 mln/min (0\xC2\xBA"
                                "C)"));
-    EXPECT_TRUE(lines[stars - 2].startsWith("  Bubbler       : ")) << "the records the run used close the report";
+    EXPECT_TRUE(lines[stars - 3].startsWith("  Bubbler       : ")) << "the records the run used close the report";
     EXPECT_TRUE(lines[stars + 1].startsWith("Time;Mode;Method;\"Gas A (g)\";"));
     EXPECT_TRUE(lines[stars + 2].startsWith(at + ";Dilution;\"A(constant)inB\";\"0.012345\";"))
         << lines[stars + 2].toStdString();
