@@ -36,14 +36,16 @@ const QCommandLineOption Lot = Valued("lot", "The cylinder's lot.", "L");
 const QCommandLineOption Expiry = Valued("expiry", "The certificate's expiry date, year-month-day.", "DATE");
 const QCommandLineOption Controller
     = Valued("controller", "Set or confirm the record of the controller with this serial.", "SERIAL");
-const QCommandLineOption ReadingShare = Valued("reading-share", "Accuracy as a share of reading, in %.", "P");
-const QCommandLineOption FullScaleShare = Valued("full-scale-share", "Accuracy as a share of full scale, in %.", "P");
-const QCommandLineOption Repeatability = Valued("repeatability", "Repeatability as a share of reading, in %.", "P");
+const QCommandLineOption ReadingShare = Valued("reading-share", "Accuracy (k = 2) as a share of reading, in %.", "P");
+const QCommandLineOption FullScaleShare
+    = Valued("full-scale-share", "Accuracy (k = 2) as a share of full scale, in %.", "P");
+const QCommandLineOption Repeatability
+    = Valued("repeatability", "Repeatability (k = 2) as a share of reading, in %.", "P");
 const QCommandLineOption Calibrated = Valued("calibrated", "Date of the calibration, year-month-day.", "DATE");
 const QCommandLineOption Due = Valued("due", "Date the next calibration is due, year-month-day.", "DATE");
 const QCommandLineOption Bubbler(QStringLiteral("bubbler"), QStringLiteral("Set or confirm the bubbler's record."));
 const QCommandLineOption TemperatureAccuracy
-    = Valued("temperature-accuracy", "Accuracy of the bubbler's temperature, in degrees C.", "C");
+    = Valued("temperature-accuracy", "Accuracy (k = 2) of the bubbler's temperature, in degrees C.", "C");
 const QCommandLineOption Efficiency = Valued("efficiency", "Saturation efficiency of the bubbler, in %.", "P");
 const QCommandLineOption EfficiencyUncertainty
     = Valued("efficiency-uncertainty", "Expanded uncertainty (k = 2) of the efficiency, in %.", "P");
