@@ -18,9 +18,9 @@ TMixerCore::TMixerCore(SerialLines& lines, Clock& clock, TMixerHost& host)
     Setup.GasChosen = [this, &clock](std::uint32_t address) {
         const bool gasA = address == 1;
         const TRecords& r = State.Records;
-        const QStringList warnings = ExpiredRecords(
-            r.Source(gasA ? Setup.State().GasAName() : Setup.State().GasBName()),
-            r.Controller(Setup.State().Identification[gasA ? 0 : 1]), gasA ? 'A' : 'B', clock.wallNow());
+        const QStringList warnings
+            = ExpiredRecords(r.Source(gasA ? Setup.State().GasAName() : Setup.State().GasBName()),
+                             r.Controller(Setup.State().Identification[gasA ? 0 : 1]), gasA ? 'A' : 'B', clock.now());
         if (!warnings.isEmpty())
             Host.ShowMessage(warnings.join(QLatin1Char('\n')));
     };

@@ -57,7 +57,7 @@ bool TMixer::Calculate()
     LastUncertainty_ = PlanUncertainty(plan, inputs);
     QStringList lines = PlanReportLines(plan);
     if (LastUncertainty_)
-        lines << QStringLiteral("    ") << UncertaintyLines(*LastUncertainty_, inputs, Clock_.wallNow());
+        lines << QStringLiteral("    ") << UncertaintyLines(*LastUncertainty_, inputs, Clock_.now());
     const QString report = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     Host_.ShowPlanReport(report);
     // The report stays with its marker: the saved file and the journal put
