@@ -72,7 +72,7 @@ std::string SourceRecordFault(const TSourceRecord& r)
     if (r.Gas.empty())
         return "a gas source needs its gas";
     if (!Between(r.Fraction, 1e-6, 1.0))
-        return "the certified fraction must lie above 0 and at most 1 (100 %)";
+        return "the certified fraction must lie above 0 and at most 100 %";
     if (!Between(r.FractionUncertainty, 0.0, r.Fraction / 2))
         return "the fraction's uncertainty must lie between 0 and half the fraction";
     return DateFault("the expiry date", r.Expiry);
@@ -98,8 +98,8 @@ std::string BubblerRecordFault(const TBubblerRecord& r)
     if (!Between(r.TemperatureAccuracyC, 0.0, 5.0))
         return "the bubbler temperature's accuracy must lie between 0 and 5 degrees C";
     if (!Between(r.Efficiency, 0.5, 1.05))
-        return "the saturation efficiency must lie between 0.5 and 1.05";
+        return "the saturation efficiency must lie between 50 and 105 %";
     if (!Between(r.EfficiencyUncertainty, 0.0, 0.5))
-        return "the saturation efficiency's uncertainty must lie between 0 and 0.5";
+        return "the saturation efficiency's uncertainty must lie between 0 and 50 %";
     return {};
 }

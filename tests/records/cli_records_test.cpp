@@ -37,10 +37,10 @@ TEST(CliRecords, RefusalsSayWhyInOneLineAndWriteNothing)
     const Case cases[] = {
         {{"--source", "Xe"}, "unknown gas 'Xe' (--source)"},
         {{"--source", "O2", "--fraction", "ninety"}, "--fraction must be a number from 0 (%), not 'ninety'"},
-        {{"--source", "O2", "--fraction", "101"}, "the certified fraction must lie above 0 and at most 1 (100 %)"},
+        {{"--source", "O2", "--fraction", "101"}, "the certified fraction must lie above 0 and at most 100 %"},
         {{"--source", "O2", "--expiry", "31.03.2027"}, "the expiry date \"31.03.2027\" is not a date"},
         {{"--controller", "S1", "--reading-share", "25"}, "the controller S1: the accuracy of reading must lie"},
-        {{"--bubbler", "--efficiency", "40"}, "the bubbler: the saturation efficiency must lie between 0.5 and 1.05"},
+        {{"--bubbler", "--efficiency", "40"}, "the bubbler: the saturation efficiency must lie between 50 and 105 %"},
         {{"--source", "O2", "--bubbler"}, "give one of --source, --controller and --bubbler at a time"},
         {{"--source", "O2", "--due", "2027-01-01"}, "--source takes no option --due"},
         {{"--lot", "7"}, "a listing takes no option --lot"},

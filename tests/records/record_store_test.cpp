@@ -120,7 +120,7 @@ TEST(RecordStore, AFileThatCannotBeUsedGivesTheDefaultsAndSaysWhy)
           "source 3 (5%H2,95%Ar) is left out: the gas has a record already",
           "source 4 (O2) is left out: uncertainty is missing",
           "controller 1 (A) is left out: the calibration date \"yesterday\" is not a date",
-          "the bubbler's record is left out: the saturation efficiency must lie between 0.5 and 1.05"},
+          "the bubbler's record is left out: the saturation efficiency must lie between 50 and 105 %"},
          1,
          1},
     };
