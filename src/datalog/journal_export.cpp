@@ -3,6 +3,7 @@
 #include "columns.h"
 #include "journal.h"
 #include "mixing_method.h"
+#include "quoted_text.h"
 
 #include <QStringDecoder>
 
@@ -64,13 +65,7 @@ std::string Text(const QString& cell)
     const std::string text = cell.toStdString();
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
+    return DoubleQuoted(text);
 }
 
 // A number cell as the log writes it ("0,012345", "0000150") made plain:

@@ -221,7 +221,6 @@ std::optional<TPlanUncertainty> PlanUncertainty(const TPlanResult& plan, const T
         if (pulsedDue > 0.0)
             u[f.PulsedA ? GrainA : GrainB] = halfWidth / Root3 * twoEnds / pulsedDue;
     }
-    result.GasA = Budget(model, best, u, 0);
     if (water && model.pRead > 0.0 && model.pRead < 1.0) {
         u[Temperature] = in.Bubbler.TemperatureAccuracyC / 2.0;
         u[ConverterStep] = in.BubblerStepC / 2.0 / Root3;
@@ -245,9 +244,9 @@ std::optional<TPlanUncertainty> PlanUncertainty(const TPlanResult& plan, const T
                 / (share * pulsedDue);
         u[GrainWater] = grain;
         result.Water = Budget(model, best, u, 1);
-        // Gas A's share moves a little with the water too.
-        result.GasA = Budget(model, best, u, 0);
     }
+    // Gas A's share moves a little with the water too.
+    result.GasA = Budget(model, best, u, 0);
     return result;
 }
 

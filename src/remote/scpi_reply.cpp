@@ -1,5 +1,7 @@
 #include "scpi_reply.h"
 
+#include "quoted_text.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -17,11 +19,5 @@ std::string ScpiNumber(std::optional<double> value)
 
 std::string ScpiQuoted(std::string_view text)
 {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
+    return DoubleQuoted(text);
 }
